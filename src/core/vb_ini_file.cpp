@@ -1,0 +1,44 @@
+// The settings file's text forms on top of the platform's profile-file layer.
+#include "core/vb_ini_file.h"
+
+#include "core/app_state.h"
+#include "platform/profile_file.h"
+
+namespace orvane {
+
+namespace {
+constexpr std::size_t kTextBuffer = 1024;
+}
+
+std::string vbIniFile::GetText(const std::string& Section, const std::string& Key,
+                               const std::string& Default) const {
+    return platform::readProfileString(TrimNull(Section), TrimNull(Key), TrimNull(Default), kTextBuffer,
+                                       fileName_);
+}
+
+std::int32_t vbIniFile::GetNumber(const std::string& Section, const std::string& Key,
+                                  std::int32_t Default) const {
+    return platform::readProfileInt(TrimNull(Section), TrimNull(Key), Default, fileName_);
+}
+
+bool vbIniFile::GetBool(const std::string& Section, const std::string& Key, bool Default) const {
+    return platform::readProfileInt(TrimNull(Section), TrimNull(Key), Default ? 1 : 0, fileName_) != 0;
+}
+
+void vbIniFile::SetText(const std::string& Section, const std::string& Key, const std::string& Value) const {
+    platform::writeProfileString(TrimNull(Section), TrimNull(Key), TrimNull(Value), fileName_);
+}
+
+void vbIniFile::SetNumber(const std::string& Section, const std::string& Key, std::int32_t Value) const {
+    SetText(Section, Key, NumberText(Value));
+}
+
+void vbIniFile::SetBool(const std::string& Section, const std::string& Key, bool Value) const {
+    SetNumber(Section, Key, Value ? 1 : 0);
+}
+
+std::string vbIniFile::NumberText(std::int32_t Value) {
+    return Value >= 0 ? " " + std::to_string(Value) : std::to_string(Value);
+}
+
+}  // namespace orvane

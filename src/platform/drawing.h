@@ -1,0 +1,83 @@
+// Surfaces and the drawing operations of the refresh tick: plain copy,
+// stretched copy, pointer image, inverted square and presenting the view.
+// The X11 backend performs them on the server; the simulated one on QImages.
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <memory>
+
+class QWidget;
+
+namespace orvane::platform {
+
+struct CursorImage;
+
+// COLORONCOLOR-like nearest sampling, or HALFTONE-like area averaging.
+enum class StretchMode { Simple, Quality };
+
+// Something the operations read from or draw into. Coordinates are the
+// surface's own pixels, (0, 0) at its top-left corner.
+class Surface {
+public:
+    virtual ~Surface() = default;
+    [[nodiscard]] virtual QSize size() const = 0;
+    // Sampling used when this surface is the destination of a stretch.
+    virtual void setStretchMode(StretchMode mode) = 0;
+    [[nodiscard]] virtual StretchMode stretchMode() const = 0;
+};
+
+// The view picView. It behaves as a surface of its full (possibly huge) size,
+// placed anywhere relative to its frame, while only the part inside the frame
+// exists as a window and as memory. Drawing outside that part is discarded.
+class ViewSurface : public Surface {
+public:
+    // The visible window onto the view, a child of the frame given at creation
+    // (owned by that frame). Mouse events arrive here; add visibleOrigin() to
+    // their position to get view coordinates.
+    [[nodiscard]] virtual QWidget* widget() = 0;
+
+    // viewRect: the view's rectangle in the frame's pixels (x, y may be
+    // negative, the size may exceed the frame); frameSize: the frame's inner size.
+    virtual void setGeometry(const QRect& viewRect, QSize frameSize) = 0;
+    [[nodiscard]] virtual QRect geometry() const = 0;
+    // Top-left of the visible part in view coordinates.
+    [[nodiscard]] virtual QPoint visibleOrigin() const = 0;
+
+    // With a persistent image (auto-redraw) drawing goes to an off-screen
+    // image that present() shows; without it drawing goes straight to the window.
+    virtual void setPersistent(bool persistent) = 0;
+    [[nodiscard]] virtual bool persistent() const = 0;
+    virtual void present() = 0;
+};
+
+class Drawing {
+public:
+    virtual ~Drawing() = default;
+
+    // Creates the view inside frame (a widget of the main window).
+    [[nodiscard]] virtual std::unique_ptr<ViewSurface> createView(QWidget* frame) = 0;
+
+    // An unscaled copy of source's (0, 0, size) area (CreateMemoryCopy).
+    [[nodiscard]] virtual std::unique_ptr<Surface> createMemoryCopy(Surface& source, QSize size) = 0;
+
+    // BitBlt SRCCOPY: dst's dstRect from src starting at srcPos, same size.
+    virtual void copy(Surface& dst, const QRect& dstRect, Surface& src, QPoint srcPos) = 0;
+    // StretchBlt SRCCOPY with dst's stretch mode.
+    virtual void stretch(Surface& dst, const QRect& dstRect, Surface& src, const QRect& srcRect) = 0;
+    // DrawIcon: the pointer image with its alpha, its top-left corner at topLeft.
+    virtual void drawCursor(Surface& dst, QPoint topLeft, const CursorImage& cursor) = 0;
+    // BitBlt DSTINVERT.
+    virtual void invert(Surface& dst, const QRect& rect) = 0;
+
+    // Sends what the operations queued to the window system (X11: a flush).
+    virtual void flush() = 0;
+
+    // The pixels of a virtual-screen rectangle, RGB32; parts off the screen are
+    // black. For tests and for paths that must read pixels.
+    [[nodiscard]] virtual QImage grab(const QRect& screenRect) = 0;
+};
+
+}  // namespace orvane::platform

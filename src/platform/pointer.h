@@ -1,0 +1,42 @@
+// The mouse pointer: its position, its current image, moving it and
+// injecting button events as if the user pressed them.
+#pragma once
+
+#include <QImage>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "platform/geometry.h"
+
+namespace orvane::platform {
+
+// Button codes as the view's handlers use them.
+enum class MouseButton { Left = 1, Right = 2, Middle = 4 };
+
+struct CursorImage {
+    QImage image;             // Format_ARGB32_Premultiplied
+    Point hotspot;            // within image
+    std::uint64_t serial = 0; // changes whenever the image changes
+};
+
+struct CursorInfo {
+    bool visible = true;
+    Point position;  // virtual-screen pixels
+    std::shared_ptr<const CursorImage> image;  // null when hidden
+};
+
+class Pointer {
+public:
+    virtual ~Pointer() = default;
+    [[nodiscard]] virtual Point position() = 0;  // GetCursorPos
+    virtual void setPosition(Point p) = 0;       // SetCursorPos
+    // The current pointer image; nullopt when the platform cannot read it
+    // (the caller then draws no pointer image).
+    [[nodiscard]] virtual std::optional<CursorInfo> cursorInfo() = 0;
+    // mouse_event with one button flag, no movement.
+    virtual void sendButton(MouseButton button, bool down) = 0;
+    [[nodiscard]] virtual int doubleClickTime() = 0;  // milliseconds
+};
+
+}  // namespace orvane::platform

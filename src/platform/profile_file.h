@@ -1,0 +1,34 @@
+// Profile files ("INI" files): one value per call, found by section and key
+// without regard to letter case, every call going to the file itself. Writes
+// replace the whole file atomically (temporary file + rename) and leave every
+// line they do not touch byte for byte as it was.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace orvane::platform {
+
+// The value of Section/Key with blanks around it removed, cut to
+// bufferSize - 1 bytes; defaultText (cut the same way) when the file, the
+// section or the key is missing or the file cannot be read.
+std::string readProfileString(const std::string& section, const std::string& key,
+                              const std::string& defaultText, std::size_t bufferSize,
+                              const std::string& path);
+
+// The value read as a decimal integer: optional sign, digits, anything after
+// them ignored, limited to the 32-bit range. defaultValue when the key is
+// missing or its value holds no number at all.
+std::int32_t readProfileInt(const std::string& section, const std::string& key,
+                            std::int32_t defaultValue, const std::string& path);
+
+// Sets Section/Key to value: replaces the first such key in place, adds it at
+// the end of its section, or adds the section at the end of the file; creates
+// the file when it does not exist. Writes nothing and returns false when the
+// file or its folder cannot be written, or the existing file cannot be read
+// (rewriting it would lose what it holds).
+bool writeProfileString(const std::string& section, const std::string& key, const std::string& value,
+                        const std::string& path);
+
+}  // namespace orvane::platform

@@ -1,0 +1,181 @@
+// The settings file's text form and how damaged or unusual files read and survive a write.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/vb_ini_file.h"
+#include "support/temp_dir.h"
+
+namespace orvane {
+namespace {
+
+using test::readAll;
+using test::TempDir;
+using test::writeAll;
+
+struct IniFileTest : ::testing::Test {
+    TempDir dir;
+    std::string path = dir.file("Orvane.ini");
+    vbIniFile ini;
+    void SetUp() override { ini.FileName(path); }
+};
+
+TEST_F(IniFileTest, WritesTheExactTextFormAndReadsItBack) {
+    ini.SetNumber("Main", "Zoom", 100);
+    ini.SetNumber("Main", "ScrollPos_X", 0);
+    ini.SetBool("Main", "NoRedraw", false);
+    ini.SetText("Main", "Display", "");
+    ini.SetNumber("View", "WindowPos_Left", -900);
+    ini.SetBool("View", "ToolBar", true);
+    EXPECT_EQ(readAll(path),
+              "[Main]\r\nZoom= 100\r\nScrollPos_X= 0\r\nNoRedraw= 0\r\nDisplay=\r\n"
+              "[View]\r\nWindowPos_Left=-900\r\nToolBar= 1\r\n");
+
+    EXPECT_EQ(ini.GetNumber("Main", "Zoom"), 100);
+    EXPECT_EQ(ini.GetNumber("View", "WindowPos_Left"), -900);
+    EXPECT_EQ(ini.GetNumber("Main", "ScrollPos_X", 7), 0);
+    EXPECT_FALSE(ini.GetBool("Main", "NoRedraw", true));
+    EXPECT_TRUE(ini.GetBool("View", "ToolBar"));
+    EXPECT_EQ(ini.GetText("Main", "Display", "x"), "");
+
+    ini.SetNumber("Main", "Zoom", 125);  // in place, nothing else moves
+    EXPECT_EQ(readAll(path),
+              "[Main]\r\nZoom= 125\r\nScrollPos_X= 0\r\nNoRedraw= 0\r\nDisplay=\r\n"
+              "[View]\r\nWindowPos_Left=-900\r\nToolBar= 1\r\n");
+    ini.SetNumber("Main", "Cursor", 2147483647);
+    ini.SetNumber("Main", "Low", -2147483647 - 1);
+    EXPECT_EQ(ini.GetNumber("Main", "Cursor"), 2147483647);
+    EXPECT_EQ(ini.GetNumber("Main", "Low"), -2147483647 - 1);
+}
+
+TEST_F(IniFileTest, DefaultsForMissingFileSectionOrKey) {
+    EXPECT_EQ(ini.GetText("Main", "Display"), "");
+    EXPECT_EQ(ini.GetText("Main", "Display", "DUMMY0"), "DUMMY0");
+    EXPECT_EQ(ini.GetNumber("Main", "Zoom", 100), 100);
+    EXPECT_FALSE(ini.GetBool("Main", "NoRedraw"));
+    EXPECT_TRUE(ini.GetBool("Main", "NoRedraw", true));
+    EXPECT_FALSE(std::ifstream(path).good()) << "reading must not create the file";
+
+    writeAll(path, "[Main]\r\nOther= 1\r\n");
+    EXPECT_EQ(ini.GetNumber("Main", "Zoom", 100), 100);
+    EXPECT_EQ(ini.GetNumber("View", "Other", 5), 5);
+
+    vbIniFile unnamed;  // no file name: defaults, and writes go nowhere
+    EXPECT_EQ(unnamed.GetNumber("Main", "Zoom", 42), 42);
+    unnamed.SetNumber("Main", "Zoom", 1);
+}
+
+TEST_F(IniFileTest, FlagsAndNumbersAsHandWritten) {
+    writeAll(path,
+             "[Main]\r\nA= 2\r\nB=-1\r\nC=0\r\nD=  +17  \r\nE=12abc\r\nF=abc\r\nG=\r\nH=99999999999\r\n"
+             "I=-99999999999\r\nJ=\t 5\t\r\nK=- 3\r\n");
+    EXPECT_TRUE(ini.GetBool("Main", "A"));
+    EXPECT_TRUE(ini.GetBool("Main", "B"));
+    EXPECT_FALSE(ini.GetBool("Main", "C", true));
+    EXPECT_EQ(ini.GetNumber("Main", "D"), 17);
+    EXPECT_EQ(ini.GetNumber("Main", "E"), 12);
+    // No number at all reads as the default, so a damaged flag keeps its usual value.
+    EXPECT_EQ(ini.GetNumber("Main", "F", 9), 9);
+    EXPECT_TRUE(ini.GetBool("Main", "G", true));
+    EXPECT_EQ(ini.GetNumber("Main", "H"), 2147483647);
+    EXPECT_EQ(ini.GetNumber("Main", "I"), -2147483647 - 1);
+    EXPECT_EQ(ini.GetNumber("Main", "J"), 5);
+    EXPECT_EQ(ini.GetNumber("Main", "K", 4), 4);
+    EXPECT_EQ(ini.GetText("Main", "J"), "5");
+}
+
+TEST_F(IniFileTest, NamesIgnoreCaseAndTheFirstOfDuplicatesWins) {
+    writeAll(path, "[main]\r\nzoom= 50\r\nZOOM= 60\r\n[MAIN]\r\nZoom= 70\r\nOnlyHere= 3\r\n");
+    EXPECT_EQ(ini.GetNumber("Main", "Zoom"), 50);
+    EXPECT_EQ(ini.GetNumber("Main", "OnlyHere", -1), -1);
+    ini.SetNumber("Main", "Zoom", 80);
+    EXPECT_EQ(readAll(path), "[main]\r\nZoom= 80\r\nZOOM= 60\r\n[MAIN]\r\nZoom= 70\r\nOnlyHere= 3\r\n");
+    ini.SetNumber("MAIN", "New", 1);
+    EXPECT_EQ(readAll(path),
+              "[main]\r\nZoom= 80\r\nZOOM= 60\r\nNew= 1\r\n[MAIN]\r\nZoom= 70\r\nOnlyHere= 3\r\n");
+}
+
+TEST_F(IniFileTest, OtherLineEndingsBomAndForeignLinesSurviveAWrite) {
+    const std::string original =
+        "\xEF\xBB\xBF[Main]\nZoom = 150 \n; a comment\n\n[Other]\rkey=value\r[View]\r\nToolBar= 0";
+    writeAll(path, original);
+    EXPECT_EQ(ini.GetNumber("Main", "Zoom"), 150);
+    EXPECT_EQ(ini.GetText("Other", "key"), "value");
+    EXPECT_FALSE(ini.GetBool("View", "ToolBar", true));
+
+    ini.SetNumber("Main", "Interval", 100);
+    ini.SetBool("View", "StatusBar", true);
+    ini.SetNumber("Main", "Zoom", 25);
+    EXPECT_EQ(readAll(path),
+              "\xEF\xBB\xBF[Main]\nZoom= 25\n; a comment\nInterval= 100\r\n\n[Other]\rkey=value\r"
+              "[View]\r\nToolBar= 0\r\nStatusBar= 1\r\n");
+
+    writeAll(path, "\xEF\xBB\xBFZoom=1\r\n");  // a key before any section belongs to none
+    ini.SetNumber("Main", "Zoom", 2);
+    EXPECT_EQ(readAll(path), "\xEF\xBB\xBFZoom=1\r\n[Main]\r\nZoom= 2\r\n");
+}
+
+TEST_F(IniFileTest, TextsEndAtNulAndLineBreaksAndAreCutTo1023Bytes) {
+    ini.SetText("Main", "Display", std::string("DUMMY1\0\0\0", 9));
+    EXPECT_EQ(ini.GetText("Main", "Display"), "DUMMY1");
+    ini.SetText("Main", "Display", "HDMI-1\r\n[Evil]\r\nZoom= 1");
+    EXPECT_EQ(readAll(path), "[Main]\r\nDisplay=HDMI-1\r\n");
+    EXPECT_EQ(ini.GetText(std::string("Main\0x", 6), "Display"), "HDMI-1");
+
+    const std::string longValue(100000, 'x');
+    writeAll(path, "[Main]\r\nDisplay=" + longValue + "\r\nZoom= 75\r\n");
+    EXPECT_EQ(ini.GetText("Main", "Display"), std::string(1023, 'x'));
+    EXPECT_EQ(ini.GetText("Main", "Missing", std::string(2000, 'd')), std::string(1023, 'd'));
+    EXPECT_EQ(ini.GetNumber("Main", "Zoom"), 75);
+    ini.SetNumber("Main", "Zoom", 80);
+    EXPECT_EQ(readAll(path), "[Main]\r\nDisplay=" + longValue + "\r\nZoom= 80\r\n");
+}
+
+TEST_F(IniFileTest, UnwritableOrUnreadablePlacesAreLeftAlone) {
+    // A directory where the file should be: reads give defaults, writes do nothing.
+    ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
+    EXPECT_EQ(ini.GetNumber("Main", "Zoom", 100), 100);
+    ini.SetNumber("Main", "Zoom", 50);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    ::rmdir(path.c_str());
+
+    if (::geteuid() == 0) GTEST_SKIP() << "root ignores file permissions";
+    writeAll(path, "[Main]\r\nZoom= 30\r\n");
+    ::chmod(path.c_str(), 0444);
+    ini.SetNumber("Main", "Zoom", 50);
+    EXPECT_EQ(readAll(path), "[Main]\r\nZoom= 30\r\n");
+    ::chmod(path.c_str(), 0000);
+    EXPECT_EQ(ini.GetNumber("Main", "Zoom", 100), 100);
+    ini.SetNumber("Main", "Zoom", 50);  // unreadable: rewriting would lose its contents
+    ::chmod(path.c_str(), 0644);
+    EXPECT_EQ(readAll(path), "[Main]\r\nZoom= 30\r\n");
+}
+
+TEST_F(IniFileTest, WritesKeepModeLinksAndLeaveNoTemporaryFiles) {
+    writeAll(path, "[Main]\r\nZoom= 30\r\n");
+    ::chmod(path.c_str(), 0600);
+    const std::string link = dir.file("link.ini");
+    ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+    vbIniFile viaLink;
+    viaLink.FileName(link);
+    viaLink.SetNumber("Main", "Zoom", 40);
+    struct stat st {};
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(ini.GetNumber("Main", "Zoom"), 40);
+    QDir folder(QString::fromStdString(dir.path()));
+    EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
+}
+
+TEST(IniNumberText, LeadingBlankForNonNegative) {
+    EXPECT_EQ(vbIniFile::NumberText(0), " 0");
+    EXPECT_EQ(vbIniFile::NumberText(100), " 100");
+    EXPECT_EQ(vbIniFile::NumberText(-900), "-900");
+}
+
+}  // namespace
+}  // namespace orvane

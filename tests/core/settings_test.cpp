@@ -1,0 +1,193 @@
+// Loading and saving every setting: defaults, the exact file written, the
+// version 1 upgrade and the rounding rules the settings depend on.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "core/app_path.h"
+#include "core/app_state.h"
+#include "core/rounding.h"
+#include "core/settings.h"
+#include "support/temp_dir.h"
+
+namespace orvane {
+namespace {
+
+using test::readAll;
+using test::writeAll;
+
+struct SettingsTest : ::testing::Test {
+    test::TempDir dir;
+    std::string file = dir.file("Orvane.ini");
+    void SetUp() override {
+        ::unsetenv("ORVANE_CONFIG_DIR");
+        AppState = AppStateData{};
+        AppState.AppPath = dir.path();
+        SetPrimaryScreenTwipsSource([] { return ScreenTwips{1920 * 15.0f, 1080 * 15.0f}; });
+    }
+    void TearDown() override { SetPrimaryScreenTwipsSource({}); }
+};
+
+constexpr const char* kDefaultFile =
+    "[Main]\r\nNoRedraw= 0\r\nStretchHalftone= 0\r\nZoom= 100\r\nInterval= 100\r\nCursor= 0\r\n"
+    "Display=\r\nScrollPos_X= 0\r\nScrollPos_Y= 0\r\nChangeDisplayType= 0\r\nMousePursuit= 0\r\n"
+    "DoubleClick= 0\r\n[View]\r\nToolBar= 1\r\nStatusBar= 1\r\nScrollBar= 1\r\nTitleBar= 1\r\n"
+    "MenuBar= 1\r\nWindowPos_Left= 7200\r\nWindowPos_Top= 4050\r\nWindowPos_Width= 14400\r\n"
+    "WindowPos_Height= 8100\r\nWindowPos_State= 0\r\nFullScreen= 0\r\n";
+
+TEST_F(SettingsTest, NoFileGivesTheDefaultsAndSavingWritesTheWholeTable) {
+    LoadSettings();
+    EXPECT_FALSE(std::ifstream(file).good()) << "loading writes nothing";
+    EXPECT_DOUBLE_EQ(AppState.ZoomRate, 1.0);
+    EXPECT_EQ(AppState.Interval, 100);
+    EXPECT_EQ(AppState.Cursor, 0);
+    EXPECT_EQ(AppState.Display, "");
+    EXPECT_TRUE(AppState.ToolBar && AppState.StatusBar && AppState.ScrollBar && AppState.TitleBar &&
+                AppState.MenuBar);
+    EXPECT_FALSE(AppState.NoRedraw || AppState.StretchHalftone || AppState.MousePursuit ||
+                 AppState.FullScreen);
+    EXPECT_EQ(AppState.WindowPos_Left, 7200);
+    EXPECT_EQ(AppState.WindowPos_Top, 4050);
+    EXPECT_EQ(AppState.WindowPos_Width, 14400);
+    EXPECT_EQ(AppState.WindowPos_Height, 8100);
+
+    SaveSettings();
+    EXPECT_EQ(readAll(file), kDefaultFile);
+
+    // The saved file reproduces the same state.
+    const AppStateData first = AppState;
+    AppState = AppStateData{};
+    AppState.AppPath = dir.path();
+    LoadSettings();
+    EXPECT_EQ(AppState.WindowPos_Height, first.WindowPos_Height);
+    EXPECT_DOUBLE_EQ(AppState.ZoomRate, first.ZoomRate);
+    SaveSettings();
+    EXPECT_EQ(readAll(file), kDefaultFile);
+}
+
+TEST_F(SettingsTest, ValuesRoundTripWithTheirRoundingAndFlagForm) {
+    writeAll(file, "[Main]\r\nZoom= 125\r\nNoRedraw= 5\r\nDisplay=DUMMY1\r\nCursor= 9\r\n"
+                   "[View]\r\nWindowPos_Left=-900\r\nFullScreen=-1\r\nUnknownKey=keep me\r\n");
+    LoadSettings();
+    EXPECT_DOUBLE_EQ(AppState.ZoomRate, 1.25);
+    EXPECT_TRUE(AppState.NoRedraw);
+    EXPECT_TRUE(AppState.FullScreen);
+    EXPECT_EQ(AppState.Cursor, 9) << "values are taken as read";
+    EXPECT_EQ(AppState.WindowPos_Left, -900);
+
+    AppState.Display = DeviceField("DUMMY1");  // a selection stores the padded field
+    AppState.ZoomRate = 0.125;
+    SaveSettings();
+    const std::string saved = readAll(file);
+    EXPECT_NE(saved.find("NoRedraw= 1\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("Zoom= 12\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("Display=DUMMY1\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("FullScreen= 1\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("UnknownKey=keep me\r\n"), std::string::npos);
+    AppState.ZoomRate = 0.375;
+    SaveSettings();
+    EXPECT_NE(readAll(file).find("Zoom= 38\r\n"), std::string::npos);
+
+    writeAll(file, "[Main]\r\nZoom= 0\r\n");
+    LoadSettings();
+    EXPECT_DOUBLE_EQ(AppState.ZoomRate, 0.0);
+}
+
+TEST_F(SettingsTest, Version1FileIsUpgradedAtOnceAndCompletely) {
+    struct Case {
+        const char* interval;  // nullptr: no Interval key
+        std::int32_t expected;
+    };
+    for (const Case c : {Case{" 0", 1000}, Case{" 1", 500}, Case{" 2", 100}, Case{" 3", 50},
+                         Case{" 4", 10}, Case{" 7", 7}, Case{nullptr, 100}}) {
+        std::string text = "[Main]\r\nSettingVersion= 1\r\n";
+        if (c.interval) text += std::string("Interval=") + c.interval + "\r\n";
+        writeAll(file, text);
+        LoadSettings();
+        EXPECT_EQ(AppState.Interval, c.expected) << (c.interval ? c.interval : "missing");
+        // The file holds both the new version and the converted interval, even
+        // if the program were killed now.
+        const std::string after = readAll(file);
+        EXPECT_NE(after.find("SettingVersion= 2\r\n"), std::string::npos);
+        EXPECT_NE(after.find("Interval= " + std::to_string(c.expected) + "\r\n"), std::string::npos) << after;
+        LoadSettings();
+        EXPECT_EQ(AppState.Interval, c.expected) << "a second start must not convert again";
+    }
+    for (const char* version : {" 3", " 0", "-1"}) {
+        writeAll(file, std::string("[Main]\r\nSettingVersion=") + version + "\r\nInterval= 2\r\n");
+        LoadSettings();
+        EXPECT_EQ(AppState.Interval, 2) << version;
+        EXPECT_EQ(readAll(file).find("SettingVersion= 2"), std::string::npos);
+    }
+}
+
+TEST_F(SettingsTest, WindowDefaultsFollowThePrimaryScreenInTwips) {
+    SetPrimaryScreenTwipsSource([] { return ScreenTwips{20490.0f, 11520.0f}; });  // 1366 x 768
+    LoadSettings();
+    EXPECT_EQ(AppState.WindowPos_Left, 5122);  // 5122.5 rounds to the even neighbour
+    EXPECT_EQ(AppState.WindowPos_Top, 2880);
+    EXPECT_EQ(AppState.WindowPos_Width, 10245);
+    EXPECT_EQ(AppState.WindowPos_Height, 5760);
+
+    SetPrimaryScreenTwipsSource({});  // Qt's screen: twips = pixels x 1440 / logical DPI
+    const ScreenTwips qt = PrimaryScreenTwips();
+    EXPECT_GT(qt.width, 0.0f);
+    EXPECT_GT(qt.height, 0.0f);
+}
+
+TEST_F(SettingsTest, FileLivesInTheProgramFolderOrTheUsersConfigFolder) {
+    EXPECT_EQ(SettingsFilePath(), dir.path() + "Orvane.ini");
+
+    test::TempDir home;
+    ::setenv("XDG_CONFIG_HOME", (home.path() + "cfg").c_str(), 1);
+    AppState.AppPath = dir.path() + "no-such-folder/";  // cannot be written
+    EXPECT_EQ(SettingsFilePath(), home.path() + "cfg/orvane/Orvane.ini");
+    EXPECT_TRUE(QDir(QString::fromStdString(home.path() + "cfg/orvane")).exists());
+    LoadSettings();
+    SaveSettings();
+    EXPECT_EQ(readAll(home.path() + "cfg/orvane/Orvane.ini"), kDefaultFile);
+    ::unsetenv("XDG_CONFIG_HOME");
+
+    ::setenv("ORVANE_CONFIG_DIR", (home.path() + "override").c_str(), 1);
+    EXPECT_EQ(SettingsFilePath(), home.path() + "override/Orvane.ini");
+    ::unsetenv("ORVANE_CONFIG_DIR");
+}
+
+TEST(Rounding, HalvesGoToTheEvenNeighbour) {
+    EXPECT_EQ(R(0.5), 0);
+    EXPECT_EQ(R(1.5), 2);
+    EXPECT_EQ(R(2.5), 2);
+    EXPECT_EQ(R(-0.5), 0);
+    EXPECT_EQ(R(-1.5), -2);
+    EXPECT_EQ(R(12.5), 12);
+    EXPECT_EQ(R(37.5), 38);
+    EXPECT_EQ(R(2.4999), 2);
+    EXPECT_EQ(R(1e300), 2147483647);
+    EXPECT_EQ(R(-1e300), -2147483647 - 1);
+    EXPECT_EQ(R(std::nan("")), 0);
+}
+
+TEST(LeadingNumberOfText, ReadsTheNumberAtTheStart) {
+    EXPECT_DOUBLE_EQ(LeadingNumber("125%"), 125);
+    EXPECT_DOUBLE_EQ(LeadingNumber(" 75%"), 75);
+    EXPECT_DOUBLE_EQ(LeadingNumber("0.5秒"), 0.5);
+    EXPECT_DOUBLE_EQ(LeadingNumber("0.05秒"), 0.05);
+    EXPECT_DOUBLE_EQ(LeadingNumber(".5"), 0.5);
+    EXPECT_DOUBLE_EQ(LeadingNumber("-12.5x"), -12.5);
+    EXPECT_DOUBLE_EQ(LeadingNumber("abc"), 0);
+    EXPECT_DOUBLE_EQ(LeadingNumber(""), 0);
+    EXPECT_DOUBLE_EQ(LeadingNumber("."), 0);
+    EXPECT_DOUBLE_EQ(LeadingNumber("1e3"), 1);
+}
+
+TEST(TextHelpers, TrimNullAndProgramFolder) {
+    EXPECT_EQ(TrimNull(std::string("\0abc", 4)), "");
+    EXPECT_EQ(TrimNull(DeviceField("DUMMY0")), "DUMMY0");
+    EXPECT_EQ(DeviceField("DUMMY0").size(), 32u);
+    EXPECT_EQ(TrimNull("plain"), "plain");
+    EXPECT_EQ(WithTrailingSeparator("/"), "/");
+    EXPECT_EQ(WithTrailingSeparator("/opt/orvane"), "/opt/orvane/");
+    EXPECT_EQ(WithTrailingSeparator("/opt/orvane/"), "/opt/orvane/");
+}
+
+}  // namespace
+}  // namespace orvane
