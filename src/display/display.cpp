@@ -25,10 +25,14 @@ std::int16_t Display::field(std::int16_t index, Field f) const {
         mode = DevModes[static_cast<std::size_t>(index)];
     if (!mode) return 0;
     switch (f) {
-        case Field::Width: return toInt16(mode->width);
-        case Field::Height: return toInt16(mode->height);
-        case Field::Bits: return toInt16(mode->bitsPerPixel);
-        case Field::Frequency: return toInt16(mode->frequency);
+        case Field::Width:
+            return toInt16(mode->width);
+        case Field::Height:
+            return toInt16(mode->height);
+        case Field::Bits:
+            return toInt16(mode->bitsPerPixel);
+        case Field::Frequency:
+            return toInt16(mode->frequency);
     }
     return 0;
 }

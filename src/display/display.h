@@ -36,7 +36,8 @@ public:
     // with this width, height and depth. Returns the platform's result: the
     // failing test's code when the device now refuses the mode, BadMode when
     // no stored mode matches.
-    std::int32_t ChangeDisplayMode(std::int16_t index, std::int16_t width, std::int16_t height, std::int16_t bit);
+    std::int32_t ChangeDisplayMode(std::int16_t index, std::int16_t width, std::int16_t height,
+                                   std::int16_t bit);
 
     [[nodiscard]] std::int16_t GetDisplayModeNumber() const;
 

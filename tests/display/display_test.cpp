@@ -98,8 +98,8 @@ TEST(Display, DeviceWithoutModesChangesNothing) {
 
 TEST(Display, SearchByWidthHeightDepthTakesTheLowestIndexIgnoringRate) {
     Desk desk;
-    desk.fake.setModes("S", {fakeMode(1920, 1080, 32, 60), fakeMode(1280, 1024, 32, 75), fakeMode(1280, 1024, 16, 60),
-                             fakeMode(1280, 1024, 32, 60)});
+    desk.fake.setModes("S", {fakeMode(1920, 1080, 32, 60), fakeMode(1280, 1024, 32, 75),
+                             fakeMode(1280, 1024, 16, 60), fakeMode(1280, 1024, 32, 60)});
     Display d(desk.fake.displayModes());
     d.GetDisplayMode(std::string("S"));
 

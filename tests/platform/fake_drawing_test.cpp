@@ -156,7 +156,8 @@ TEST(FakeDrawing, ViewKeepsOnlyItsVisiblePartAndShowsItOnPresent) {
     EXPECT_NE(fakeView->shown().pixel(1, 1), qRgb(25, 15, 9));  // not presented yet
     view->present();
     EXPECT_EQ(fakeView->shown(), fakeView->offscreen());
-    EXPECT_EQ(view->widget()->grab().toImage().convertToFormat(QImage::Format_RGB32).pixel(1, 1), qRgb(25, 15, 9));
+    EXPECT_EQ(view->widget()->grab().toImage().convertToFormat(QImage::Format_RGB32).pixel(1, 1),
+              qRgb(25, 15, 9));
 
     // Without the persistent image drawing lands on the window at once.
     view->setPersistent(false);

@@ -22,8 +22,10 @@ TEST(FakeMonitors, EnumerationOrderAndFallback) {
     ASSERT_NE(monitors.openMonitor(FakePlatform::kFallbackDeviceName), nullptr);
 
     const auto right = fake.addMonitor({.deviceName = "DUMMY1", .rect = {1920, 0, 3200, 1024}});
-    const auto left = fake.addMonitor(
-        {.deviceName = "DUMMY0", .rect = {0, 0, 1920, 1080}, .primary = true, .work = Rect{0, 0, 1920, 1040}});
+    const auto left = fake.addMonitor({.deviceName = "DUMMY0",
+                                       .rect = {0, 0, 1920, 1080},
+                                       .primary = true,
+                                       .work = Rect{0, 0, 1920, 1040}});
     auto two = monitors.enumerate();
     ASSERT_EQ(two.size(), 2u);
     EXPECT_EQ(two[0].deviceName, "DUMMY1");
@@ -46,15 +48,17 @@ TEST(FakeMonitors, MonitorFromRectTakesLargestOverlapElseNearest) {
     auto& monitors = fake.monitors();
     EXPECT_EQ(monitors.monitorFromRect({1800, 100, 2100, 300}), b);  // 180 of 300 columns on B
     EXPECT_EQ(monitors.monitorFromRect({1700, 100, 2000, 300}), a);
-    EXPECT_EQ(monitors.monitorFromRect({4000, 10, 4100, 20}), b);    // right of everything
+    EXPECT_EQ(monitors.monitorFromRect({4000, 10, 4100, 20}), b);  // right of everything
     EXPECT_EQ(monitors.monitorFromRect({-500, -500, -400, -400}), a);
-    EXPECT_EQ(monitors.monitorFromRect({2000, 50, 2000, 50}), b);    // empty rectangle on B
+    EXPECT_EQ(monitors.monitorFromRect({2000, 50, 2000, 50}), b);  // empty rectangle on B
 }
 
 TEST(FakeMonitors, ContextOfShrunkOrVanishedMonitorReadsBlack) {
     FakePlatform fake;
     fake.addMonitor({.deviceName = "A", .rect = {0, 0, 100, 50}, .primary = true});
-    fake.addMonitor({.deviceName = "B", .rect = {100, 0, 200, 50}, .picture = FakePlatform::solid({100, 50}, qRgb(9, 8, 7))});
+    fake.addMonitor({.deviceName = "B",
+                     .rect = {100, 0, 200, 50},
+                     .picture = FakePlatform::solid({100, 50}, qRgb(9, 8, 7))});
     auto context = fake.monitors().openMonitor("B");
     ASSERT_NE(context, nullptr);
     EXPECT_EQ(context->rect(), (Rect{100, 0, 200, 50}));
@@ -80,6 +84,23 @@ TEST(FakeMonitors, ContextOfShrunkOrVanishedMonitorReadsBlack) {
     fake.setMonitorRect("A", {0, 0, 200, 50});
     EXPECT_EQ(fake.screenPicture().pixel(150, 10), qRgb(150, 10, 40));
     EXPECT_EQ(FakePlatform::imageOf(*context), FakePlatform::solid({100, 50}, qRgb(0, 0, 0)));
+}
+
+TEST(FakeMonitors, CallHookCanUnplugAMonitorBetweenCalls) {
+    FakePlatform fake;
+    fake.addMonitor({.deviceName = "A", .rect = {0, 0, 100, 100}, .primary = true});
+    fake.addMonitor({.deviceName = "B", .rect = {100, 0, 200, 100}});
+    std::vector<std::string> calls;
+    fake.setCallHook([&](const std::string& call) {
+        calls.push_back(call);
+        if (call == "Monitors::openMonitor") {
+            fake.removeMonitor("B");
+            (void)fake.monitors().enumerate();  // a call made from the hook does not recurse
+        }
+    });
+    EXPECT_EQ(fake.monitors().enumerate().size(), 2u);
+    EXPECT_EQ(fake.monitors().openMonitor("B"), nullptr);
+    EXPECT_EQ(calls, (std::vector<std::string>{"Monitors::enumerate", "Monitors::openMonitor"}));
 }
 
 TEST(FakePointer, LogsMovesAndButtonsWithPositions) {

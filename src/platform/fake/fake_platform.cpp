@@ -125,7 +125,8 @@ struct FakePlatform::State {
     std::vector<MonitorInfo> enumerate() const {
         std::vector<MonitorInfo> out;
         for (const auto& m : monitors)
-            out.push_back({m.handle, m.spec.rect, m.spec.work.value_or(m.spec.rect), m.spec.primary, m.spec.deviceName});
+            out.push_back({m.handle, m.spec.rect, m.spec.work.value_or(m.spec.rect), m.spec.primary,
+                           m.spec.deviceName});
         if (out.empty()) {
             const Rect all = screenRect();
             out.push_back({kFallbackHandle, all, all, true, kFallbackDeviceName});
@@ -349,7 +350,8 @@ void FakeViewSurface::setGeometry(const QRect& viewRect, QSize frameSize) {
         QImage fresh = blackImage(visible_.size());
         const QRect keep = oldVisible & visible_;
         if (!image.isNull() && !keep.isEmpty())
-            put(fresh, keep.topLeft() - visible_.topLeft(), image.copy(keep.translated(-oldVisible.topLeft())));
+            put(fresh, keep.topLeft() - visible_.topLeft(),
+                image.copy(keep.translated(-oldVisible.topLeft())));
         image = visible_.isEmpty() ? QImage() : fresh;
     };
     refit(offscreen_);
@@ -517,7 +519,8 @@ private:
         for (int i = 0; i < region.width(); ++i) columns[i] = static_cast<int>(nearest(x0 + i, sw, dw)) - sx0;
         const QPoint at = region.topLeft() - t.origin;
         for (int j = 0; j < region.height(); ++j) {
-            const auto* in = reinterpret_cast<const QRgb*>(part.constScanLine(static_cast<int>(nearest(y0 + j, sh, dh)) - sy0));
+            const auto* in = reinterpret_cast<const QRgb*>(
+                part.constScanLine(static_cast<int>(nearest(y0 + j, sh, dh)) - sy0));
             auto* out = reinterpret_cast<QRgb*>(t.image->scanLine(at.y() + j)) + at.x();
             for (int i = 0; i < region.width(); ++i) out[i] = in[columns[i]];
         }
@@ -534,15 +537,17 @@ private:
         for (int j = 0; j < region.height(); ++j) rows[j] = boxTaps(y0 + j, sh, dh);
         const std::int64_t sx0 = cols.front().front().index, sx1 = cols.back().back().index;
         const std::int64_t sy0 = rows.front().front().index, sy1 = rows.back().back().index;
-        const QImage part = readSurface(src, QRect(srcRect.left() + static_cast<int>(sx0), srcRect.top() + static_cast<int>(sy0),
-                                                   static_cast<int>(sx1 - sx0 + 1), static_cast<int>(sy1 - sy0 + 1)));
+        const QImage part = readSurface(
+            src, QRect(srcRect.left() + static_cast<int>(sx0), srcRect.top() + static_cast<int>(sy0),
+                       static_cast<int>(sx1 - sx0 + 1), static_cast<int>(sy1 - sy0 + 1)));
         const std::int64_t total = sw * sh;
         const QPoint at = region.topLeft() - t.origin;
         std::vector<std::int64_t> acc(static_cast<std::size_t>(region.width()) * 3);
         for (int j = 0; j < region.height(); ++j) {
             std::fill(acc.begin(), acc.end(), 0);
             for (const Tap& ty : rows[j]) {
-                const auto* in = reinterpret_cast<const QRgb*>(part.constScanLine(static_cast<int>(ty.index - sy0)));
+                const auto* in =
+                    reinterpret_cast<const QRgb*>(part.constScanLine(static_cast<int>(ty.index - sy0)));
                 for (int i = 0; i < region.width(); ++i) {
                     std::int64_t r = 0, g = 0, b = 0;
                     for (const Tap& tx : cols[i]) {
@@ -723,7 +728,8 @@ struct FakePlatform::Services {
 // ---------------------------------------------------------------------------
 // Scripting
 
-FakePlatform::FakePlatform() : state_(std::make_shared<State>()), services_(std::make_unique<Services>(state_)) {
+FakePlatform::FakePlatform()
+    : state_(std::make_shared<State>()), services_(std::make_unique<Services>(state_)) {
     QImage arrow(10, 10, QImage::Format_ARGB32_Premultiplied);
     arrow.fill(qRgba(0, 0, 0, 255));
     for (int y = 1; y < 9; ++y)
@@ -746,9 +752,10 @@ MonitorHandle FakePlatform::addMonitor(FakeMonitor monitor) {
     m.handle = state_->nextHandle++;
     const FakeMonitor& spec = m.spec;
     if (!state_->devices.contains(spec.deviceName))
-        setModes(spec.deviceName,
-                 {fakeMode(static_cast<std::uint32_t>(spec.rect.width()), static_cast<std::uint32_t>(spec.rect.height()),
-                           static_cast<std::uint32_t>(spec.bitsPerPixel), static_cast<std::uint32_t>(spec.refreshRate))});
+        setModes(spec.deviceName, {fakeMode(static_cast<std::uint32_t>(spec.rect.width()),
+                                            static_cast<std::uint32_t>(spec.rect.height()),
+                                            static_cast<std::uint32_t>(spec.bitsPerPixel),
+                                            static_cast<std::uint32_t>(spec.refreshRate))});
     state_->monitors.push_back(std::move(m));
     return state_->monitors.back().handle;
 }
@@ -846,8 +853,8 @@ void FakePlatform::setDoubleClickTime(int ms) { state_->doubleClickTime = ms; }
 const std::vector<InputEvent>& FakePlatform::inputLog() const { return state_->inputLog; }
 void FakePlatform::clearInputLog() { state_->inputLog.clear(); }
 
-void FakePlatform::setModes(const std::string& device, std::vector<FakeMode> modes, std::optional<std::size_t> current,
-                            std::optional<std::size_t> registered) {
+void FakePlatform::setModes(const std::string& device, std::vector<FakeMode> modes,
+                            std::optional<std::size_t> current, std::optional<std::size_t> registered) {
     State::Device d;
     for (std::size_t i = 0; i < modes.size(); ++i)
         if (modes[i].mode.id == 0) modes[i].mode.id = i + 1;
@@ -873,7 +880,9 @@ const std::vector<ModeChange>& FakePlatform::modeChanges() const { return state_
 void FakePlatform::clearModeChanges() { state_->modeChanges.clear(); }
 void FakePlatform::setModesResizeMonitors(bool on) { state_->modesResizeMonitors = on; }
 
-QImage FakePlatform::imageOf(Surface& surface) { return readSurface(surface, QRect(QPoint(0, 0), surface.size())); }
+QImage FakePlatform::imageOf(Surface& surface) {
+    return readSurface(surface, QRect(QPoint(0, 0), surface.size()));
+}
 
 int FakePlatform::flushCount() const { return state_->flushCount; }
 std::vector<FakeViewSurface*> FakePlatform::views() const { return state_->views; }
@@ -881,6 +890,8 @@ std::vector<FakeViewSurface*> FakePlatform::views() const { return state_->views
 const std::vector<std::string>& FakePlatform::openedLinks() const { return state_->links; }
 void FakePlatform::setOpenLinkResult(bool result) { state_->linkResult = result; }
 
-void FakePlatform::setCallHook(std::function<void(const std::string& call)> hook) { state_->hook = std::move(hook); }
+void FakePlatform::setCallHook(std::function<void(const std::string& call)> hook) {
+    state_->hook = std::move(hook);
+}
 
 }  // namespace orvane::platform::fake

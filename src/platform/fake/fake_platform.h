@@ -185,7 +185,8 @@ public:
     // Replaces a device's table. Modes with id 0 are numbered 1, 2, … by
     // position. current/registered index the table (none: no such mode).
     // Devices need no monitor; a device with an empty table has no modes.
-    void setModes(const std::string& device, std::vector<FakeMode> modes, std::optional<std::size_t> current = 0,
+    void setModes(const std::string& device, std::vector<FakeMode> modes,
+                  std::optional<std::size_t> current = 0,
                   std::optional<std::size_t> registered = std::nullopt /* = current */);
     [[nodiscard]] std::optional<DisplayMode> registeredMode(const std::string& device) const;
     // How often testMode was asked, per device.
