@@ -1,17 +1,29 @@
-// Main: works out the program folder, loads the settings, picks the window
-// system backend and shows the main window until it is closed.
+// Main: works out the program folder, loads the settings, connects to the
+// window system and shows the main window until it is closed.
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
 
 #include "core/app_path.h"
 #include "core/app_state.h"
+#include "core/exit_signals.h"
 #include "core/settings.h"
+#include "mainwindow/frm_main.h"
 #include "platform/x11/x11_platform.h"
 
 int main(int argc, char** argv) {
     using namespace orvane;
+    // The view draws with X11 requests; a Wayland session runs it through XWayland.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+            std::fprintf(stderr, "orvane: no X display (DISPLAY is not set); Orvane needs X11 or XWayland.\n");
+            return 2;
+        }
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orvane"));
+    QApplication::setApplicationDisplayName(QStringLiteral("オルヴァン"));
 
     AppState.TitleBarShown = true;
     AppState.AppPath = ProgramFolder();
@@ -23,6 +35,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "orvane: %s\n", error.c_str());
         return 2;
     }
-    SaveSettings();
-    return 0;
+
+    frmMain window(*platform);
+    ExitSignals signals([&window](int) { window.close(); });
+    window.Show();
+    return QApplication::exec();
 }

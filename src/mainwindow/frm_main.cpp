@@ -1,0 +1,566 @@
+// frmMain's control tree, its start-up and shut-down, and the application of
+// the layout computed by ComputeLayout.
+#include "mainwindow/frm_main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+#include <QToolButton>
+#include <QWindow>
+
+#include "core/app_state.h"
+#include "core/rounding.h"
+#include "core/settings.h"
+#include "display/display.h"
+#include "mainwindow/toolbar_icons.h"
+#include "view/interval.h"
+#include "view/zoom.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr double kToolBarHeight = 315;    // twips
+constexpr double kStatusBarHeight = 255;  // twips
+
+}  // namespace
+
+frmMain::frmMain(platform::Platform& platform) : Platform(platform) {
+    setWindowTitle(QStringLiteral("オルヴァン"));
+    setWindowIcon(ProgramIcon());
+    CreateControls();
+    CreateMenus();
+    ConnectZoomControls();
+    ConnectIntervalControls();
+    ConnectPointerMarkerControls();
+    connect(cmbDisplayList, &QComboBox::activated, this, [this] { cmbDisplayList_Click(); });
+    connect(cmdReload, &QToolButton::clicked, this, [this] { cmdReload_Click(); });
+    InputBox = [this](const QString& prompt, const QString& title, const QString& text) {
+        return QInputDialog::getText(this, title, prompt, QLineEdit::Normal, text);
+    };
+    client->installEventFilter(this);
+    tmrMain.setTimerType(Qt::PreciseTimer);
+    connect(&tmrMain, &QTimer::timeout, this, [this] { tmrMain_Timer(); });
+    tmrTiming.setSingleShot(true);
+}
+
+frmMain::~frmMain() = default;
+
+double frmMain::TwipsPerPixelX() const {
+    const QScreen* s = screen();
+    return s ? 1440.0 / s->logicalDotsPerInchX() : 15.0;
+}
+
+double frmMain::TwipsPerPixelY() const {
+    const QScreen* s = screen();
+    return s ? 1440.0 / s->logicalDotsPerInchY() : 15.0;
+}
+
+void frmMain::CreateControls() {
+    client = new QWidget(this);
+    setCentralWidget(client);
+    const double tx = TwipsPerPixelX();
+    const double ty = TwipsPerPixelY();
+    // Design positions are in twips; children of the tool bar are 300 twips high.
+    auto place = [&](QWidget* w, double left, double width, double top = 0, double height = 300) {
+        w->setGeometry(R(left / tx), R(top / ty), R(width / tx), R(height / ty));
+    };
+
+    picToolBox = new QWidget(client);
+    picToolBox->setObjectName("picToolBox");
+    cmbDisplayList = new QComboBox(picToolBox);
+    place(cmbDisplayList, 0, 2235);
+    cmbDisplayList->setToolTip(QStringLiteral("モニタ選択"));
+
+    const double frameLefts[4] = {2220, 2640, 3120, 3600};
+    for (int i = 0; i < 4; ++i) {
+        picButtonFrame[i] = new QWidget(picToolBox);
+        place(picButtonFrame[i], frameLefts[i], 420);
+    }
+    auto button = [&](QWidget* parent, const QIcon& icon, const QString& tip, bool toggle) {
+        auto* b = new QToolButton(parent);
+        place(b, 0, 360, 0, 240);
+        b->setIcon(icon);
+        b->setIconSize(b->size() - QSize(4, 4));
+        b->setToolTip(tip);
+        b->setCheckable(toggle);
+        b->setAutoRaise(true);
+        return b;
+    };
+    cmdReload = button(picButtonFrame[0], ReloadIcon(), QStringLiteral("モニタの数、位置、サイズを更新"), false);
+    cmdChabgeSetting = button(picButtonFrame[1], ResolutionIcon(), QStringLiteral("モニタの解像度を変更"), false);
+    chkMouse = button(picButtonFrame[2], PursuitIcon(), QStringLiteral("マウス追尾"), true);
+    chkFullScreen = button(picButtonFrame[3], FullScreenIcon(), QStringLiteral("フル画面"), true);
+
+    cmbZoom = new QComboBox(picToolBox);
+    cmbZoom->setEditable(true);
+    place(cmbZoom, 4065, 795);
+    cmbCursor = new QComboBox(picToolBox);
+    place(cmbCursor, 4920, 1155);
+    cmbCursor->setToolTip(QStringLiteral("マウスカーソル"));
+    cmbTimer = new QComboBox(picToolBox);
+    cmbTimer->setEditable(true);
+    place(cmbTimer, 6120, 855);
+    cmbTimer->setToolTip(QStringLiteral("描画間隔　0.01秒～60秒まで　入力後Enterキーで確定"));
+    cmbDblClick = new QComboBox(picToolBox);
+    place(cmbDblClick, 7020, 1635);
+    cmbDblClick->setToolTip(QStringLiteral("画面をダブルクリックした時の動作"));
+    for (QComboBox* c : {cmbZoom, cmbTimer}) c->setInsertPolicy(QComboBox::NoInsert);
+
+    picStatusBar = new QWidget(client);
+    picStatusBar->setObjectName("picStatusBar");
+    auto label = [&](double left, double width, const QString& tip) {
+        auto* l = new QLabel(picStatusBar);
+        place(l, left, width, 0, 255);
+        l->setToolTip(tip);
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+        return l;
+    };
+    lblStatus_Display_Pos = label(0, 1575, QStringLiteral("表示モニタ　位置"));
+    lblStatus_Display_Size = label(1560, 2295, QStringLiteral("表示モニタ　サイズ/ビットレート"));
+    lblStatus_Cursor_All = label(3840, 1575, QStringLiteral("マウスカーソル　総合位置"));
+    lblStatus_Cursor_View = label(5400, 1575, QStringLiteral("マウスカーソル　表示モニタ内位置"));
+
+    picFrame = new QFrame(client);
+    picFrame->setObjectName("picFrame");
+    picFrame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    picFrame->setAutoFillBackground(true);
+    QPalette pal = picFrame->palette();
+    pal.setColor(QPalette::Window, pal.color(QPalette::Dark));
+    picFrame->setPalette(pal);
+    picFrameClient = new QWidget(picFrame);
+    picFrameClient->setMouseTracking(true);
+    picFrameClient->installEventFilter(this);
+    picView = Platform.drawing().createView(picFrameClient);
+
+    scrX = new QScrollBar(Qt::Horizontal, client);
+    scrY = new QScrollBar(Qt::Vertical, client);
+    for (QScrollBar* s : {scrX, scrY}) {
+        s->setRange(0, 0);
+        s->setSingleStep(16);
+        s->setEnabled(false);
+        s->setVisible(false);
+    }
+}
+
+void frmMain::CreateMenus() {
+    QMenuBar* bar = menuBar();
+    auto item = [](QMenu* menu, const QString& caption, bool checkable = false) {
+        QAction* a = menu->addAction(caption);
+        a->setCheckable(checkable);
+        return a;
+    };
+
+    mnuFile = bar->addMenu(QStringLiteral("ファイル"));
+    mnuFile_Exit = item(mnuFile, QStringLiteral("終了(&X)"));
+    connect(mnuFile_Exit, &QAction::triggered, this, [this] { mnuFile_Exit_Click(); });
+
+    static const char* const kZoomCaptions[8] = {"200%", "175%", "150%", "125%", "&100%", " &75%", " &50%", " &25%"};
+    mnuView = bar->addMenu(QStringLiteral("表示"));
+    mnuView_Title = item(mnuView, QStringLiteral("タイトルバー(&I)"), true);
+    mnuView_Menu = item(mnuView, QStringLiteral("メニューバー(&M)"), true);
+    mnuView_ToolBar = item(mnuView, QStringLiteral("ツールバー(&T)"), true);
+    mnuView_ScrolBar = item(mnuView, QStringLiteral("スクロールバー(&R)"), true);
+    mnuView_StatusBar = item(mnuView, QStringLiteral("ステータスバー(&S)"), true);
+    mnuView->addSeparator();
+    mnuView_Frame[0] = item(mnuView, QStringLiteral("フレームを非表示(&E)"));
+    mnuView_Frame[1] = item(mnuView, QStringLiteral("フレームを表示(&V)"));
+    mnuView_Full = item(mnuView, QStringLiteral("フル画面(&F)"), true);
+    mnuView->addSeparator();
+    mnuView_Zoom = mnuView->addMenu(QStringLiteral("表示倍率(&Z)"));
+    for (int i = 0; i < 8; ++i) mnuView_Zoom_Select[i] = item(mnuView_Zoom, QString::fromUtf8(kZoomCaptions[i]), true);
+    mnuView_Zoom_Input = item(mnuView_Zoom, QStringLiteral("直接設定(&I)"), true);
+    mnuView_Cursor = mnuView->addMenu(QStringLiteral("カーソル(&C)"));
+    static const char* const kCursorCaptions[5] = {"カーソル(&C)", "ドット &1px", "ドット &4px", "ドット &9px", "無し(&N)"};
+    for (int i = 0; i < 5; ++i)
+        mnuView_Cursor_Select[i] = item(mnuView_Cursor, QString::fromUtf8(kCursorCaptions[i]), true);
+
+    mnuTool = bar->addMenu(QStringLiteral("ツール"));
+    mnuTool_Select = mnuTool->addMenu(QStringLiteral("モニタ選択(&M)"));
+    mnuTool_Select_Monitor.push_back(item(mnuTool_Select, QString(), true));
+    connect(mnuTool_Select_Monitor[0], &QAction::triggered, this, [this] { mnuTool_Select_Monitor_Click(0); });
+    mnuTool_Select_Line1 = mnuTool_Select->addSeparator();
+    mnuTool_Select_Reload = item(mnuTool_Select, QStringLiteral("モニタ再取得(&R)"));
+    connect(mnuTool_Select_Reload, &QAction::triggered, this, [this] { mnuTool_Select_Reload_Click(); });
+    mnuTool_Dev = item(mnuTool, QStringLiteral("解像度変更(&S)"));
+    mnuTool->addSeparator();
+    mnuTool_Mouse = item(mnuTool, QStringLiteral("マウス追尾(&P)"), true);
+    mnuTool_Timer = mnuTool->addMenu(QStringLiteral("描画間隔(&T)"));
+    static const char* const kTimerCaptions[6] = {"(&0) 1秒", "(&1) 0.5秒", "(&2) 0.1秒", "(&3) 0.05秒", "(&4) 0.01秒", "(&9)直接指定"};
+    for (int i = 0; i < 6; ++i) mnuTool_Timer_Select[i] = item(mnuTool_Timer, QString::fromUtf8(kTimerCaptions[i]), true);
+    mnuTool->addSeparator();
+    mnuTool_Setting = item(mnuTool, QStringLiteral("設定(&S)"));
+
+    mnuHelp = bar->addMenu(QStringLiteral("ヘルプ"));
+    mnuHelp_About = item(mnuHelp, QStringLiteral("バージョン情報(&A)"));
+
+    // Opened over the view, never part of the menu bar.
+    mnuPopup = new QMenu(this);
+    mnuPopup_Move = item(mnuPopup, QStringLiteral("この位置へ移動(&P)"));
+    mnuPopup->addSeparator();
+    mnuPopup_Action = mnuPopup->addMenu(QStringLiteral("アクション(&A)"));
+    static const char* const kButtons[3] = {"左ボタン(&L)", "中ボタン(&M)", "右ボタン(&R)"};
+    std::array<std::array<QAction*, 2>*, 3> actions = {&mnuPopup_Mouse_Left, &mnuPopup_Mouse_Middle,
+                                                       &mnuPopup_Mouse_Right};
+    for (int b = 0; b < 3; ++b) {
+        mnuPopup_Mouse[b] = mnuPopup_Action->addMenu(QString::fromUtf8(kButtons[b]));
+        (*actions[b])[0] = item(mnuPopup_Mouse[b], QStringLiteral("クリック(&C)"));
+        (*actions[b])[1] = item(mnuPopup_Mouse[b], QStringLiteral("ダブルクリック(&C)"));
+    }
+    mnuPopup->addSeparator();
+    mnuPopup_View = mnuPopup->addMenu(QStringLiteral("表示(&V)"));
+    mnuPopup_View_Title = item(mnuPopup_View, mnuView_Title->text(), true);
+    mnuPopup_View_Menu = item(mnuPopup_View, mnuView_Menu->text(), true);
+    mnuPopup_View_ToolBar = item(mnuPopup_View, mnuView_ToolBar->text(), true);
+    mnuPopup_View_ScrolBar = item(mnuPopup_View, mnuView_ScrolBar->text(), true);
+    mnuPopup_View_StatusBar = item(mnuPopup_View, mnuView_StatusBar->text(), true);
+    mnuPopup_View->addSeparator();
+    mnuPopup_View_Frame[0] = item(mnuPopup_View, mnuView_Frame[0]->text());
+    mnuPopup_View_Frame[1] = item(mnuPopup_View, mnuView_Frame[1]->text());
+    mnuPopup_View_Full = item(mnuPopup_View, mnuView_Full->text(), true);
+    mnuPopup_View->addSeparator();
+    mnuPopup_View_Zoom = mnuPopup_View->addMenu(QStringLiteral("表示倍率(&Z)"));
+    for (int i = 0; i < 8; ++i)
+        mnuPopup_View_Zoom_Select[i] = item(mnuPopup_View_Zoom, QString::fromUtf8(kZoomCaptions[i]), true);
+    mnuPopup_View_Zoom_Input = item(mnuPopup_View_Zoom, QStringLiteral("直接設定(&I)"), true);
+    mnuPopup_Exit = item(mnuPopup, QStringLiteral("終了(&X)"));
+    connect(mnuPopup_Exit, &QAction::triggered, this, [this] { mnuPopup_Exit_Click(); });
+}
+
+void frmMain::FillLists() {
+    for (const char* text : {"200%", "175%", "150%", "125%", "100%", " 75%", " 50%", " 25%"})
+        cmbZoom->addItem(QString::fromUtf8(text));
+    const std::pair<const char*, int> cursors[] = {
+        {"カーソル", 0}, {"ドット(1px)", 1}, {"ドット(4px)", 2}, {"ドット(9px)", 3}, {"無し", 0}};
+    for (const auto& [text, value] : cursors) cmbCursor->addItem(QString::fromUtf8(text), value);
+    for (const char* text : {"1秒", "0.5秒", "0.1秒", "0.05秒", "0.01秒"}) cmbTimer->addItem(QString::fromUtf8(text));
+    const char* const actions[] = {"何もしない", "そこへ移動", "クリック", "ダブルクリック", "左クリック",
+                                   "左ダブルクリック", "中クリック", "中ダブルクリック", "右クリック", "右ダブルクリック"};
+    for (int code = 0; code < 10; ++code) cmbDblClick->addItem(QString::fromUtf8(actions[code]), code);
+    for (QComboBox* c : {cmbZoom, cmbCursor, cmbTimer, cmbDblClick}) c->setCurrentIndex(-1);
+}
+
+void frmMain::SelectComboItem(QComboBox* combo, int index) {
+    const QSignalBlocker quiet(combo);
+    combo->setCurrentIndex(index);
+}
+
+void frmMain::Show() {
+    Form_Load();
+    show();
+    CorrectForDecoration();
+    // Without a window manager a window may never be activated: complete the
+    // start-up once the event loop runs, if activation has not done it.
+    QTimer::singleShot(0, this, [this] { Form_Activate(); });
+}
+
+void frmMain::Form_Load() {
+    SwitchingFullScreen = false;
+    create();  // the platform window knows the decoration the placement must allow for
+    ApplyPlacement();
+    SetWindowStateCode(AppState.WindowPos_State);
+
+    const std::string rememberedDisplay = AppState.Display;
+    EnumerateMonitors();
+    CreateMonitorSelectMenu();
+
+    FormState = 1;
+    FillLists();
+
+    if (cmbDisplayList->currentIndex() >= 0) cmbDisplayList_Click();
+
+    {
+        const QSignalBlocker quiet(cmbZoom);
+        cmbZoom->setEditText(QString::fromStdString(PlainNumber(AppState.ZoomRate * 100)));
+    }
+    cmbZoom_KeyPress(13);
+
+    // A hand-edited style outside the list falls back to the real pointer image.
+    SelectComboItem(cmbCursor, AppState.Cursor >= 0 && AppState.Cursor < cmbCursor->count() ? AppState.Cursor : 0);
+    cmbCursor_Click();
+
+    {
+        const QSignalBlocker quiet(cmbTimer);
+        cmbTimer->setEditText(QString::fromStdString(PlainNumber(AppState.Interval / 1000.0)));
+    }
+    cmbTimer_KeyPress(13);
+
+    picView->setPersistent(!AppState.NoRedraw);
+
+    bool found = false;
+    for (std::size_t i = 0; i < AppState.MonitorTable.size(); ++i) {
+        if (TrimNull(AppState.MonitorTable[i].szDevice) == rememberedDisplay) {
+            SelectDisplayListIndex(static_cast<int>(i));
+            found = true;
+        }
+    }
+    if (!found) {
+        // A remembered scroll position belongs to the remembered monitor only.
+        AppState.ScrollPos_X = 0;
+        AppState.ScrollPos_Y = 0;
+    }
+
+    mnuView_StatusBar->setChecked(AppState.StatusBar);
+    mnuPopup_View_StatusBar->setChecked(AppState.StatusBar);
+    picStatusBar->setVisible(AppState.StatusBar);
+    mnuView_ToolBar->setChecked(AppState.ToolBar);
+    mnuPopup_View_ToolBar->setChecked(AppState.ToolBar);
+    mnuPopup_View_Title->setChecked(AppState.TitleBar);
+    mnuView_Title->setChecked(AppState.TitleBar);
+    ShowTitleBar(AppState.TitleBar);
+    mnuView_Menu->setChecked(AppState.MenuBar);
+    mnuPopup_View_Menu->setChecked(AppState.MenuBar);
+    ShowMenuBar(AppState.MenuBar);
+    mnuView_ScrolBar->setChecked(AppState.ScrollBar);
+    mnuPopup_View_ScrolBar->setChecked(AppState.ScrollBar);
+    picToolBox->setVisible(AppState.ToolBar);
+
+    for (int i = 0; i < cmbDblClick->count(); ++i) {
+        if (cmbDblClick->itemData(i).toInt() == AppState.DoubleClick) {
+            cmbDblClick->setCurrentIndex(i);
+            break;
+        }
+    }
+    Form_Resize();
+}
+
+void frmMain::Form_Activate() {
+    if (FormState == 2 || unloaded_) return;
+    const std::int32_t x = AppState.ScrollPos_X;
+    const std::int32_t y = AppState.ScrollPos_Y;
+    FormState = 2;
+    cmbZoom_Click();
+    // The stored position is restored against the ranges of the zoomed view;
+    // before the zoom is applied the view has no size and no range would hold it.
+    // A position beyond the range (or a negative one) leaves the bar as it is.
+    if (x >= 0 && scrX->maximum() >= x) scrX->setValue(x);
+    if (y >= 0 && scrY->maximum() >= y) scrY->setValue(y);
+}
+
+void frmMain::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    tmrMain.stop();
+    tmrTiming.stop();
+    if (!AppState.FullScreen) {
+        AppState.WindowPos_State = WindowStateCode();
+        if (AppState.WindowPos_State == 0) RecordPlacement();
+    }
+    MonitorDC.reset();
+    if (AppState.ChangeDisplayType == 0) {
+        for (const auto& display : AppState.DisplayTable) {
+            if (display) display->RestoreSetting();
+        }
+    }
+    SaveSettings();
+}
+
+void frmMain::mnuFile_Exit_Click() { close(); }
+void frmMain::mnuPopup_Exit_Click() { close(); }
+
+std::int32_t frmMain::WindowStateCode() const {
+    if (isMinimized()) return 1;
+    if (isMaximized()) return 2;
+    return 0;
+}
+
+void frmMain::SetWindowStateCode(std::int32_t state) {
+    Qt::WindowStates s = windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+    if (state == 1) s |= Qt::WindowMinimized;
+    if (state == 2) s |= Qt::WindowMaximized;
+    setWindowState(s);
+}
+
+void frmMain::ApplyPlacement() {
+    const double tx = TwipsPerPixelX();
+    const double ty = TwipsPerPixelY();
+    // The stored size is the outer one; the decoration, once known, is taken off.
+    QSize decoration = frameGeometry().size() - geometry().size();
+    if (const QWindow* w = windowHandle()) {
+        const QMargins m = w->frameMargins();
+        decoration = QSize(m.left() + m.right(), m.top() + m.bottom());
+    }
+    move(R(AppState.WindowPos_Left / tx), R(AppState.WindowPos_Top / ty));
+    resize(std::max(1, R(AppState.WindowPos_Width / tx) - decoration.width()),
+           std::max(1, R(AppState.WindowPos_Height / ty) - decoration.height()));
+}
+
+void frmMain::RecordPlacement() {
+    const QRect outer = frameGeometry();
+    AppState.WindowPos_Left = R(outer.x() * TwipsPerPixelX());
+    AppState.WindowPos_Top = R(outer.y() * TwipsPerPixelY());
+    AppState.WindowPos_Width = R(outer.width() * TwipsPerPixelX());
+    AppState.WindowPos_Height = R(outer.height() * TwipsPerPixelY());
+}
+
+void frmMain::Form_Resize() {
+    const double tx = TwipsPerPixelX();
+    const double ty = TwipsPerPixelY();
+    LayoutInput in;
+    in.clientWidth = client->width() * tx;
+    in.clientHeight = client->height() * ty;
+    in.toolBarVisible = picToolBox->isVisibleTo(this);
+    in.toolBarHeight = kToolBarHeight;
+    in.statusBarVisible = picStatusBar->isVisibleTo(this);
+    in.statusBarHeight = kStatusBarHeight;
+    in.scrollBarOption = AppState.ScrollBar;
+    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    in.scrXHeight = extent * ty;
+    in.scrYWidth = extent * tx;
+    in.twipsPerPixelX = tx;
+    in.twipsPerPixelY = ty;
+    const QRect f = picFrame->geometry();
+    in.frame = {f.x() * tx, f.y() * ty, f.width() * tx, f.height() * ty};
+    in.frameBorderX = 2 * picFrame->frameWidth() * tx;
+    in.frameBorderY = 2 * picFrame->frameWidth() * ty;
+    in.viewWidth = picViewRect.width();
+    in.viewHeight = picViewRect.height();
+    in.scrXValue = scrX->value();
+    in.scrYValue = scrY->value();
+    ApplyLayout(ComputeLayout(in));
+
+    if (ShouldRecordPlacement(FormState, AppState.FullScreen, SwitchingFullScreen)) {
+        AppState.WindowPos_State = WindowStateCode();
+        if (AppState.WindowPos_State == 0) RecordPlacement();
+    }
+}
+
+void frmMain::ApplyLayout(const LayoutResult& layout) {
+    const double tx = TwipsPerPixelX();
+    const double ty = TwipsPerPixelY();
+    auto px = [&](const TwipsRect& r) {
+        return QRect(R(r.left / tx), R(r.top / ty), R(r.width / tx), R(r.height / ty));
+    };
+    picToolBox->setGeometry(0, 0, client->width(), R(kToolBarHeight / ty));
+    const int statusHeight = R(kStatusBarHeight / ty);
+    picStatusBar->setGeometry(0, client->height() - statusHeight, client->width(), statusHeight);
+
+    picFrame->setGeometry(px(layout.frame));
+    picFrameClient->setGeometry(picFrame->contentsRect());
+    scrX->setEnabled(layout.scrX.enabled);
+    scrX->setVisible(layout.scrX.visible);
+    scrY->setEnabled(layout.scrY.enabled);
+    scrY->setVisible(layout.scrY.visible);
+
+    if (layout.scrX.enabled) {
+        const QRect r = px(layout.scrX.rect);
+        scrX->setGeometry(r.x(), r.y(), r.width(), scrX->sizeHint().height());
+        scrX->setMaximum(layout.scrX.max);
+        scrX->setPageStep(std::max(1, picFrameClient->width()));
+    }
+    if (layout.scrY.enabled) {
+        const QRect r = px(layout.scrY.rect);
+        scrY->setGeometry(r.x(), r.y(), scrY->sizeHint().width(), r.height());
+        scrY->setMaximum(layout.scrY.max);
+        scrY->setPageStep(std::max(1, picFrameClient->height()));
+    }
+    // The bars keep their values inside their ranges; the view follows them.
+    picViewRect.moveTo(layout.scrX.enabled ? -scrX->value() : layout.viewLeft,
+                       layout.scrY.enabled ? -scrY->value() : layout.viewTop);
+    if (picView) picView->setGeometry(picViewRect, picFrameClient->size());
+}
+
+void frmMain::picFrame_MouseMove(float y) {
+    if (!AppState.FullScreen) return;
+    bool relayout = false;
+    if (y < 15) {
+        if (AppState.ToolBar) {
+            picToolBox->setVisible(true);
+            relayout = true;
+        }
+        if (AppState.MenuBar) {
+            ShowMenuBar(true);
+            relayout = true;
+        }
+    } else {
+        if (picToolBox->isVisibleTo(this)) {
+            picToolBox->setVisible(false);
+            relayout = true;
+        }
+        if (mnuFile->menuAction()->isVisible()) {
+            ShowMenuBar(false);
+            relayout = true;
+        }
+    }
+    if (relayout) Form_Resize();
+}
+
+void frmMain::ShowMenuBar(bool Show) {
+    for (QMenu* m : {mnuFile, mnuView, mnuTool, mnuHelp}) m->menuAction()->setVisible(Show);
+    // A menu bar without visible menus would still take its height.
+    menuBar()->setVisible(Show);
+}
+
+void frmMain::ShowTitleBar(bool Show) {
+    if (Show == AppState.TitleBarShown) return;
+    AppState.TitleBarShown = Show;
+    const bool wasVisible = isVisible();
+    const Qt::WindowStates state = windowState();
+    setWindowFlag(Qt::FramelessWindowHint, !Show);
+    // Changing the flags hides a shown window; bring it back as it was.
+    if (wasVisible) {
+        setWindowState(state);
+        show();
+    }
+}
+
+bool frmMain::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) Form_Activate();
+    return QMainWindow::event(e);
+}
+
+void frmMain::closeEvent(QCloseEvent* e) {
+    Form_Unload();
+    e->accept();
+}
+
+void frmMain::moveEvent(QMoveEvent* e) {
+    QMainWindow::moveEvent(e);
+    CorrectForDecoration();
+    if (FormState != 0) Form_Resize();
+}
+
+void frmMain::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    CorrectForDecoration();
+}
+
+void frmMain::CorrectForDecoration() {
+    // The window manager's decoration is known only once the window is shown:
+    // take it off the stored outer size once, so the placement does not grow.
+    if (decorationCorrected_ || !isVisible() || WindowStateCode() != 0 ||
+        frameGeometry().size() == geometry().size())
+        return;
+    decorationCorrected_ = true;
+    ApplyPlacement();
+
+}
+
+void frmMain::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange) Form_Resize();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == client && e->type() == QEvent::Resize) Form_Resize();
+    if (watched == cmbZoom->lineEdit() && ZoomEditEvent(e)) return true;
+    if (watched == cmbTimer->lineEdit() && TimerEditEvent(e)) return true;
+    if (watched == picFrameClient && e->type() == QEvent::MouseMove) {
+        picFrame_MouseMove(static_cast<float>(static_cast<QMouseEvent*>(e)->position().y()));
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+}  // namespace orvane

@@ -1,0 +1,228 @@
+// frmMain, the main window: the control tree (menus, tool bar, view frame,
+// scroll bars, status bar) and the handlers of every subsystem that lives in
+// it. Each subsystem defines its handlers in its own folder; this header is
+// the one list of them.
+#pragma once
+
+#include <QMainWindow>
+#include <QRect>
+#include <QTimer>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "mainwindow/layout.h"
+#include "platform/platform.h"
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QScrollBar;
+class QToolButton;
+
+namespace orvane {
+
+// Which way the tick draws: through an unscaled copy (so the real pointer
+// image scales with the picture) or straight into the view.
+bool UsesBufferedPath(double zoomPercentOfText, int cursorListIndex);
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit frmMain(platform::Platform& platform);
+    ~frmMain() override;
+
+    // What Main does to show the window: the load handler, then the window
+    // appears in its stored state and the first activation completes start-up.
+    void Show();
+
+    // --- Start-up and shut-down
+    void Form_Load();
+    void Form_Activate();
+    void Form_Unload();
+    void mnuFile_Exit_Click();
+    void mnuPopup_Exit_Click();
+
+    // --- Layout
+    void Form_Resize();
+    void picFrame_MouseMove(float y);
+    // TwipsPerPixelX / Y of the screen the window is on.
+    [[nodiscard]] double TwipsPerPixelX() const;
+    [[nodiscard]] double TwipsPerPixelY() const;
+    // The window's state as the settings store it: 0 normal, 1 minimised, 2 maximised.
+    [[nodiscard]] std::int32_t WindowStateCode() const;
+    void SetWindowStateCode(std::int32_t state);
+
+    // --- Monitors
+    void MonitorEnumProc(const platform::MonitorInfo& info, platform::MonitorHandle dwData);
+    void EnumerateMonitors();
+    void cmdReload_Click();
+    void mnuTool_Select_Reload_Click();
+    void cmbDisplayList_Click();
+    void mnuTool_Select_Monitor_Click(int Index);
+    void CreateMonitorSelectMenu();
+    // Selects item index of cmbDisplayList from code; the selection handler
+    // runs as a user's choice would run it.
+    void SelectDisplayListIndex(int index);
+    void CreateDisplaySettingInfo();
+
+    // --- Zoom and scrolling
+    void cmbZoom_Click();
+    void cmbZoom_KeyPress(int KeyAscii);
+    void cmbZoom_GotFocus();
+    void cmbZoom_LostFocus();
+    void mnuView_Zoom_Select_Click(int Index);
+    void mnuPopup_View_Zoom_Select_Click(int Index);
+    void mnuView_Zoom_Input_Click();
+    void mnuPopup_View_Zoom_Input_Click();
+    void scrX_Change();
+    void scrX_Scroll();
+    void scrY_Change();
+    void scrY_Scroll();
+    QString ZoomTextOnFocus;
+    bool ZoomPending = false;  // the combo shows its pending-edit look
+    // The text-input box; tests put their own answer in its place.
+    std::function<QString(const QString& prompt, const QString& title, const QString& text)> InputBox;
+    // Selects item index of a list from code without raising its handler.
+    static void SelectComboItem(QComboBox* combo, int index);
+
+    // --- Refresh tick
+    void tmrMain_Timer();
+    std::unique_ptr<platform::Surface> CreateMemoryCopy(platform::Surface& SourceDC, std::int32_t Width,
+                                                        std::int32_t Height);
+    // The pursuit step run at the end of a tick while MousePursuit is on.
+    void MousePursuitStep();
+
+    // --- Pointer marker
+    void DrawMouseCursor(platform::Surface& TargetDC);
+    void cmbCursor_Click();
+    void mnuView_Cursor_Select_Click(int Index);
+
+    // --- Refresh interval
+    void cmbTimer_Click();
+    void cmbTimer_KeyPress(int KeyAscii);
+    void mnuTool_Timer_Select_Click(int Index);
+
+    // --- View toggles
+    void ShowMenuBar(bool Show);
+    void ShowTitleBar(bool Show);
+
+    // --- Fields shared by the subsystems
+    std::int32_t FormState = 0;
+    bool SwitchingFullScreen = false;
+    std::unique_ptr<platform::MonitorContext> MonitorDC;
+    // picView's rectangle in the frame's pixels: what the layout computes,
+    // possibly far larger than the frame; the native view shows the part inside it.
+    QRect picViewRect;
+
+    // --- Controls
+    QWidget* client = nullptr;  // the client area everything below is placed in
+    QWidget* picToolBox = nullptr;
+    QComboBox* cmbDisplayList = nullptr;
+    std::array<QWidget*, 4> picButtonFrame{};
+    QToolButton* cmdReload = nullptr;
+    QToolButton* cmdChabgeSetting = nullptr;
+    QToolButton* chkMouse = nullptr;
+    QToolButton* chkFullScreen = nullptr;
+    QComboBox* cmbZoom = nullptr;
+    QComboBox* cmbCursor = nullptr;
+    QComboBox* cmbTimer = nullptr;
+    QComboBox* cmbDblClick = nullptr;
+    QWidget* picStatusBar = nullptr;
+    QLabel* lblStatus_Display_Pos = nullptr;
+    QLabel* lblStatus_Display_Size = nullptr;
+    QLabel* lblStatus_Cursor_All = nullptr;
+    QLabel* lblStatus_Cursor_View = nullptr;
+    QFrame* picFrame = nullptr;
+    QWidget* picFrameClient = nullptr;  // picFrame's inner area, in which the view lies
+    std::unique_ptr<platform::ViewSurface> picView;
+    QScrollBar* scrX = nullptr;
+    QScrollBar* scrY = nullptr;
+    QTimer tmrMain;
+    QTimer tmrTiming;
+
+    // --- Menus
+    QMenu* mnuFile = nullptr;
+    QAction* mnuFile_Exit = nullptr;
+    QMenu* mnuView = nullptr;
+    QAction* mnuView_Title = nullptr;
+    QAction* mnuView_Menu = nullptr;
+    QAction* mnuView_ToolBar = nullptr;
+    QAction* mnuView_ScrolBar = nullptr;
+    QAction* mnuView_StatusBar = nullptr;
+    std::array<QAction*, 2> mnuView_Frame{};
+    QAction* mnuView_Full = nullptr;
+    QMenu* mnuView_Zoom = nullptr;
+    std::array<QAction*, 8> mnuView_Zoom_Select{};
+    QAction* mnuView_Zoom_Input = nullptr;
+    QMenu* mnuView_Cursor = nullptr;
+    std::array<QAction*, 5> mnuView_Cursor_Select{};
+    QMenu* mnuTool = nullptr;
+    QMenu* mnuTool_Select = nullptr;
+    std::vector<QAction*> mnuTool_Select_Monitor;
+    QAction* mnuTool_Select_Line1 = nullptr;
+    QAction* mnuTool_Select_Reload = nullptr;
+    QAction* mnuTool_Dev = nullptr;
+    QAction* mnuTool_Mouse = nullptr;
+    QMenu* mnuTool_Timer = nullptr;
+    std::array<QAction*, 6> mnuTool_Timer_Select{};
+    QAction* mnuTool_Setting = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuHelp_About = nullptr;
+    QMenu* mnuPopup = nullptr;
+    QAction* mnuPopup_Move = nullptr;
+    QMenu* mnuPopup_Action = nullptr;
+    std::array<QMenu*, 3> mnuPopup_Mouse{};
+    std::array<QAction*, 2> mnuPopup_Mouse_Left{};
+    std::array<QAction*, 2> mnuPopup_Mouse_Middle{};
+    std::array<QAction*, 2> mnuPopup_Mouse_Right{};
+    QMenu* mnuPopup_View = nullptr;
+    QAction* mnuPopup_View_Title = nullptr;
+    QAction* mnuPopup_View_Menu = nullptr;
+    QAction* mnuPopup_View_ToolBar = nullptr;
+    QAction* mnuPopup_View_ScrolBar = nullptr;
+    QAction* mnuPopup_View_StatusBar = nullptr;
+    std::array<QAction*, 2> mnuPopup_View_Frame{};
+    QAction* mnuPopup_View_Full = nullptr;
+    QMenu* mnuPopup_View_Zoom = nullptr;
+    std::array<QAction*, 8> mnuPopup_View_Zoom_Select{};
+    QAction* mnuPopup_View_Zoom_Input = nullptr;
+    QAction* mnuPopup_Exit = nullptr;
+
+    platform::Platform& Platform;
+
+protected:
+    bool event(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void CreateControls();
+    void CreateMenus();
+    void RecordPlacement();
+    // The stored outer placement (twips) turned into the window's geometry.
+    void ApplyPlacement();
+    void CorrectForDecoration();
+    void ApplyLayout(const LayoutResult& layout);
+    void FillLists();
+    void ConnectZoomControls();
+    void ConnectIntervalControls();
+    void ConnectPointerMarkerControls();
+    bool TimerEditEvent(QEvent* e);
+    void SetZoomLook(bool pending);
+    bool ZoomEditEvent(QEvent* e);
+
+    bool unloaded_ = false;
+    bool activated_ = false;
+    bool decorationCorrected_ = false;
+};
+
+}  // namespace orvane

@@ -1,0 +1,92 @@
+// Interval rules, and frmMain's interval handlers.
+#include "view/interval.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <algorithm>
+
+#include "core/app_state.h"
+#include "core/rounding.h"
+#include "mainwindow/frm_main.h"
+
+namespace orvane {
+
+std::int32_t IntervalMs(const std::string& text) { return R(LeadingNumber(text) * 1000.0); }
+
+std::int32_t TypedIntervalMs(const std::string& text) {
+    std::int32_t ms = IntervalMs(text);
+    if (ms > kMaxIntervalMs) ms = kMaxIntervalMs;
+    if (ms < kMinIntervalMs) ms = kMinIntervalMs;
+    return ms;
+}
+
+std::string SecondsText(std::int32_t ms) {
+    std::string text = std::to_string(ms / 1000);
+    if (ms % 1000 != 0) {
+        std::string fraction = std::to_string(1000 + ms % 1000).substr(1);  // three digits
+        while (fraction.back() == '0') fraction.pop_back();
+        text += "." + fraction;
+    }
+    return text + "秒";
+}
+
+void frmMain::cmbTimer_Click() {
+    for (QAction* item : mnuTool_Timer_Select) item->setChecked(false);
+    const int index = cmbTimer->currentIndex();
+    mnuTool_Timer_Select[index < 0 || index > 4 ? 5 : index]->setChecked(true);
+    const std::int32_t ms = IntervalMs(cmbTimer->currentText().toStdString());
+    tmrMain.stop();
+    // Qt's timers take any non-negative period; a hand-made negative one would not run at all.
+    tmrMain.setInterval(std::max(0, ms));
+    tmrMain.start();
+    AppState.Interval = ms;
+    if (FormState == 2) picView->widget()->setFocus();
+}
+
+void frmMain::cmbTimer_KeyPress(int KeyAscii) {
+    if (KeyAscii != 13) return;
+    const QString text = QString::fromStdString(SecondsText(TypedIntervalMs(cmbTimer->currentText().toStdString())));
+    // A text equal to a list item selects that item, so its menu entry is checked.
+    const int item = cmbTimer->findText(text);
+    {
+        const QSignalBlocker quiet(cmbTimer);
+        cmbTimer->setCurrentIndex(item);
+        cmbTimer->setEditText(text);
+    }
+    cmbTimer_Click();
+}
+
+void frmMain::mnuTool_Timer_Select_Click(int Index) {
+    if (Index >= 0 && Index <= 4) {
+        SelectComboItem(cmbTimer, Index);
+        cmbTimer_Click();
+        return;
+    }
+    const QString text = InputBox(QStringLiteral("0.01～60までの値を入力して下さい"), QStringLiteral("インターバル入力"),
+                                  cmbTimer->currentText());
+    {
+        const QSignalBlocker quiet(cmbTimer);
+        cmbTimer->setCurrentIndex(-1);
+        cmbTimer->setEditText(text);
+    }
+    cmbTimer_KeyPress(13);
+}
+
+bool frmMain::TimerEditEvent(QEvent* e) {
+    if (e->type() != QEvent::KeyPress) return false;
+    const int key = static_cast<QKeyEvent*>(e)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+    cmbTimer_KeyPress(13);
+    return true;
+}
+
+void frmMain::ConnectIntervalControls() {
+    connect(cmbTimer, &QComboBox::activated, this, [this] { cmbTimer_Click(); });
+    cmbTimer->lineEdit()->installEventFilter(this);
+    for (int i = 0; i < static_cast<int>(mnuTool_Timer_Select.size()); ++i)
+        connect(mnuTool_Timer_Select[i], &QAction::triggered, this, [this, i] { mnuTool_Timer_Select_Click(i); });
+}
+
+}  // namespace orvane

@@ -1,0 +1,69 @@
+// The pointer marker drawn into each tick's picture, the two pointer labels,
+// and the marker style: the list, its menu mirror and the Cursor setting.
+#include "view/pointer_marker.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+
+#include "core/app_state.h"
+#include "core/rounding.h"
+#include "mainwindow/frm_main.h"
+
+namespace orvane {
+
+platform::Point ScreenToMonitor(platform::Point p) {
+    return {p.x - AppState.ViewLeft, p.y - AppState.ViewTop};
+}
+
+QRect DotRect(platform::Point monitorPoint, double zoomRate, int side) {
+    const int h = side / 2;
+    return {R(monitorPoint.x * zoomRate - h), R(monitorPoint.y * zoomRate - h), side, side};
+}
+
+QString PositionText(platform::Point p) { return QStringLiteral("X = %1 Y = %2").arg(p.x).arg(p.y); }
+
+void frmMain::DrawMouseCursor(platform::Surface& TargetDC) {
+    auto& pointer = Platform.pointer();
+    const platform::Point p = pointer.position();
+    lblStatus_Cursor_All->setText(PositionText(p));
+    const int s = cmbDisplayList->currentIndex();
+    const bool onWatched = s >= 0 && s < static_cast<int>(AppState.MonitorTable.size()) &&
+                           AppState.MonitorTable[s].rcMonitor.contains(p);
+    const platform::Point m = ScreenToMonitor(p);
+    lblStatus_Cursor_View->setText(PositionText(m));
+    if (!onWatched) return;
+
+    if (AppState.Cursor == 0) {
+        // No readable image (or a hidden pointer): nothing to draw.
+        const auto info = pointer.cursorInfo();
+        if (!info || !info->visible || !info->image) return;
+        const platform::Point q = ScreenToMonitor(info->position);
+        Platform.drawing().drawCursor(
+            TargetDC, QPoint(q.x - info->image->hotspot.x, q.y - info->image->hotspot.y), *info->image);
+    } else if (AppState.Cursor >= 1 && AppState.Cursor <= 3) {
+        const int side = cmbCursor->currentData().toInt();
+        if (side > 0) Platform.drawing().invert(TargetDC, DotRect(m, AppState.ZoomRate, side));
+    }
+}
+
+void frmMain::cmbCursor_Click() {
+    for (QAction* item : mnuView_Cursor_Select) item->setChecked(false);
+    const int index = cmbCursor->currentIndex();
+    if (index >= 0 && index < static_cast<int>(mnuView_Cursor_Select.size()))
+        mnuView_Cursor_Select[index]->setChecked(true);
+    AppState.Cursor = index;
+}
+
+void frmMain::mnuView_Cursor_Select_Click(int Index) {
+    SelectComboItem(cmbCursor, Index);
+    cmbCursor_Click();
+}
+
+void frmMain::ConnectPointerMarkerControls() {
+    connect(cmbCursor, &QComboBox::activated, this, [this] { cmbCursor_Click(); });
+    for (int i = 0; i < static_cast<int>(mnuView_Cursor_Select.size()); ++i)
+        connect(mnuView_Cursor_Select[i], &QAction::triggered, this, [this, i] { mnuView_Cursor_Select_Click(i); });
+}
+
+}  // namespace orvane

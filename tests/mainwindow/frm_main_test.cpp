@@ -1,0 +1,144 @@
+// The main window's start-up, layout application and shut-down on a simulated desktop.
+#include <QAction>
+#include <QComboBox>
+#include <QMenuBar>
+#include <QScrollBar>
+
+#include "support/main_window_fixture.h"
+
+namespace orvane {
+namespace {
+
+using test::MainWindowTest;
+using test::readAll;
+
+constexpr const char* kDefaultFile =
+    "[Main]\r\nNoRedraw= 0\r\nStretchHalftone= 0\r\nZoom= 100\r\nInterval= 100\r\nCursor= 0\r\n"
+    "Display=DUMMY0\r\nScrollPos_X= 0\r\nScrollPos_Y= 0\r\nChangeDisplayType= 0\r\nMousePursuit= 0\r\n"
+    "DoubleClick= 0\r\n[View]\r\nToolBar= 1\r\nStatusBar= 1\r\nScrollBar= 1\r\nTitleBar= 1\r\n"
+    "MenuBar= 1\r\nWindowPos_Left= 7200\r\nWindowPos_Top= 4050\r\nWindowPos_Width= 14400\r\n"
+    "WindowPos_Height= 8100\r\nWindowPos_State= 0\r\nFullScreen= 0\r\n";
+
+TEST_F(MainWindowTest, FirstRunOpensAtTheDefaultsAndClosingWritesThem) {
+    addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
+    frmMain& w = start();
+    EXPECT_EQ(w.frameGeometry(), QRect(480, 270, 960, 540));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("オルヴァン"));
+    EXPECT_EQ(w.FormState, 2);
+    EXPECT_EQ(w.cmbZoom->currentText(), "100%");
+    EXPECT_EQ(w.cmbDblClick->currentText(), QStringLiteral("何もしない"));
+    EXPECT_TRUE(w.picToolBox->isVisible());
+    EXPECT_TRUE(w.picStatusBar->isVisible());
+    EXPECT_TRUE(w.menuBar()->isVisible());
+    EXPECT_TRUE(w.mnuView_ToolBar->isChecked() && w.mnuPopup_View_ToolBar->isChecked());
+    EXPECT_TRUE(w.mnuView_ScrolBar->isChecked() && w.mnuView_Title->isChecked());
+    EXPECT_FALSE(std::ifstream(settingsFile()).good()) << "nothing is written before the close";
+    closeWindow();
+    EXPECT_EQ(readAll(settingsFile()), kDefaultFile);
+
+    // The saved file starts the same window again.
+    AppState = AppStateData{};
+    AppState.AppPath = dir.path();
+    AppState.TitleBarShown = true;
+    frmMain& again = start();
+    EXPECT_EQ(again.frameGeometry(), QRect(480, 270, 960, 540));
+    closeWindow();
+    EXPECT_EQ(readAll(settingsFile()), kDefaultFile);
+}
+
+TEST_F(MainWindowTest, TheLayoutFollowsTheWindowAndRecordsItsPlacement) {
+    addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
+    frmMain& w = start();
+    // 100 % of a 1920 x 1080 monitor in a 960 x 540 window: both bars.
+    EXPECT_EQ(w.picViewRect.size(), QSize(1920, 1080));
+    EXPECT_TRUE(w.scrX->isVisible());
+    EXPECT_TRUE(w.scrY->isVisible());
+    EXPECT_EQ(w.picFrame->y(), 21);
+    EXPECT_EQ(w.picFrame->width() + w.scrY->width(), w.client->width());
+    EXPECT_EQ(w.scrX->maximum(), 1920 - w.picFrameClient->width());
+    EXPECT_EQ(w.scrY->maximum(), 1080 - w.picFrameClient->height());
+    EXPECT_EQ(w.picStatusBar->geometry().bottom(), w.client->height() - 1);
+
+    w.scrX->setValue(100);
+    EXPECT_EQ(w.picViewRect.left(), -100);
+    EXPECT_EQ(AppState.ScrollPos_X, 100);
+
+    w.move(100, 50);
+    w.resize(QSize(640, 400) - (w.frameGeometry().size() - w.size()));
+    QApplication::processEvents();
+    EXPECT_EQ(AppState.WindowPos_Left, 1500);
+    EXPECT_EQ(AppState.WindowPos_Top, 750);
+    EXPECT_EQ(AppState.WindowPos_Width, 9600);
+    EXPECT_EQ(AppState.WindowPos_Height, 6000);
+
+    // Without tool bar the frame starts at the top; with the bars option off
+    // the frame takes their room and the view still scrolls.
+    w.picToolBox->setVisible(false);
+    AppState.ScrollBar = false;
+    w.Form_Resize();
+    EXPECT_EQ(w.picFrame->y(), 0);
+    EXPECT_FALSE(w.scrX->isVisible());
+    EXPECT_TRUE(w.scrX->isEnabled());
+    EXPECT_EQ(w.picFrame->width(), w.client->width());
+    EXPECT_EQ(w.picViewRect.left(), -100);
+
+    // A window too small for its bars keeps running.
+    w.resize(40, 30);
+    QApplication::processEvents();
+    w.Form_Resize();
+    EXPECT_GE(w.picFrame->width(), 0);
+}
+
+TEST_F(MainWindowTest, StoredPlacementAndBarsAreAppliedAtStartUp) {
+    addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
+    writeSettings("[View]\r\nToolBar= 0\r\nStatusBar= 0\r\nMenuBar= 0\r\nWindowPos_Left= 1500\r\n"
+                  "WindowPos_Top= 300\r\nWindowPos_Width= 6000\r\nWindowPos_Height= 4500\r\n"
+                  "[Main]\r\nDoubleClick= 42\r\n");
+    frmMain& w = start();
+    EXPECT_EQ(w.frameGeometry(), QRect(100, 20, 400, 300));
+    EXPECT_FALSE(w.picToolBox->isVisible());
+    EXPECT_FALSE(w.picStatusBar->isVisible());
+    EXPECT_FALSE(w.menuBar()->isVisible());
+    EXPECT_FALSE(w.mnuView_Menu->isChecked());
+    EXPECT_EQ(w.picFrame->y(), 0);
+    EXPECT_EQ(w.cmbDblClick->currentIndex(), -1) << "no action has code 42";
+    closeWindow();
+    const std::string saved = readAll(settingsFile());
+    EXPECT_NE(saved.find("WindowPos_Left= 1500\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("ToolBar= 0\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("DoubleClick= 42\r\n"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, ClosingUndoesTemporaryModesOnlyForTheTemporaryMethod) {
+    addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
+    addMonitor("DUMMY1", {1920, 0, 3840, 1080}, false);
+    for (int type : {0, 1, 2}) {
+        AppState = AppStateData{};
+        AppState.AppPath = dir.path();
+        AppState.TitleBarShown = true;
+        writeSettings("[Main]\r\nChangeDisplayType= " + std::to_string(type) + "\r\n");
+        start();
+        fake.clearModeChanges();
+        closeWindow();
+        std::size_t restores = 0;
+        for (const auto& change : fake.modeChanges()) restores += change.mode ? 0 : 1;
+        EXPECT_EQ(restores, type == 0 ? 2u : 0u) << "method " << type;
+        EXPECT_FALSE(window->MonitorDC) << "the monitor context is released";
+    }
+}
+
+TEST_F(MainWindowTest, ExitItemsCloseAndSaveOnce) {
+    addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
+    frmMain& w = start();
+    w.mnuPopup_Exit->trigger();
+    QApplication::processEvents();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(readAll(settingsFile()), kDefaultFile);
+    test::writeAll(settingsFile(), "changed by hand\r\n");
+    w.mnuFile_Exit->trigger();  // already unloaded: nothing is saved twice
+    QApplication::processEvents();
+    EXPECT_EQ(readAll(settingsFile()), "changed by hand\r\n");
+}
+
+}  // namespace
+}  // namespace orvane

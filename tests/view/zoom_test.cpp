@@ -1,0 +1,143 @@
+// Zoom from every entry point, and the rules behind them.
+#include <QAction>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScrollBar>
+
+#include "support/main_window_fixture.h"
+#include "view/zoom.h"
+
+namespace orvane {
+namespace {
+
+using test::MainWindowTest;
+
+TEST(ZoomRules, TypedValuesAreRoundedAndClamped) {
+    EXPECT_EQ(TypedZoomPercent("150"), 150);
+    EXPECT_EQ(TypedZoomPercent("5"), 10);
+    EXPECT_EQ(TypedZoomPercent("1000"), 300);
+    EXPECT_EQ(TypedZoomPercent("99.5"), 100);
+    EXPECT_EQ(TypedZoomPercent("12.5"), 12);
+    EXPECT_EQ(TypedZoomPercent("abc"), 10);
+    EXPECT_EQ(TypedZoomPercent(""), 10);
+    EXPECT_EQ(TypedZoomPercent("-50"), 10);
+    EXPECT_EQ(TypedZoomPercent("1e9"), 10) << "the number stops before the exponent";
+    EXPECT_EQ(ZoomText(10), " 10%");
+    EXPECT_EQ(ZoomText(120), "120%");
+    EXPECT_EQ(ZoomText(300), "300%");
+    EXPECT_DOUBLE_EQ(AppliedZoomRate(" 75%"), 0.75);
+    EXPECT_DOUBLE_EQ(AppliedZoomRate("12.9%"), 0.12);
+    EXPECT_EQ(PlainNumber(100), "100");
+    EXPECT_EQ(PlainNumber(125), "125");
+    EXPECT_EQ(PlainNumber(37.5), "37.5");
+}
+
+struct ZoomTest : MainWindowTest {
+    frmMain& w() { return *window; }
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
+    }
+    void type(const QString& text) {
+        w().cmbZoom->setEditText(text);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(w().cmbZoom->lineEdit(), &enter);
+    }
+    std::vector<bool> selectChecks() {
+        std::vector<bool> checks;
+        for (QAction* a : w().mnuView_Zoom_Select) checks.push_back(a->isChecked());
+        return checks;
+    }
+};
+
+TEST_F(ZoomTest, EveryEntryPointAppliesTheSameZoom) {
+    start();
+    type("150");
+    EXPECT_EQ(w().cmbZoom->currentIndex(), 2);
+    EXPECT_DOUBLE_EQ(AppState.ZoomRate, 1.5);
+    EXPECT_EQ(w().picViewRect.size(), QSize(2880, 1620));
+    EXPECT_TRUE(w().mnuView_Zoom_Select[2]->isChecked());
+    EXPECT_TRUE(w().mnuPopup_View_Zoom_Select[2]->isChecked());
+
+    type("5");
+    EXPECT_EQ(w().cmbZoom->currentIndex(), -1);
+    EXPECT_EQ(w().cmbZoom->currentText(), " 10%");
+    EXPECT_DOUBLE_EQ(AppState.ZoomRate, 0.1);
+    EXPECT_EQ(w().picViewRect.size(), QSize(192, 108));
+    EXPECT_TRUE(w().mnuView_Zoom_Input->isChecked());
+    EXPECT_TRUE(w().mnuPopup_View_Zoom_Input->isChecked());
+    EXPECT_EQ(selectChecks(), std::vector<bool>(8, false));
+
+    type("1000");
+    EXPECT_EQ(w().cmbZoom->currentText(), "300%");
+    EXPECT_DOUBLE_EQ(AppState.ZoomRate, 3.0);
+    EXPECT_EQ(w().picViewRect.size(), QSize(5760, 3240));
+
+    w().mnuView_Zoom_Select[7]->trigger();
+    EXPECT_EQ(w().cmbZoom->currentText(), " 25%");
+    EXPECT_DOUBLE_EQ(AppState.ZoomRate, 0.25);
+    EXPECT_FALSE(w().mnuView_Zoom_Input->isChecked());
+    EXPECT_TRUE(w().mnuView_Zoom_Select[7]->isChecked());
+
+    w().mnuPopup_View_Zoom_Select[0]->trigger();
+    EXPECT_DOUBLE_EQ(AppState.ZoomRate, 2.0);
+
+    inputBoxAnswer = "99.5";
+    w().mnuView_Zoom_Input->trigger();
+    EXPECT_EQ(w().cmbZoom->currentIndex(), 4);
+    EXPECT_DOUBLE_EQ(AppState.ZoomRate, 1.0);
+    inputBoxAnswer = "";  // cancelled
+    w().mnuPopup_View_Zoom_Input->trigger();
+    EXPECT_DOUBLE_EQ(AppState.ZoomRate, 0.1);
+
+    w().cmbZoom->setCurrentIndex(3);
+    emit w().cmbZoom->activated(3);
+    EXPECT_DOUBLE_EQ(AppState.ZoomRate, 1.25);
+}
+
+TEST_F(ZoomTest, StoredZoomIsCheckedAtLoadAndAppliedAtActivation) {
+    writeSettings("[Main]\r\nZoom= 1250\r\n");
+    start();
+    EXPECT_EQ(w().cmbZoom->currentText(), "300%");
+    EXPECT_DOUBLE_EQ(AppState.ZoomRate, 3.0);
+
+    AppState = AppStateData{};
+    AppState.AppPath = dir.path();
+    AppState.TitleBarShown = true;
+    writeSettings("[Main]\r\nZoom= 50\r\n");
+    start();
+    EXPECT_EQ(w().cmbZoom->currentIndex(), 6);
+    EXPECT_EQ(w().picViewRect.size(), QSize(960, 540));
+}
+
+TEST_F(ZoomTest, TheScrollPositionIsRestoredAndFollowsTheZoom) {
+    writeSettings("[Main]\r\nDisplay=DUMMY0\r\nScrollPos_X= 600\r\nScrollPos_Y= 99999\r\nZoom= 200\r\n");
+    start();
+    EXPECT_EQ(w().scrX->value(), 600);
+    EXPECT_EQ(w().picViewRect.left(), -600);
+    EXPECT_EQ(w().scrY->value(), 0) << "a position beyond the range is not restored";
+    // Zooming out below the position takes the value down to the new maximum.
+    type("75");
+    ASSERT_LT(w().scrX->maximum(), 600);
+    EXPECT_EQ(w().scrX->value(), w().scrX->maximum());
+    EXPECT_EQ(w().picViewRect.left(), -w().scrX->value());
+    EXPECT_EQ(AppState.ScrollPos_X, w().scrX->value());
+}
+
+TEST_F(ZoomTest, ChoicesBeforeActivationOnlyMoveTheChecks) {
+    LoadSettings();
+    window = std::make_unique<frmMain>(fake);
+    window->Form_Load();
+    EXPECT_EQ(w().FormState, 1);
+    w().mnuView_Zoom_Select[0]->trigger();
+    EXPECT_TRUE(w().mnuView_Zoom_Select[0]->isChecked());
+    EXPECT_DOUBLE_EQ(AppState.ZoomRate, 1.0);
+    EXPECT_EQ(w().picViewRect.size(), QSize(0, 0));
+    w().Form_Activate();
+    EXPECT_DOUBLE_EQ(AppState.ZoomRate, 2.0);
+    EXPECT_EQ(w().picViewRect.size(), QSize(3840, 2160));
+}
+
+}  // namespace
+}  // namespace orvane
