@@ -54,6 +54,12 @@ TEST(FakeDrawing, NearestStretchAtHalfAndDouble) {
     EXPECT_EQ(p.pixel(5, 5), qRgb(7, 2, 7));
     EXPECT_EQ(p.pixel(1, 3), qRgb(1, 2, 3));
     EXPECT_EQ(p.pixel(6, 3), qRgb(1, 2, 3));
+
+    drawing.copy(*placed, {1, 1, 3, 2}, *desk.monitor, {5, 4});
+    const QImage c = FakePlatform::imageOf(*placed);
+    EXPECT_EQ(c.pixel(1, 1), qRgb(5, 4, 7));
+    EXPECT_EQ(c.pixel(3, 2), qRgb(7, 5, 7));
+    EXPECT_EQ(c.pixel(4, 2), qRgb(1, 2, 3));
 }
 
 TEST(FakeDrawing, QualityStretchAveragesCheckerboardToGrey) {

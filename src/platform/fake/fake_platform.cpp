@@ -4,7 +4,9 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <utility>
@@ -21,11 +23,23 @@ QImage blackImage(QSize size) {
     return image;
 }
 
-// Paints part into image at pos, replacing what was there.
-void put(QImage& image, QPoint pos, const QImage& part) {
-    QPainter painter(&image);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(pos, part);
+// Copies from's pixels of src into image at pos, replacing what was there;
+// clipped to both images. Plain row copies: tests tick this at full monitor size.
+void blit(QImage& image, QPoint pos, const QImage& src, QRect from) {
+    from &= src.rect();
+    QRect to = QRect(pos, from.size()) & image.rect();
+    if (to.isEmpty()) return;
+    from = QRect(from.topLeft() + (to.topLeft() - pos), to.size());
+    if (image.format() != QImage::Format_RGB32 || src.format() != QImage::Format_RGB32) {
+        QPainter painter(&image);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(to.topLeft(), src, from);
+        return;
+    }
+    const auto bytes = static_cast<std::size_t>(to.width()) * 4;
+    for (int y = 0; y < to.height(); ++y)
+        std::memcpy(image.scanLine(to.top() + y) + std::ptrdiff_t{to.left()} * 4,
+                    src.constScanLine(from.top() + y) + std::ptrdiff_t{from.left()} * 4, bytes);
 }
 
 // Squared distance between two rectangles; 0 when they touch or overlap.
@@ -144,7 +158,7 @@ struct FakePlatform::State {
         }
         if (m.spec.picture.size() == size) return m.spec.picture;
         QImage out = blackImage(size);
-        put(out, {0, 0}, m.spec.picture);
+        blit(out, {0, 0}, m.spec.picture, m.spec.picture.rect());
         return out;
     }
 
@@ -152,15 +166,17 @@ struct FakePlatform::State {
     // in the order cover earlier ones where they overlap.
     QImage readScreen(const QRect& r) const {
         QImage out = blackImage(r.size());
-        if (r.isEmpty()) return out;
+        readScreenInto(out, {0, 0}, r);
+        return out;
+    }
+    // The same, painted into out at pos over what is there off the monitors.
+    void readScreenInto(QImage& out, QPoint pos, const QRect& r) const {
         for (const auto& m : monitors) {
             const QRect mon = toQRect(m.spec.rect);
             const QRect part = r & mon;
             if (part.isEmpty()) continue;
-            const QImage pic = picture(m);
-            put(out, part.topLeft() - r.topLeft(), pic.copy(part.translated(-mon.topLeft())));
+            blit(out, pos + part.topLeft() - r.topLeft(), picture(m), part.translated(-mon.topLeft()));
         }
-        return out;
     }
 
     std::string resolve(const DeviceName& device) const {
@@ -204,18 +220,37 @@ public:
 
     // Pixels of r in the context's own coordinates. Only what is still inside
     // the monitor (it may have shrunk, moved or gone) shows; the rest is black.
-    [[nodiscard]] QImage read(const QRect& r) const {
-        QImage out = blackImage(r.size());
+    // While the monitor is unchanged and covered by no other, a rectangle
+    // inside it reads straight from its picture, shared rather than copied
+    // (a tick reads the whole monitor at every period). Null otherwise.
+    [[nodiscard]] QImage direct(const QRect& r) const {
         const State::Monitor* m = state_->find(device_);
+        if (m == nullptr || !QRect(QPoint(0, 0), size()).contains(r) || m->spec.rect != rect_ || covered(*m))
+            return {};
+        return state_->picture(*m);
+    }
+
+    [[nodiscard]] QImage read(const QRect& r) const {
+        const State::Monitor* m = state_->find(device_);
+        QImage out = blackImage(r.size());
         if (m == nullptr) return out;
         const QRect wanted = r.translated(rect_.left, rect_.top) & QRect(toQRect(rect_));
         const QRect live = wanted & toQRect(m->spec.rect);
         if (live.isEmpty()) return out;
-        put(out, live.topLeft() - QPoint(rect_.left, rect_.top) - r.topLeft(), state_->readScreen(live));
+        state_->readScreenInto(out, live.topLeft() - QPoint(rect_.left, rect_.top) - r.topLeft(), live);
         return out;
     }
 
 private:
+    [[nodiscard]] bool covered(const State::Monitor& m) const {
+        bool after = false;
+        for (const auto& other : state_->monitors) {
+            if (after && overlapArea(other.spec.rect, m.spec.rect) > 0) return true;
+            after = after || &other == &m;
+        }
+        return false;
+    }
+
     std::shared_ptr<State> state_;
     std::string device_;
     Rect rect_;
@@ -236,9 +271,21 @@ private:
     StretchMode mode_ = StretchMode::Simple;
 };
 
-// Reads r of any fake surface; what lies outside it is black.
-QImage readSurface(Surface& s, const QRect& r) {
-    if (auto* m = dynamic_cast<FakeMonitorContext*>(&s)) return m->read(r);
+// Pixels of a surface: pixel (x, y) of the rectangle asked for is pixel
+// at + (x, y) of image.
+struct Source {
+    QImage image;
+    QPoint at;
+};
+
+// Reads r of any fake surface, black where it has no pixels; straight from
+// the surface's own image when r lies inside it.
+Source sourceOf(Surface& s, const QRect& r) {
+    if (auto* m = dynamic_cast<FakeMonitorContext*>(&s)) {
+        QImage direct = m->direct(r);
+        if (!direct.isNull()) return {direct, r.topLeft()};
+        return {m->read(r), {0, 0}};
+    }
     const QImage* image = nullptr;
     QPoint origin(0, 0);
     if (auto* mem = dynamic_cast<FakeMemorySurface*>(&s)) {
@@ -247,11 +294,20 @@ QImage readSurface(Surface& s, const QRect& r) {
         image = view->target();
         origin = view->visibleRect().topLeft();
     }
+    if (image == nullptr || image->isNull()) return {blackImage(r.size()), {0, 0}};
+    const QRect inside(origin, image->size());
+    if (inside.contains(r)) return {*image, r.topLeft() - origin};
     QImage out = blackImage(r.size());
-    if (image == nullptr || image->isNull()) return out;
-    const QRect have = r & QRect(origin, image->size());
-    if (!have.isEmpty()) put(out, have.topLeft() - r.topLeft(), image->copy(have.translated(-origin)));
-    return out;
+    const QRect have = r & inside;
+    if (!have.isEmpty()) blit(out, have.topLeft() - r.topLeft(), *image, have.translated(-origin));
+    return {out, {0, 0}};
+}
+
+// r of a surface as an image of its own.
+QImage readSurface(Surface& s, const QRect& r) {
+    Source src = sourceOf(s, r);
+    if (src.at == QPoint(0, 0) && src.image.size() == r.size()) return src.image;
+    return src.image.copy(QRect(src.at, r.size()));
 }
 
 // Where drawing into s lands and where that image sits in s's coordinates;
@@ -350,8 +406,7 @@ void FakeViewSurface::setGeometry(const QRect& viewRect, QSize frameSize) {
         QImage fresh = blackImage(visible_.size());
         const QRect keep = oldVisible & visible_;
         if (!image.isNull() && !keep.isEmpty())
-            put(fresh, keep.topLeft() - visible_.topLeft(),
-                image.copy(keep.translated(-oldVisible.topLeft())));
+            blit(fresh, keep.topLeft() - visible_.topLeft(), image, keep.translated(-oldVisible.topLeft()));
         image = visible_.isEmpty() ? QImage() : fresh;
     };
     refit(offscreen_);
@@ -369,7 +424,12 @@ void FakeViewSurface::setGeometry(const QRect& viewRect, QSize frameSize) {
 void FakeViewSurface::present() {
     ++presentCount_;
     if (!persistent_ || !widget_) return;
-    widget_->picture = offscreen_;
+    // Into the window's own buffer: sharing it would make the next tick's
+    // drawing copy the whole image first.
+    if (widget_->picture.size() == offscreen_.size() && widget_->picture.format() == offscreen_.format())
+        blit(widget_->picture, {0, 0}, offscreen_, offscreen_.rect());
+    else
+        widget_->picture = offscreen_.copy();
     widget_->update();
 }
 
@@ -451,8 +511,8 @@ public:
         const Target t = targetOf(dst);
         const QRect region = dstRect & t.area();
         if (region.isEmpty()) return;
-        const QImage part = readSurface(src, region.translated(srcPos - dstRect.topLeft()));
-        put(*t.image, region.topLeft() - t.origin, part);
+        const Source part = sourceOf(src, region.translated(srcPos - dstRect.topLeft()));
+        blit(*t.image, region.topLeft() - t.origin, part.image, QRect(part.at, region.size()));
         t.done();
     }
 
@@ -508,63 +568,96 @@ private:
         const std::int64_t sw = srcRect.width(), sh = srcRect.height();
         const std::int64_t dw = dstRect.width(), dh = dstRect.height();
         const int x0 = region.left() - dstRect.left(), y0 = region.top() - dstRect.top();
+        const int w = region.width(), h = region.height();
         // Only the source pixels the visible destination needs are read.
         const int sx0 = static_cast<int>(nearest(x0, sw, dw));
         const int sy0 = static_cast<int>(nearest(y0, sh, dh));
-        const int sx1 = static_cast<int>(nearest(x0 + region.width() - 1, sw, dw));
-        const int sy1 = static_cast<int>(nearest(y0 + region.height() - 1, sh, dh));
-        const QImage part =
-            readSurface(src, QRect(srcRect.left() + sx0, srcRect.top() + sy0, sx1 - sx0 + 1, sy1 - sy0 + 1));
-        std::vector<int> columns(static_cast<std::size_t>(region.width()));
-        for (int i = 0; i < region.width(); ++i) columns[i] = static_cast<int>(nearest(x0 + i, sw, dw)) - sx0;
+        const int sx1 = static_cast<int>(nearest(x0 + w - 1, sw, dw));
+        const int sy1 = static_cast<int>(nearest(y0 + h - 1, sh, dh));
+        const Source part =
+            sourceOf(src, QRect(srcRect.left() + sx0, srcRect.top() + sy0, sx1 - sx0 + 1, sy1 - sy0 + 1));
+        std::vector<int> columns(static_cast<std::size_t>(w));
+        int* column = columns.data();
+        for (int i = 0; i < w; ++i) column[i] = static_cast<int>(nearest(x0 + i, sw, dw)) - sx0 + part.at.x();
         const QPoint at = region.topLeft() - t.origin;
-        for (int j = 0; j < region.height(); ++j) {
-            const auto* in = reinterpret_cast<const QRgb*>(
-                part.constScanLine(static_cast<int>(nearest(y0 + j, sh, dh)) - sy0));
+        for (int j = 0; j < h; ++j) {
+            const int row = static_cast<int>(nearest(y0 + j, sh, dh)) - sy0 + part.at.y();
+            const auto* in = reinterpret_cast<const QRgb*>(part.image.constScanLine(row));
             auto* out = reinterpret_cast<QRgb*>(t.image->scanLine(at.y() + j)) + at.x();
-            for (int i = 0; i < region.width(); ++i) out[i] = in[columns[i]];
+            for (int i = 0; i < w; ++i) out[i] = in[column[i]];
         }
     }
 
+    // Separable: a horizontal pass once per source row into sums of at most
+    // 255·s (32 bits suffice), then a vertical pass per destination row.
+    // Every column has the same number of taps, unused ones weigh 0.
     static void stretchAverage(const Target& t, const QRect& dstRect, const QRect& region, Surface& src,
                                const QRect& srcRect) {
         const std::int64_t sw = srcRect.width(), sh = srcRect.height();
         const std::int64_t dw = dstRect.width(), dh = dstRect.height();
         const int x0 = region.left() - dstRect.left(), y0 = region.top() - dstRect.top();
-        std::vector<std::vector<Tap>> cols(static_cast<std::size_t>(region.width()));
-        std::vector<std::vector<Tap>> rows(static_cast<std::size_t>(region.height()));
-        for (int i = 0; i < region.width(); ++i) cols[i] = boxTaps(x0 + i, sw, dw);
-        for (int j = 0; j < region.height(); ++j) rows[j] = boxTaps(y0 + j, sh, dh);
+        const int w = region.width(), h = region.height();
+        std::vector<std::vector<Tap>> cols(static_cast<std::size_t>(w));
+        std::vector<std::vector<Tap>> rows(static_cast<std::size_t>(h));
+        std::size_t n = 1;
+        for (int i = 0; i < w; ++i) {
+            cols[i] = boxTaps(x0 + i, sw, dw);
+            n = std::max(n, cols[i].size());
+        }
+        for (int j = 0; j < h; ++j) rows[j] = boxTaps(y0 + j, sh, dh);
         const std::int64_t sx0 = cols.front().front().index, sx1 = cols.back().back().index;
         const std::int64_t sy0 = rows.front().front().index, sy1 = rows.back().back().index;
-        const QImage part = readSurface(
-            src, QRect(srcRect.left() + static_cast<int>(sx0), srcRect.top() + static_cast<int>(sy0),
-                       static_cast<int>(sx1 - sx0 + 1), static_cast<int>(sy1 - sy0 + 1)));
-        const std::int64_t total = sw * sh;
-        const QPoint at = region.topLeft() - t.origin;
-        std::vector<std::int64_t> acc(static_cast<std::size_t>(region.width()) * 3);
-        for (int j = 0; j < region.height(); ++j) {
-            std::fill(acc.begin(), acc.end(), 0);
-            for (const Tap& ty : rows[j]) {
-                const auto* in =
-                    reinterpret_cast<const QRgb*>(part.constScanLine(static_cast<int>(ty.index - sy0)));
-                for (int i = 0; i < region.width(); ++i) {
-                    std::int64_t r = 0, g = 0, b = 0;
-                    for (const Tap& tx : cols[i]) {
-                        const QRgb p = in[tx.index - sx0];
-                        r += tx.weight * qRed(p);
-                        g += tx.weight * qGreen(p);
-                        b += tx.weight * qBlue(p);
-                    }
-                    acc[3 * i] += ty.weight * r;
-                    acc[3 * i + 1] += ty.weight * g;
-                    acc[3 * i + 2] += ty.weight * b;
+        const Source part =
+            sourceOf(src, QRect(srcRect.left() + static_cast<int>(sx0), srcRect.top() + static_cast<int>(sy0),
+                                static_cast<int>(sx1 - sx0 + 1), static_cast<int>(sy1 - sy0 + 1)));
+
+        std::vector<int> tapIndex(static_cast<std::size_t>(w) * n, 0);
+        std::vector<std::uint32_t> tapWeight(static_cast<std::size_t>(w) * n, 0);
+        for (int i = 0; i < w; ++i)
+            for (std::size_t k = 0; k < cols[i].size(); ++k) {
+                tapIndex[i * n + k] = static_cast<int>(cols[i][k].index - sx0) + part.at.x();
+                tapWeight[i * n + k] = static_cast<std::uint32_t>(cols[i][k].weight);
+            }
+        const int* index = tapIndex.data();
+        const std::uint32_t* weight = tapWeight.data();
+        const int taps = static_cast<int>(n);
+
+        const int srcRows = static_cast<int>(sy1 - sy0 + 1);
+        std::vector<std::uint32_t> acrossRows(static_cast<std::size_t>(srcRows) * w * 3);
+        for (int l = 0; l < srcRows; ++l) {
+            const auto* in = reinterpret_cast<const QRgb*>(part.image.constScanLine(part.at.y() + l));
+            std::uint32_t* out = acrossRows.data() + static_cast<std::size_t>(l) * w * 3;
+            for (int i = 0; i < w; ++i) {
+                std::uint32_t r = 0, g = 0, b = 0;
+                for (int k = i * taps; k < (i + 1) * taps; ++k) {
+                    const QRgb p = in[index[k]];
+                    r += weight[k] * ((p >> 16) & 0xffu);
+                    g += weight[k] * ((p >> 8) & 0xffu);
+                    b += weight[k] * (p & 0xffu);
                 }
+                out[3 * i] = r;
+                out[3 * i + 1] = g;
+                out[3 * i + 2] = b;
+            }
+        }
+        const auto total = static_cast<std::uint64_t>(sw * sh);
+        const QPoint at = region.topLeft() - t.origin;
+        std::vector<std::uint64_t> sums(static_cast<std::size_t>(w) * 3);
+        std::uint64_t* acc = sums.data();
+        for (int j = 0; j < h; ++j) {
+            std::fill(sums.begin(), sums.end(), 0);
+            for (const Tap& ty : rows[j]) {
+                const auto wy = static_cast<std::uint64_t>(ty.weight);
+                const std::uint32_t* in =
+                    acrossRows.data() + static_cast<std::size_t>(ty.index - sy0) * w * 3;
+                for (int k = 0; k < 3 * w; ++k) acc[k] += wy * in[k];
             }
             auto* out = reinterpret_cast<QRgb*>(t.image->scanLine(at.y() + j)) + at.x();
-            for (int i = 0; i < region.width(); ++i) {
-                auto channel = [&](int c) { return static_cast<int>((acc[3 * i + c] + total / 2) / total); };
-                out[i] = qRgb(channel(0), channel(1), channel(2));
+            for (int i = 0; i < w; ++i) {
+                const auto r = static_cast<QRgb>((acc[3 * i] + total / 2) / total);
+                const auto g = static_cast<QRgb>((acc[3 * i + 1] + total / 2) / total);
+                const auto b = static_cast<QRgb>((acc[3 * i + 2] + total / 2) / total);
+                out[i] = 0xff000000u | (r << 16) | (g << 8) | b;
             }
         }
     }

@@ -121,6 +121,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
+// Drawing follows the operations' contracts on QImages (RGB32). A stretch
+// with Simple samples the nearest pixel: destination pixel centres map into
+// the source, a centre exactly on a pixel edge takes the pixel before it (so
+// 50 % keeps the even pixels). Quality averages the source area each
+// destination pixel covers, exactly, whichever way it scales. Drawing into a
+// monitor context is discarded: nothing draws on the watched monitor.
 class FakePlatform : public Platform {
 public:
     FakePlatform();
