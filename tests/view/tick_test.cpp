@@ -1,0 +1,209 @@
+// The refresh tick on the simulated desktop: what lands in the view, by which
+// path, and the pointer marker and labels drawn with it.
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+
+#include "support/main_window_fixture.h"
+#include "view/interval.h"
+#include "view/pointer_marker.h"
+
+namespace orvane {
+namespace {
+
+using platform::fake::FakePlatform;
+
+struct TickTest : test::MainWindowTest {
+    std::vector<std::string> calls;
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
+        addMonitor("DUMMY1", {1920, 0, 2560, 480}, false);  // 640 x 480, the watched one
+        fake.setPicture("DUMMY1", FakePlatform::coordinatePattern({640, 480}, 7));
+        fake.setPointerPosition({100, 100});  // on the other monitor: no marker
+        fake.setCallHook([this](const std::string& call) { calls.push_back(call); });
+    }
+    // A 400 x 300 window watching DUMMY1, no marker unless asked.
+    frmMain& startWatching(const std::string& extra = "", int cursor = 4) {
+        writeSettings("[View]\r\nWindowPos_Width= 6000\r\nWindowPos_Height= 4500\r\n[Main]\r\nDisplay=DUMMY1\r\nCursor= " +
+                      std::to_string(cursor) + "\r\n" + extra);
+        return start();
+    }
+    platform::fake::FakeViewSurface& view() { return *fake.views().back(); }
+    void tick() {
+        calls.clear();
+        window->tmrMain_Timer();
+    }
+    int count(const std::string& call) const { return static_cast<int>(std::count(calls.begin(), calls.end(), call)); }
+    // The monitor pixel a view pixel shows, read from the coordinate pattern.
+    static QPoint sourceOf(const QImage& image, int x, int y) {
+        const QRgb c = image.pixel(x, y);
+        return {qRed(c), qGreen(c)};
+    }
+    void type(QComboBox* combo, const QString& text) {
+        combo->setEditText(text);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(combo->lineEdit(), &enter);
+    }
+};
+
+TEST_F(TickTest, AtFullSizeTheMonitorIsCopiedPixelExactAndPresented) {
+    frmMain& w = startWatching();
+    w.scrX->setValue(30);
+    tick();
+    EXPECT_EQ(count("Drawing::copy"), 1);
+    EXPECT_EQ(count("Drawing::stretch"), 0);
+    EXPECT_EQ(count("Drawing::createMemoryCopy"), 0);
+    const QImage shown = view().shown();
+    const QRect visible = view().visibleRect();
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(visible.left(), 30);
+    const QImage expected = fake.pictureOf("DUMMY1").copy(visible);
+    EXPECT_EQ(shown.convertToFormat(QImage::Format_RGB32), expected.convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(view().presentCount(), 1);
+    EXPECT_GE(fake.flushCount(), 1);
+}
+
+TEST_F(TickTest, ZoomedViewsAreStretchedFromTheWholeMonitor) {
+    frmMain& w = startWatching("StretchHalftone= 1\r\n");
+    type(w.cmbZoom, "50");
+    tick();
+    EXPECT_EQ(count("Drawing::stretch"), 1);
+    EXPECT_EQ(view().geometry().size(), QSize(320, 240));
+    QImage shown = view().shown();
+    ASSERT_EQ(view().visibleRect().topLeft(), QPoint(0, 0));
+    for (QPoint p : {QPoint(0, 0), QPoint(10, 20), QPoint(100, 110)}) {
+        const QPoint s = sourceOf(shown, p.x(), p.y());
+        EXPECT_NEAR(s.x(), (2 * p.x()) % 256, 1) << p.x();
+        EXPECT_NEAR(s.y(), (2 * p.y()) % 256, 1) << p.y();
+    }
+
+    type(w.cmbZoom, "200");
+    tick();
+    shown = view().shown();
+    const QPoint origin = view().visibleRect().topLeft();
+    for (QPoint p : {QPoint(0, 0), QPoint(41, 21), QPoint(200, 150)}) {
+        const QPoint s = sourceOf(shown, p.x(), p.y());
+        EXPECT_EQ(s.x(), ((p.x() + origin.x()) / 2) % 256);
+        EXPECT_EQ(s.y(), ((p.y() + origin.y()) / 2) % 256);
+    }
+}
+
+TEST_F(TickTest, ThePointerImageChoosesTheBufferedPathWhenZoomed) {
+    EXPECT_FALSE(UsesBufferedPath(100, 0));
+    EXPECT_TRUE(UsesBufferedPath(50, 0));
+    EXPECT_TRUE(UsesBufferedPath(100.5, -1) == false);
+    EXPECT_FALSE(UsesBufferedPath(100.9, 0)) << "the text's number is truncated";
+    EXPECT_FALSE(UsesBufferedPath(50, 1));
+
+    QImage arrow(8, 8, QImage::Format_ARGB32_Premultiplied);
+    arrow.fill(qRgba(255, 255, 255, 255));
+    fake.setCursorImage(arrow, {4, 4});
+    fake.setPointerPosition({1920 + 100, 100});
+    frmMain& w = startWatching();
+    w.SelectComboItem(w.cmbCursor, 0);
+    w.cmbCursor_Click();
+
+    tick();  // 100 %: straight into the view, at the image's own size
+    EXPECT_EQ(count("Drawing::createMemoryCopy"), 0);
+    EXPECT_EQ(count("Drawing::drawCursor"), 1);
+    EXPECT_EQ(view().shown().pixel(96, 96), qRgb(255, 255, 255));
+    EXPECT_NE(view().shown().pixel(95, 95), qRgb(255, 255, 255));
+
+    type(w.cmbZoom, "50");
+    tick();  // the image is drawn into the monitor-scale copy and shrinks with it
+    EXPECT_EQ(count("Drawing::createMemoryCopy"), 1);
+    EXPECT_EQ(count("Drawing::stretch"), 1);
+    EXPECT_EQ(view().shown().pixel(49, 49), qRgb(255, 255, 255));
+    EXPECT_NE(view().shown().pixel(53, 53), qRgb(255, 255, 255));
+    EXPECT_EQ(w.lblStatus_Cursor_All->text(), "X = 2020 Y = 100");
+    EXPECT_EQ(w.lblStatus_Cursor_View->text(), "X = 100 Y = 100");
+}
+
+TEST_F(TickTest, DotsAreInvertedSquaresAtViewScale) {
+    EXPECT_EQ(DotRect({10, 20}, 2.0, 1), QRect(20, 40, 1, 1));
+    EXPECT_EQ(DotRect({10, 20}, 2.0, 3), QRect(19, 39, 3, 3));
+    EXPECT_EQ(DotRect({10, 20}, 2.0, 2), QRect(19, 39, 2, 2));
+    EXPECT_EQ(DotRect({3, 0}, 1.5, 1).left(), 4) << "4.5 rounds to the even 4";
+
+    fake.setPointerPosition({1920 + 10, 20});
+    frmMain& w = startWatching("", 3);
+    EXPECT_EQ(w.cmbCursor->currentIndex(), 3);
+    tick();
+    const QImage shown = view().shown();
+    const QImage picture = fake.pictureOf("DUMMY1");
+    EXPECT_EQ(shown.pixel(10, 20) & 0xffffff, ~picture.pixel(10, 20) & 0xffffff);
+    EXPECT_EQ(shown.pixel(9, 19) & 0xffffff, ~picture.pixel(9, 19) & 0xffffff);
+    EXPECT_EQ(shown.pixel(12, 20) & 0xffffff, picture.pixel(12, 20) & 0xffffff);
+
+    // On another monitor: the labels say where, nothing is drawn.
+    fake.setPointerPosition({100, 5});
+    tick();
+    EXPECT_EQ(count("Drawing::invert"), 0);
+    EXPECT_EQ(w.lblStatus_Cursor_View->text(), "X = -1820 Y = 5");
+}
+
+TEST_F(TickTest, WithoutThePersistentImageDrawingIsVisibleAtOnce) {
+    startWatching("NoRedraw= 1\r\n");
+    EXPECT_FALSE(view().persistent());
+    tick();
+    EXPECT_EQ(view().presentCount(), 0);
+    EXPECT_EQ(view().shown().pixel(5, 6), fake.pictureOf("DUMMY1").pixel(5, 6));
+}
+
+TEST_F(TickTest, AVanishedMonitorReadsBlackAndTheTickGoesOn) {
+    frmMain& w = startWatching();
+    tick();
+    fake.removeMonitor("DUMMY1");
+    tick();
+    EXPECT_EQ(view().shown().pixel(5, 5), qRgb(0, 0, 0));
+    w.MonitorDC.reset();
+    tick();  // nothing to capture: nothing drawn, nothing fails
+    EXPECT_EQ(count("Drawing::copy"), 0);
+}
+
+TEST_F(TickTest, IntervalEntryClampsAndRestartsTheTimer) {
+    EXPECT_EQ(SecondsText(2000), "2秒");
+    EXPECT_EQ(SecondsText(13), "0.013秒");
+    EXPECT_EQ(SecondsText(1250), "1.25秒");
+    EXPECT_EQ(SecondsText(50), "0.05秒");
+    EXPECT_EQ(TypedIntervalMs("0.0126"), 13);
+    EXPECT_EQ(TypedIntervalMs("0.001"), 10);
+    EXPECT_EQ(TypedIntervalMs("120"), 60000);
+    EXPECT_EQ(TypedIntervalMs("abc"), 10);
+
+    frmMain& w = startWatching("Interval= 50\r\n");
+    EXPECT_EQ(w.cmbTimer->currentText(), "0.05秒");
+    EXPECT_EQ(w.tmrMain.interval(), 50);
+    EXPECT_TRUE(w.tmrMain.isActive());
+    EXPECT_TRUE(w.mnuTool_Timer_Select[3]->isChecked());
+
+    type(w.cmbTimer, "2");
+    EXPECT_EQ(w.cmbTimer->currentText(), "2秒");
+    EXPECT_EQ(AppState.Interval, 2000);
+    EXPECT_EQ(w.tmrMain.interval(), 2000);
+    EXPECT_TRUE(w.mnuTool_Timer_Select[5]->isChecked());
+    EXPECT_FALSE(w.mnuTool_Timer_Select[3]->isChecked());
+
+    type(w.cmbTimer, "0.0126");
+    EXPECT_EQ(w.cmbTimer->currentText(), "0.013秒");
+    EXPECT_EQ(AppState.Interval, 13);
+    type(w.cmbTimer, "120");
+    EXPECT_EQ(AppState.Interval, 60000);
+
+    w.mnuTool_Timer_Select[1]->trigger();
+    EXPECT_EQ(w.cmbTimer->currentText(), "0.5秒");
+    EXPECT_EQ(AppState.Interval, 500);
+    EXPECT_TRUE(w.mnuTool_Timer_Select[1]->isChecked());
+    EXPECT_FALSE(w.mnuTool_Timer_Select[5]->isChecked());
+
+    inputBoxAnswer = "";
+    w.mnuTool_Timer_Select[5]->trigger();
+    EXPECT_EQ(AppState.Interval, 10);
+    EXPECT_EQ(w.cmbTimer->currentText(), "0.01秒");
+}
+
+}  // namespace
+}  // namespace orvane
