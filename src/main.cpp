@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     }
 
     frmMain window(*platform);
-    ExitSignals signals([&window](int) { window.close(); });
+    ExitSignals exitSignals([&window](int) { window.close(); });
     window.Show();
     return QApplication::exec();
 }

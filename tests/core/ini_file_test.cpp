@@ -1,6 +1,7 @@
 // The settings file's text form and how damaged or unusual files read and survive a write.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "core/vb_ini_file.h"
@@ -141,16 +142,42 @@ TEST_F(IniFileTest, UnwritableOrUnreadablePlacesAreLeftAlone) {
     EXPECT_TRUE(S_ISDIR(st.st_mode));
     ::rmdir(path.c_str());
 
-    if (::geteuid() == 0) GTEST_SKIP() << "root ignores file permissions";
-    writeAll(path, "[Main]\r\nZoom= 30\r\n");
-    ::chmod(path.c_str(), 0444);
-    ini.SetNumber("Main", "Zoom", 50);
-    EXPECT_EQ(readAll(path), "[Main]\r\nZoom= 30\r\n");
-    ::chmod(path.c_str(), 0000);
-    EXPECT_EQ(ini.GetNumber("Main", "Zoom", 100), 100);
-    ini.SetNumber("Main", "Zoom", 50);  // unreadable: rewriting would lose its contents
-    ::chmod(path.c_str(), 0644);
-    EXPECT_EQ(readAll(path), "[Main]\r\nZoom= 30\r\n");
+    // Root ignores file permissions: check them as an ordinary user in a child.
+    const bool asRoot = ::geteuid() == 0;
+    if (asRoot) ::chmod(dir.path().c_str(), 0777);
+    const pid_t child = asRoot ? ::fork() : 0;
+    if (child == 0) {
+        if (asRoot && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(99);
+        int failures = 0;
+        auto check = [&](bool ok) { failures += ok ? 0 : 1; };
+        writeAll(path, "[Main]\r\nZoom= 30\r\n");
+        ::chmod(path.c_str(), 0444);
+        ini.SetNumber("Main", "Zoom", 50);  // a read-only file stays as it is
+        check(readAll(path) == "[Main]\r\nZoom= 30\r\n");
+        check(ini.GetNumber("Main", "Zoom", 100) == 30);
+        ::chmod(path.c_str(), 0000);
+        check(ini.GetNumber("Main", "Zoom", 100) == 100);
+        ini.SetNumber("Main", "Zoom", 50);  // unreadable: rewriting would lose its contents
+        ::chmod(path.c_str(), 0644);
+        check(readAll(path) == "[Main]\r\nZoom= 30\r\n");
+        // A read-only folder: no temporary file can be made, the file survives.
+        const std::string folder = dir.file("locked");
+        ::mkdir(folder.c_str(), 0755);
+        vbIniFile locked;
+        locked.FileName(folder + "/Orvane.ini");
+        writeAll(folder + "/Orvane.ini", "[Main]\r\nZoom= 30\r\n");
+        ::chmod(folder.c_str(), 0555);
+        locked.SetNumber("Main", "Zoom", 50);
+        check(readAll(folder + "/Orvane.ini") == "[Main]\r\nZoom= 30\r\n");
+        ::chmod(folder.c_str(), 0755);
+        if (asRoot) ::_exit(failures);
+        EXPECT_EQ(failures, 0);
+        return;
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "checks failed as an ordinary user";
 }
 
 TEST_F(IniFileTest, WritesKeepModeLinksAndLeaveNoTemporaryFiles) {

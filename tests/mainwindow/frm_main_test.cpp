@@ -4,6 +4,9 @@
 #include <QMenuBar>
 #include <QScrollBar>
 
+#include <csignal>
+
+#include "core/exit_signals.h"
 #include "support/main_window_fixture.h"
 
 namespace orvane {
@@ -138,6 +141,22 @@ TEST_F(MainWindowTest, ExitItemsCloseAndSaveOnce) {
     w.mnuFile_Exit->trigger();  // already unloaded: nothing is saved twice
     QApplication::processEvents();
     EXPECT_EQ(readAll(settingsFile()), "changed by hand\r\n");
+}
+
+}  // namespace
+}  // namespace orvane
+
+namespace orvane {
+namespace {
+
+TEST_F(MainWindowTest, TerminationSignalsCloseTheWindowAsTheUserWould) {
+    addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
+    frmMain& w = start();
+    ExitSignals exitSignals([&w](int) { w.close(); });
+    ::raise(SIGTERM);
+    for (int i = 0; i < 50 && w.isVisible(); ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(test::readAll(settingsFile()), kDefaultFile);
 }
 
 }  // namespace
