@@ -333,6 +333,8 @@ void frmMain::Form_Load() {
             break;
         }
     }
+    // The zoom applied at the first activation sets the mode the settings ask for.
+    picView->setStretchMode(platform::StretchMode::Simple);
     Form_Resize();
 }
 
