@@ -120,6 +120,11 @@ void frmMain::CreateControls() {
 
     picStatusBar = new QWidget(client);
     picStatusBar->setObjectName("picStatusBar");
+    // The labels' design widths were made for a narrower interface font than
+    // today's defaults: "W = 1920 H = 1080 B = 32" must fit its label.
+    QFont statusFont = picStatusBar->font();
+    statusFont.setPointSizeF(statusFont.pointSizeF() * 0.85);
+    picStatusBar->setFont(statusFont);
     auto label = [&](double left, double width, const QString& tip) {
         auto* l = new QLabel(picStatusBar);
         place(l, left, width, 0, 255);
