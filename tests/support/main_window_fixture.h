@@ -6,6 +6,9 @@
 #include <stdlib.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <memory>
 
 #include "core/app_state.h"
@@ -53,6 +56,13 @@ protected:
         QApplication::processEvents();
     }
     QString inputBoxAnswer;
+
+    // Types text into an editable list and presses Enter, as the user would.
+    static void typeInto(QComboBox* combo, const QString& text) {
+        combo->setEditText(text);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(combo->lineEdit(), &enter);
+    }
 
     void addMonitor(const std::string& name, platform::Rect rect, bool primary, std::int32_t bits = 32) {
         platform::fake::FakeMonitor m;

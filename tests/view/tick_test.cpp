@@ -42,11 +42,6 @@ struct TickTest : test::MainWindowTest {
         const QRgb c = image.pixel(x, y);
         return {qRed(c), qGreen(c)};
     }
-    void type(QComboBox* combo, const QString& text) {
-        combo->setEditText(text);
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(combo->lineEdit(), &enter);
-    }
 };
 
 TEST_F(TickTest, AtFullSizeTheMonitorIsCopiedPixelExactAndPresented) {
@@ -68,7 +63,7 @@ TEST_F(TickTest, AtFullSizeTheMonitorIsCopiedPixelExactAndPresented) {
 
 TEST_F(TickTest, ZoomedViewsAreStretchedFromTheWholeMonitor) {
     frmMain& w = startWatching("StretchHalftone= 1\r\n");
-    type(w.cmbZoom, "50");
+    typeInto(w.cmbZoom, "50");
     tick();
     EXPECT_EQ(count("Drawing::stretch"), 1);
     EXPECT_EQ(view().geometry().size(), QSize(320, 240));
@@ -80,7 +75,7 @@ TEST_F(TickTest, ZoomedViewsAreStretchedFromTheWholeMonitor) {
         EXPECT_NEAR(s.y(), (2 * p.y()) % 256, 1) << p.y();
     }
 
-    type(w.cmbZoom, "200");
+    typeInto(w.cmbZoom, "200");
     tick();
     shown = view().shown();
     const QPoint origin = view().visibleRect().topLeft();
@@ -112,7 +107,7 @@ TEST_F(TickTest, ThePointerImageChoosesTheBufferedPathWhenZoomed) {
     EXPECT_EQ(view().shown().pixel(96, 96), qRgb(255, 255, 255));
     EXPECT_NE(view().shown().pixel(95, 95), qRgb(255, 255, 255));
 
-    type(w.cmbZoom, "50");
+    typeInto(w.cmbZoom, "50");
     tick();  // the image is drawn into the monitor-scale copy and shrinks with it
     EXPECT_EQ(count("Drawing::createMemoryCopy"), 1);
     EXPECT_EQ(count("Drawing::stretch"), 1);
@@ -180,17 +175,17 @@ TEST_F(TickTest, IntervalEntryClampsAndRestartsTheTimer) {
     EXPECT_TRUE(w.tmrMain.isActive());
     EXPECT_TRUE(w.mnuTool_Timer_Select[3]->isChecked());
 
-    type(w.cmbTimer, "2");
+    typeInto(w.cmbTimer, "2");
     EXPECT_EQ(w.cmbTimer->currentText(), "2秒");
     EXPECT_EQ(AppState.Interval, 2000);
     EXPECT_EQ(w.tmrMain.interval(), 2000);
     EXPECT_TRUE(w.mnuTool_Timer_Select[5]->isChecked());
     EXPECT_FALSE(w.mnuTool_Timer_Select[3]->isChecked());
 
-    type(w.cmbTimer, "0.0126");
+    typeInto(w.cmbTimer, "0.0126");
     EXPECT_EQ(w.cmbTimer->currentText(), "0.013秒");
     EXPECT_EQ(AppState.Interval, 13);
-    type(w.cmbTimer, "120");
+    typeInto(w.cmbTimer, "120");
     EXPECT_EQ(AppState.Interval, 60000);
 
     w.mnuTool_Timer_Select[1]->trigger();

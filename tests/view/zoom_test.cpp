@@ -39,11 +39,7 @@ struct ZoomTest : MainWindowTest {
         MainWindowTest::SetUp();
         addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
     }
-    void type(const QString& text) {
-        w().cmbZoom->setEditText(text);
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(w().cmbZoom->lineEdit(), &enter);
-    }
+    void type(const QString& text) { typeInto(w().cmbZoom, text); }
     std::vector<bool> selectChecks() {
         std::vector<bool> checks;
         for (QAction* a : w().mnuView_Zoom_Select) checks.push_back(a->isChecked());
