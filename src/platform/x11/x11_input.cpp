@@ -1,0 +1,47 @@
+// Pointer position, warping and injected button events on the X server.
+#include "platform/x11/x11_input.h"
+
+#include <xcb/xtest.h>
+
+#include <QGuiApplication>
+#include <QStyleHints>
+
+namespace orvane::platform::x11 {
+
+std::uint8_t xButton(MouseButton b) {
+    switch (b) {
+    case MouseButton::Left: return 1;
+    case MouseButton::Middle: return 2;
+    case MouseButton::Right: return 3;
+    }
+    return 1;
+}
+
+Point X11Pointer::position() {
+    if (!c_.alive()) return last_;
+    auto r = c_.reply(xcb_query_pointer_reply, xcb_query_pointer(c_.get(), c_.root()));
+    // On another screen of the display same_screen is false and the position
+    // is meaningless: keep the last one.
+    if (r && r->same_screen) last_ = {r->root_x, r->root_y};
+    return last_;
+}
+
+void X11Pointer::setPosition(Point p) {
+    if (!c_.alive()) return;
+    xcb_warp_pointer(c_.get(), XCB_NONE, c_.root(), 0, 0, 0, 0, static_cast<std::int16_t>(p.x),
+                     static_cast<std::int16_t>(p.y));
+    c_.flush();
+}
+
+std::optional<CursorInfo> X11Pointer::cursorInfo() { return cursor_.read(); }
+
+void X11Pointer::sendButton(MouseButton button, bool down) {
+    if (!c_.hasXTest()) return;
+    xcb_test_fake_input(c_.get(), down ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, xButton(button), XCB_CURRENT_TIME,
+                        XCB_NONE, 0, 0, 0);
+    c_.flush();
+}
+
+int X11Pointer::doubleClickTime() { return QGuiApplication::styleHints()->mouseDoubleClickInterval(); }
+
+}  // namespace orvane::platform::x11

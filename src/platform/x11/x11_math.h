@@ -1,0 +1,88 @@
+// Pure arithmetic of the X11 backend, free of any X call so it can be tested
+// alone: refresh rates, rectangle choice and clamping, stretch transforms,
+// pixel conversion and the text form of the registered display modes.
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QSize>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/geometry.h"
+
+namespace orvane::platform::x11 {
+
+// Vertical refresh of a mode in Hz, rounded to the nearest integer; 0 when the
+// timings are unknown. Interlaced modes show twice the fields, double-scanned half.
+std::uint32_t refreshRate(std::uint32_t dotClock, std::uint32_t htotal, std::uint32_t vtotal, bool interlace,
+                          bool doubleScan);
+
+// Index of the rectangle sharing the largest area with r; when r touches none,
+// the nearest one (ties go to the lower index). nullopt only for an empty list.
+std::optional<std::size_t> bestRectFor(const std::vector<Rect>& candidates, const Rect& r);
+
+Rect intersect(const Rect& a, const Rect& b);  // empty rectangles come back as all zero
+
+// How many exact 50 % passes each axis takes before the final bilinear step,
+// so that the final step never shrinks below half: area averaging, no aliasing.
+struct HalvingPlan {
+    int passesX = 0;
+    int passesY = 0;
+    [[nodiscard]] int passes() const { return passesX > passesY ? passesX : passesY; }
+};
+HalvingPlan halvingPlan(QSize source, QSize destination);
+// The size after one pass: each axis that still halves goes to ceil(n / 2).
+QSize halvedSize(QSize size, bool halveX, bool halveY);
+
+// Source point = destination pixel centre * scale + offset, per axis; what a
+// RENDER picture transform does for a Composite with a zero source offset.
+struct AxisMap {
+    double scale = 1.0;
+    double offset = 0.0;
+};
+struct StretchMap {
+    AxisMap x;
+    AxisMap y;
+};
+// Maps the part `drawn` of the destination rectangle dstRect (both in the
+// same coordinates) onto srcRect. levelScale divides the result, for sampling
+// an image that was already halved that many times per axis.
+StretchMap stretchMap(const QRect& dstRect, const QRect& srcRect, const QRect& drawn, QPointF srcOrigin = {},
+                      QPointF levelScale = {1.0, 1.0});
+// 16.16 fixed point, saturated to the type's range.
+std::int32_t toFixed(double v);
+
+// Describes how an X image stores one pixel.
+struct PixelLayout {
+    int bitsPerPixel = 32;
+    std::uint32_t redMask = 0xff0000;
+    std::uint32_t greenMask = 0xff00;
+    std::uint32_t blueMask = 0xff;
+    bool lsbFirst = true;
+};
+// Copies a ZPixmap image into dst (RGB32) at dstPos; rows of `stride` bytes.
+void convertZPixmap(const std::uint8_t* data, int width, int height, int stride, const PixelLayout& layout,
+                    QImage& dst, QPoint dstPos);
+
+// The registered mode of one output, kept on the root window between runs.
+struct RegisteredMode {
+    std::string output;
+    std::uint32_t modeId = 0;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint32_t frequency = 0;
+    friend bool operator==(const RegisteredMode&, const RegisteredMode&) = default;
+};
+// One line per output: "NAME mode=ID size=WxH rate=HZ"; unreadable lines are skipped.
+std::vector<RegisteredMode> parseRegisteredModes(std::string_view text);
+std::string formatRegisteredModes(const std::vector<RegisteredMode>& modes);
+
+// The screen size RandR needs for these CRTC rectangles (their bounding box
+// from the origin), at least 1 x 1.
+QSize screenSizeFor(const std::vector<QRect>& crtcs);
+
+}  // namespace orvane::platform::x11

@@ -1,0 +1,251 @@
+// Display modes through RandR 1.2 (see x11_modes.h). X cannot change the
+// colour depth at run time, so every mode is listed once, at the screen's
+// current depth.
+#include "platform/x11/x11_modes.h"
+
+#include <algorithm>
+
+#include "platform/x11/x11_randr.h"
+
+namespace orvane::platform::x11 {
+
+struct X11DisplayModes::Device {
+    ScreenResources res;
+    OutputState output;
+    std::optional<CrtcState> crtc;
+};
+
+X11DisplayModes::X11DisplayModes(Connection& c)
+    : c_(c), bitsPerPixel_(static_cast<std::uint32_t>(c.bitsPerPixel(c.rootDepth()))) {
+    registerFirstSight();
+}
+
+std::optional<X11DisplayModes::Device> X11DisplayModes::resolve(const DeviceName& device) {
+    if (!c_.alive() || !c_.hasRandr12()) return std::nullopt;
+    auto res = ScreenResources::query(c_);
+    if (!res) return std::nullopt;
+    const std::vector<RandrMonitor> monitors = queryMonitors(c_);
+    std::vector<xcb_randr_output_t> candidates;
+    std::string name;
+    if (device) {
+        name = *device;
+    } else {
+        auto primary = std::find_if(monitors.begin(), monitors.end(), [](const RandrMonitor& m) { return m.primary; });
+        if (primary == monitors.end() && !monitors.empty()) primary = monitors.begin();
+        if (primary != monitors.end()) {
+            name = primary->name;
+        } else if (auto p = c_.reply(xcb_randr_get_output_primary_reply,
+                                     xcb_randr_get_output_primary(c_.get(), c_.root()));
+                   p && p->output) {
+            candidates.push_back(p->output);
+        }
+    }
+    for (const RandrMonitor& m : monitors) {
+        if (m.name == name) candidates.insert(candidates.end(), m.outputs.begin(), m.outputs.end());
+    }
+    // A monitor usually has one output; take the first one that is lit.
+    for (xcb_randr_output_t o : candidates) {
+        auto out = queryOutput(c_, *res, o);
+        if (!out || out->crtc == 0) continue;
+        Device d{std::move(*res), std::move(*out), std::nullopt};
+        d.crtc = queryCrtc(c_, d.res, d.output.crtc);
+        return d;
+    }
+    // RandR 1.2 servers without monitors name devices by output.
+    if (candidates.empty() && !name.empty()) {
+        if (auto out = findOutput(c_, *res, name)) {
+            Device d{std::move(*res), std::move(*out), std::nullopt};
+            if (d.output.crtc) d.crtc = queryCrtc(c_, d.res, d.output.crtc);
+            return d;
+        }
+    }
+    return std::nullopt;
+}
+
+bool X11DisplayModes::enumMode(const DeviceName& device, std::uint32_t n, DisplayMode& out) {
+    auto d = resolve(device);
+    if (!d || n >= d->output.modes.size()) return false;
+    const xcb_randr_mode_info_t* m = d->res.mode(d->output.modes[n]);
+    if (!m) return false;
+    out = DisplayMode{m->width, m->height, bitsPerPixel_, modeRefresh(*m), m->id};
+    return true;
+}
+
+std::int32_t X11DisplayModes::check(const Device& d, const DisplayMode& mode, std::uint32_t* modeId) {
+    if (mode.bitsPerPixel != 0 && mode.bitsPerPixel != bitsPerPixel_) return DispChange::BadMode;
+    const xcb_randr_mode_info_t* chosen = nullptr;
+    for (xcb_randr_mode_t id : d.output.modes) {
+        const xcb_randr_mode_info_t* m = d.res.mode(id);
+        if (m && m->id == mode.id && m->width == mode.width && m->height == mode.height) chosen = m;
+    }
+    // A record that did not come from this server: match it by its values.
+    for (xcb_randr_mode_t id : d.output.modes) {
+        if (chosen) break;
+        const xcb_randr_mode_info_t* m = d.res.mode(id);
+        if (m && m->width == mode.width && m->height == mode.height &&
+            (mode.frequency == 0 || modeRefresh(*m) == mode.frequency))
+            chosen = m;
+    }
+    if (!chosen) return DispChange::BadMode;
+    if (!d.crtc) return DispChange::Failed;
+    const bool turned = (d.crtc->rotation & (XCB_RANDR_ROTATION_ROTATE_90 | XCB_RANDR_ROTATION_ROTATE_270)) != 0;
+    const QRect mine(d.crtc->rect.topLeft(),
+                     turned ? QSize(chosen->height, chosen->width) : QSize(chosen->width, chosen->height));
+    std::vector<QRect> rects{mine};
+    for (xcb_randr_crtc_t other : d.res.crtcs()) {
+        if (other == d.crtc->crtc) continue;
+        if (auto s = queryCrtc(c_, d.res, other)) rects.push_back(s->rect);
+    }
+    const QSize need = screenSizeFor(rects);
+    auto range = c_.reply(xcb_randr_get_screen_size_range_reply, xcb_randr_get_screen_size_range(c_.get(), c_.root()));
+    if (!range) return DispChange::Failed;
+    if (need.width() < range->min_width || need.height() < range->min_height || need.width() > range->max_width ||
+        need.height() > range->max_height)
+        return DispChange::Failed;
+    if (modeId) *modeId = chosen->id;
+    return DispChange::Successful;
+}
+
+std::int32_t X11DisplayModes::testMode(const DeviceName& device, const DisplayMode& mode) {
+    auto d = resolve(device);
+    if (!d) return DispChange::BadParam;
+    return check(*d, mode, nullptr);
+}
+
+std::int32_t X11DisplayModes::setMode(const Device& d, std::uint32_t modeId) {
+    if (!d.crtc) return DispChange::Failed;
+    if (d.crtc->mode == modeId) return DispChange::Successful;
+    const xcb_randr_mode_info_t* m = d.res.mode(modeId);
+    if (!m) return DispChange::BadMode;
+    const bool turned = (d.crtc->rotation & (XCB_RANDR_ROTATION_ROTATE_90 | XCB_RANDR_ROTATION_ROTATE_270)) != 0;
+    std::vector<QRect> rects{QRect(d.crtc->rect.topLeft(), turned ? QSize(m->height, m->width) : QSize(m->width, m->height))};
+    for (xcb_randr_crtc_t other : d.res.crtcs()) {
+        if (other == d.crtc->crtc) continue;
+        if (auto s = queryCrtc(c_, d.res, other)) rects.push_back(s->rect);
+    }
+    const QSize target = screenSizeFor(rects);
+    const QSize now = c_.refreshRootBounds().size();
+    const xcb_screen_t& scr = c_.screen();
+    // Keep the screen's physical size per pixel (its DPI) as the server started.
+    auto mm = [](int px, int basePx, int baseMm) {
+        return static_cast<std::uint32_t>(basePx > 0 && baseMm > 0 ? (static_cast<long long>(px) * baseMm + basePx / 2) / basePx
+                                                                   : (px * 254 + 480) / 960);
+    };
+    auto resize = [&](QSize s) {
+        return c_.check(xcb_randr_set_screen_size_checked(
+            c_.get(), c_.root(), static_cast<std::uint16_t>(s.width()), static_cast<std::uint16_t>(s.height()),
+            mm(s.width(), scr.width_in_pixels, scr.width_in_millimeters),
+            mm(s.height(), scr.height_in_pixels, scr.height_in_millimeters)));
+    };
+    // The CRTC must fit the screen at every moment: grow first, shrink after.
+    const QSize grown = now.expandedTo(target);
+    if (grown != now && !resize(grown)) return DispChange::Failed;
+    auto r = c_.reply(xcb_randr_set_crtc_config_reply,
+                      xcb_randr_set_crtc_config(c_.get(), d.crtc->crtc, d.crtc->timestamp, d.res.configTimestamp(),
+                                                static_cast<std::int16_t>(d.crtc->rect.x()),
+                                                static_cast<std::int16_t>(d.crtc->rect.y()), modeId, d.crtc->rotation,
+                                                static_cast<std::uint32_t>(d.crtc->outputs.size()),
+                                                d.crtc->outputs.data()));
+    if (!r || r->status != XCB_RANDR_SET_CONFIG_SUCCESS) {
+        if (grown != now) resize(now);
+        return DispChange::Failed;
+    }
+    if (target != grown) resize(target);
+    c_.refreshRootBounds();
+    return DispChange::Successful;
+}
+
+std::int32_t X11DisplayModes::applyMode(const DeviceName& device, const DisplayMode& mode, std::uint32_t flags) {
+    const std::uint32_t known = ChangeFlags::UpdateRegistry | ChangeFlags::Global;
+    if ((flags & ~known) != 0) return DispChange::BadFlags;
+    if ((flags & ChangeFlags::Global) != 0 && (flags & ChangeFlags::UpdateRegistry) == 0) return DispChange::BadFlags;
+    auto d = resolve(device);
+    if (!d) return DispChange::BadParam;
+    // The mode shown before our first change is the one to come back to.
+    registerFirstSight();
+    std::uint32_t modeId = 0;
+    if (const std::int32_t r = check(*d, mode, &modeId); r != DispChange::Successful) return r;
+    const std::int32_t r = setMode(*d, modeId);
+    if (r == DispChange::Successful && (flags & ChangeFlags::UpdateRegistry) != 0) {
+        // Per-user and all-users registration are the same thing on one X server.
+        std::vector<RegisteredMode> modes = registeredModes();
+        const xcb_randr_mode_info_t* m = d->res.mode(modeId);
+        RegisteredMode reg{d->output.name, modeId, m ? m->width : mode.width, m ? m->height : mode.height,
+                           m ? modeRefresh(*m) : mode.frequency};
+        auto it = std::find_if(modes.begin(), modes.end(), [&](const RegisteredMode& x) { return x.output == reg.output; });
+        if (it != modes.end()) *it = reg;
+        else modes.push_back(reg);
+        writeRegistered(modes);
+    }
+    return r;
+}
+
+std::int32_t X11DisplayModes::restoreRegistered(const DeviceName& device) {
+    auto d = resolve(device);
+    if (!d) return DispChange::BadParam;
+    registerFirstSight();
+    const std::vector<RegisteredMode> modes = registeredModes();
+    auto it = std::find_if(modes.begin(), modes.end(), [&](const RegisteredMode& x) { return x.output == d->output.name; });
+    if (it == modes.end()) return DispChange::Successful;
+    // Mode ids can change when modes are re-added; fall back to size and rate.
+    std::uint32_t id = 0;
+    for (xcb_randr_mode_t m : d->output.modes) {
+        if (m == it->modeId) id = m;
+    }
+    for (xcb_randr_mode_t m : d->output.modes) {
+        if (id) break;
+        const xcb_randr_mode_info_t* info = d->res.mode(m);
+        if (info && info->width == it->width && info->height == it->height && modeRefresh(*info) == it->frequency) id = m;
+    }
+    if (!id) return DispChange::Failed;
+    return setMode(*d, id);
+}
+
+std::optional<DisplayMode> X11DisplayModes::currentMode(const DeviceName& device) {
+    auto d = resolve(device);
+    if (!d || !d->crtc || d->crtc->mode == 0) return std::nullopt;
+    const xcb_randr_mode_info_t* m = d->res.mode(d->crtc->mode);
+    if (!m) return std::nullopt;
+    return DisplayMode{m->width, m->height, bitsPerPixel_, modeRefresh(*m), m->id};
+}
+
+std::vector<RegisteredMode> X11DisplayModes::registeredModes() {
+    const xcb_atom_t prop = c_.atom(kRegisteredModesProperty, true);
+    if (prop == XCB_ATOM_NONE) return {};
+    auto p = c_.reply(xcb_get_property_reply,
+                      xcb_get_property(c_.get(), 0, c_.root(), prop, XCB_ATOM_STRING, 0, 1U << 16));
+    if (!p || p->format != 8) return {};
+    const auto* text = static_cast<const char*>(xcb_get_property_value(p.get()));
+    return parseRegisteredModes(std::string_view(text, static_cast<std::size_t>(xcb_get_property_value_length(p.get()))));
+}
+
+void X11DisplayModes::writeRegistered(const std::vector<RegisteredMode>& modes) {
+    const xcb_atom_t prop = c_.atom(kRegisteredModesProperty);
+    if (prop == XCB_ATOM_NONE) return;
+    const std::string text = formatRegisteredModes(modes);
+    xcb_change_property(c_.get(), XCB_PROP_MODE_REPLACE, c_.root(), prop, XCB_ATOM_STRING, 8,
+                        static_cast<std::uint32_t>(text.size()), text.data());
+    c_.flush();
+}
+
+void X11DisplayModes::registerFirstSight() {
+    if (!c_.alive() || !c_.hasRandr12()) return;
+    auto res = ScreenResources::query(c_);
+    if (!res) return;
+    std::vector<RegisteredMode> modes = registeredModes();
+    bool changed = false;
+    for (xcb_randr_output_t o : res->outputs()) {
+        auto out = queryOutput(c_, *res, o);
+        if (!out || out->crtc == 0) continue;
+        if (std::any_of(modes.begin(), modes.end(), [&](const RegisteredMode& m) { return m.output == out->name; }))
+            continue;
+        auto crtc = queryCrtc(c_, *res, out->crtc);
+        const xcb_randr_mode_info_t* m = crtc ? res->mode(crtc->mode) : nullptr;
+        if (!m) continue;
+        modes.push_back({out->name, m->id, m->width, m->height, modeRefresh(*m)});
+        changed = true;
+    }
+    if (changed) writeRegistered(modes);
+}
+
+}  // namespace orvane::platform::x11

@@ -1,0 +1,44 @@
+// Display modes of a monitor through RandR 1.2: the modes of its output, mode
+// changes of its CRTC (resizing the screen as needed) and the registered mode,
+// which X lacks and which we keep in a property on the root window.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "platform/display_modes.h"
+#include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_math.h"
+
+namespace orvane::platform::x11 {
+
+// The root-window property that holds every output's registered mode for as
+// long as the X server runs.
+inline constexpr const char* kRegisteredModesProperty = "_ORVANE_REGISTERED_MODES";
+
+class X11DisplayModes : public DisplayModes {
+public:
+    explicit X11DisplayModes(Connection& c);
+    bool enumMode(const DeviceName& device, std::uint32_t n, DisplayMode& out) override;
+    std::int32_t testMode(const DeviceName& device, const DisplayMode& mode) override;
+    std::int32_t applyMode(const DeviceName& device, const DisplayMode& mode, std::uint32_t flags) override;
+    std::int32_t restoreRegistered(const DeviceName& device) override;
+    std::optional<DisplayMode> currentMode(const DeviceName& device) override;
+
+    // The registered modes as the root window holds them now.
+    std::vector<RegisteredMode> registeredModes();
+
+private:
+    struct Device;
+    std::optional<Device> resolve(const DeviceName& device);
+    std::int32_t check(const Device& d, const DisplayMode& mode, std::uint32_t* modeId);
+    std::int32_t setMode(const Device& d, std::uint32_t modeId);
+    void writeRegistered(const std::vector<RegisteredMode>& modes);
+    // Adds every active output not registered yet with the mode it shows now.
+    void registerFirstSight();
+
+    Connection& c_;
+    std::uint32_t bitsPerPixel_;
+};
+
+}  // namespace orvane::platform::x11

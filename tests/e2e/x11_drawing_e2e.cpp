@@ -1,0 +1,270 @@
+// The tick's drawing operations on the real server: a known picture on the
+// second monitor goes through copy, stretch, pointer image and invert into the
+// view's native window and is read back from the screen.
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+#include "e2e_support.h"
+#include "platform/x11/x11_backend.h"
+#include "platform/x11/x11_platform.h"
+
+using namespace orvane::platform;
+using namespace orvane::e2e;
+
+namespace {
+
+constexpr QRect kRight(1920, 0, 1920, 1080);
+constexpr QRect kFrame(100, 100, 800, 600);
+
+struct Feature {
+    const char* name;
+    bool render;
+    bool shm;
+};
+
+class X11Drawing : public ::testing::TestWithParam<Feature> {
+protected:
+    void SetUp() override {
+        x11::Options o;
+        o.useRender = GetParam().render;
+        o.useShm = GetParam().shm;
+        std::string error;
+        p = x11::createPlatform(o, error);
+        ASSERT_TRUE(p) << error;
+        const auto list = p->monitors().enumerate();
+        ASSERT_EQ(list.size(), 2U);
+        picture = patternImage(kRight.size());
+        client.showImage(kRight, picture);
+        monitor = p->monitors().openMonitor(list[1].deviceName);
+        ASSERT_TRUE(monitor);
+        frame = showFrame(kFrame);
+        view = p->drawing().createView(frame.get());
+        ASSERT_TRUE(view);
+        processEvents(50);
+    }
+    void TearDown() override {
+        view.reset();
+        frame.reset();
+    }
+
+    // Shows the view at viewRect inside the frame and waits for the window.
+    void placeView(const QRect& viewRect) {
+        view->setGeometry(viewRect, frame->size());
+        processEvents(50);
+    }
+    QImage shown() {
+        settle(*p);
+        return p->drawing().grab(kFrame);
+    }
+    // The view's visible part in frame pixels.
+    QRect visible() const { return view->geometry().intersected(QRect(QPoint(0, 0), frame->size())); }
+
+    std::unique_ptr<Platform> p;
+    TestClient client;
+    QImage picture;
+    std::unique_ptr<MonitorContext> monitor;
+    std::unique_ptr<QWidget> frame;
+    std::unique_ptr<ViewSurface> view;
+};
+
+// Every pixel of the frame covered by the view equals expect(view x, view y).
+template <typename F>
+void expectView(const QImage& shot, const QRect& visibleInFrame, QPoint visibleOrigin, F expect, int tolerance = 0) {
+    int bad = 0;
+    for (int y = 0; y < visibleInFrame.height(); y += 1) {
+        for (int x = 0; x < visibleInFrame.width(); x += 1) {
+            const QRgb got = shot.pixel(visibleInFrame.x() + x, visibleInFrame.y() + y);
+            const QRgb want = expect(visibleOrigin.x() + x, visibleOrigin.y() + y);
+            if (colourDistance(got, want) > tolerance && ++bad <= 5) {
+                ADD_FAILURE() << "view pixel " << visibleOrigin.x() + x << "," << visibleOrigin.y() + y << " is "
+                              << std::hex << got << ", expected " << want;
+            }
+        }
+    }
+    EXPECT_EQ(bad, 0);
+}
+
+}  // namespace
+
+TEST_P(X11Drawing, GrabReadsTheKnownPictureExactly) {
+    const QImage g = p->drawing().grab(kRight);
+    ASSERT_EQ(g.format(), QImage::Format_RGB32);
+    EXPECT_TRUE(g == picture);
+}
+
+TEST_P(X11Drawing, GrabPartlyOffTheScreenIsBlackThere) {
+    const QImage g = p->drawing().grab(QRect(3800, 1000, 100, 100));
+    ASSERT_EQ(g.size(), QSize(100, 100));
+    EXPECT_EQ(g.pixel(10, 10), picture.pixel(1890, 1010));
+    EXPECT_EQ(g.pixel(39, 79), picture.pixel(1919, 1079));
+    EXPECT_EQ(g.pixel(40, 10), qRgb(0, 0, 0));
+    EXPECT_EQ(g.pixel(10, 80), qRgb(0, 0, 0));
+    const QImage off = p->drawing().grab(QRect(-50, -50, 20, 20));
+    EXPECT_EQ(off.pixel(5, 5), qRgb(0, 0, 0));
+}
+
+TEST_P(X11Drawing, PlainCopyOfAScrolledViewShowsTheMonitor) {
+    // A 100 % view scrolled by (300, 500): the frame shows monitor (300, 500) up.
+    placeView(QRect(-300, -500, 1920, 1080));
+    ASSERT_EQ(view->visibleOrigin(), QPoint(300, 500));
+    p->drawing().copy(*view, QRect(0, 0, 1920, 1080), *monitor, QPoint(0, 0));
+    view->present();
+    const QImage shot = shown();
+    expectView(shot, visible(), view->visibleOrigin(), [&](int x, int y) { return picture.pixel(x, y); });
+}
+
+TEST_P(X11Drawing, PersistentImageShowsOnlyWhenPresented) {
+    placeView(QRect(0, 0, 800, 600));
+    p->drawing().copy(*view, QRect(0, 0, 800, 600), *monitor, QPoint(0, 0));
+    view->present();
+    const QImage first = shown();
+    p->drawing().copy(*view, QRect(0, 0, 800, 600), *monitor, QPoint(960, 400));
+    EXPECT_TRUE(shown() == first);
+    view->present();
+    expectView(shown(), visible(), {0, 0}, [&](int x, int y) { return picture.pixel(960 + x, 400 + y); });
+}
+
+TEST_P(X11Drawing, WithoutPersistentImageDrawingGoesStraightToTheWindow) {
+    view->setPersistent(false);
+    placeView(QRect(0, 0, 800, 600));
+    p->drawing().copy(*view, QRect(0, 0, 800, 600), *monitor, QPoint(100, 400));
+    expectView(shown(), visible(), {0, 0}, [&](int x, int y) { return picture.pixel(100 + x, 400 + y); });
+}
+
+TEST_P(X11Drawing, SimpleStretchAt200PercentRepeatsEachPixel) {
+    // Scrolled far into a 3840x2160 view; the offset travels in the transform.
+    placeView(QRect(-1700, -1500, 3840, 2160));
+    view->setStretchMode(StretchMode::Simple);
+    p->drawing().stretch(*view, QRect(0, 0, 3840, 2160), *monitor, QRect(0, 0, 1920, 1080));
+    view->present();
+    expectView(shown(), visible(), view->visibleOrigin(), [&](int x, int y) { return picture.pixel(x / 2, y / 2); });
+}
+
+TEST_P(X11Drawing, SimpleStretchAt50PercentPicksOnePixelOfEachPair) {
+    placeView(QRect(0, 0, 960, 540));
+    view->setStretchMode(StretchMode::Simple);
+    p->drawing().stretch(*view, QRect(0, 0, 960, 540), *monitor, QRect(0, 0, 1920, 1080));
+    view->present();
+    const QImage shot = shown();
+    const QRect vis = visible();
+    int bad = 0;
+    for (int y = 0; y < vis.height(); ++y) {
+        for (int x = 0; x < vis.width(); ++x) {
+            const QRgb got = shot.pixel(vis.x() + x, vis.y() + y);
+            bool ok = false;
+            for (int dy = 0; dy < 2 && !ok; ++dy)
+                for (int dx = 0; dx < 2 && !ok; ++dx) ok = got == picture.pixel(2 * x + dx, 2 * y + dy);
+            if (!ok) ++bad;
+        }
+    }
+    EXPECT_EQ(bad, 0);
+}
+
+TEST_P(X11Drawing, QualityStretchAt50PercentAveragesEachBlock) {
+    placeView(QRect(0, 0, 960, 540));
+    view->setStretchMode(StretchMode::Quality);
+    p->drawing().stretch(*view, QRect(0, 0, 960, 540), *monitor, QRect(0, 0, 1920, 1080));
+    view->present();
+    auto average = [&](int x, int y) {
+        int r = 0, g = 0, b = 0;
+        for (int dy = 0; dy < 2; ++dy)
+            for (int dx = 0; dx < 2; ++dx) {
+                const QRgb c = picture.pixel(2 * x + dx, 2 * y + dy);
+                r += qRed(c), g += qGreen(c), b += qBlue(c);
+            }
+        return qRgb(r / 4, g / 4, b / 4);
+    };
+    // The stripes at y 900..909 average to purple: proof of area averaging.
+    expectView(shown(), visible(), {0, 0}, average, 2);
+}
+
+TEST_P(X11Drawing, QualityStretchAt25PercentAveragesWithoutAliasing) {
+    placeView(QRect(0, 0, 480, 270));
+    view->setStretchMode(StretchMode::Quality);
+    p->drawing().stretch(*view, QRect(0, 0, 480, 270), *monitor, QRect(0, 0, 1920, 1080));
+    view->present();
+    const QImage shot = shown();
+    // Inside the one-pixel stripes every 4x4 block averages red and blue;
+    // nearest sampling would show pure red or pure blue there.
+    for (int x : {100, 101, 102, 300}) {
+        const QRgb s = shot.pixel(x, 900 / 4);
+        EXPECT_LE(colourDistance(s, qRgb(0x80, 0x00, 0x80)), 3) << std::hex << s;
+    }
+    EXPECT_EQ(shot.pixel(10, 10), picture.pixel(40, 40));
+}
+
+TEST_P(X11Drawing, QualityStretchNeverBlendsInTheNeighbouringMonitor) {
+    // Something bright just left of the watched monitor's edge.
+    QImage white(20, 1080, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    client.showImage(QRect(1900, 0, 20, 1080), white);
+    placeView(QRect(0, 0, 3840, 2160));
+    view->setStretchMode(StretchMode::Quality);
+    p->drawing().stretch(*view, QRect(0, 0, 3840, 2160), *monitor, QRect(0, 0, 1920, 1080));
+    view->present();
+    const QImage shot = shown();
+    for (int y : {10, 300, 599}) EXPECT_EQ(shot.pixel(0, y), picture.pixel(0, y / 2)) << "row " << y;
+}
+
+TEST_P(X11Drawing, MemoryCopyKeepsThePictureAndTakesThePointerImage) {
+    auto mem = p->drawing().createMemoryCopy(*monitor, monitor->size());
+    ASSERT_TRUE(mem);
+    EXPECT_EQ(mem->size(), QSize(1920, 1080));
+    // Half-transparent red, premultiplied, over the copy at (400, 300).
+    CursorImage cur;
+    cur.image = QImage(16, 16, QImage::Format_ARGB32_Premultiplied);
+    cur.image.fill(qRgba(0x80, 0, 0, 0x80));
+    cur.image.setPixel(0, 0, qRgba(0, 0, 0, 0));
+    cur.serial = 7;
+    p->drawing().drawCursor(*mem, QPoint(400, 300), cur);
+    placeView(QRect(-300, -250, 1920, 1080));
+    p->drawing().copy(*view, QRect(0, 0, 1920, 1080), *mem, QPoint(0, 0));
+    view->present();
+    const QImage shot = shown();
+    const QPoint o = visible().topLeft() - view->visibleOrigin();
+    auto at = [&](int x, int y) { return shot.pixel(o.x() + x, o.y() + y); };
+    EXPECT_EQ(at(390, 310), picture.pixel(390, 310));
+    EXPECT_EQ(at(400, 300), picture.pixel(400, 300));  // fully transparent corner
+    const QRgb under = picture.pixel(405, 305);
+    const QRgb want = qRgb(0x80 + qRed(under) / 2, qGreen(under) / 2, qBlue(under) / 2);
+    EXPECT_LE(colourDistance(at(405, 305), want), 2) << std::hex << at(405, 305);
+}
+
+TEST_P(X11Drawing, InvertFlipsEveryBitOfTheSquare) {
+    placeView(QRect(0, 0, 800, 600));
+    p->drawing().copy(*view, QRect(0, 0, 800, 600), *monitor, QPoint(0, 0));
+    p->drawing().invert(*view, QRect(20, 40, 3, 3));
+    view->present();
+    const QImage shot = shown();
+    for (int y = 39; y <= 43; ++y) {
+        for (int x = 19; x <= 23; ++x) {
+            const bool inside = x >= 20 && x < 23 && y >= 40 && y < 43;
+            const QRgb orig = picture.pixel(x, y);
+            EXPECT_EQ(shot.pixel(x, y), inside ? (orig ^ 0x00ffffffU) : orig) << x << "," << y;
+        }
+    }
+}
+
+TEST_P(X11Drawing, RealPointerImageDrawsWhereItIs) {
+    auto info = p->pointer().cursorInfo();
+    if (!info) GTEST_SKIP() << "the server offers no XFixes cursor image";
+    ASSERT_TRUE(info->image);
+    auto mem = p->drawing().createMemoryCopy(*monitor, monitor->size());
+    p->drawing().drawCursor(*mem, QPoint(500, 500), *info->image);
+    placeView(QRect(-400, -400, 1920, 1080));
+    p->drawing().copy(*view, QRect(0, 0, 1920, 1080), *mem, QPoint(0, 0));
+    view->present();
+    const QImage shot = shown();
+    const QImage& ci = info->image->image;
+    int changed = 0;
+    for (int y = 0; y < ci.height(); ++y)
+        for (int x = 0; x < ci.width(); ++x)
+            if (qAlpha(ci.pixel(x, y)) == 255) changed += shot.pixel(100 + x, 100 + y) != picture.pixel(500 + x, 500 + y);
+    EXPECT_GT(changed, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, X11Drawing,
+                         ::testing::Values(Feature{"Render", true, true}, Feature{"NoShm", true, false},
+                                           Feature{"NoRender", false, true}),
+                         [](const auto& info) { return std::string(info.param.name); });

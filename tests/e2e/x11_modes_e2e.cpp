@@ -1,0 +1,200 @@
+// Display modes through RandR on the Xorg dummy server: listing, testing,
+// real mode changes of the second monitor and the registered mode kept on
+// the root window. Xvfb has one fixed output, so these tests skip there.
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "e2e_support.h"
+#include "platform/x11/x11_backend.h"
+#include "platform/x11/x11_math.h"
+#include "platform/x11/x11_modes.h"
+#include "platform/x11/x11_platform.h"
+
+using namespace orvane::platform;
+using namespace orvane::e2e;
+
+namespace {
+
+class X11Modes : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!isXorgDummy()) GTEST_SKIP() << "Xvfb offers no per-monitor modes; needs the Xorg dummy server";
+        std::string error;
+        p = x11::createPlatform(error);
+        ASSERT_TRUE(p) << error;
+    }
+
+    std::vector<DisplayMode> modes(const DeviceName& d) {
+        std::vector<DisplayMode> out;
+        DisplayMode m;
+        for (std::uint32_t n = 0; p->displayModes().enumMode(d, n, m); ++n) out.push_back(m);
+        return out;
+    }
+    std::optional<DisplayMode> find(const DeviceName& d, std::uint32_t w, std::uint32_t h, std::uint32_t hz) {
+        for (const DisplayMode& m : modes(d))
+            if (m.width == w && m.height == h && m.frequency == hz) return m;
+        return std::nullopt;
+    }
+    QSize rootSize() {
+        auto* g = xcb_get_geometry_reply(tc.conn(), xcb_get_geometry(tc.conn(), tc.root()), nullptr);
+        const QSize s = g ? QSize(g->width, g->height) : QSize();
+        std::free(g);
+        return s;
+    }
+    std::string xrandr() {
+        std::string out;
+        runWithDisplay(server().display(), {"xrandr", "--query"}, &out);
+        return out;
+    }
+    std::vector<x11::RegisteredMode> registered() {
+        const char* name = x11::kRegisteredModesProperty;
+        auto* a = xcb_intern_atom_reply(tc.conn(), xcb_intern_atom(tc.conn(), 1, std::strlen(name), name), nullptr);
+        std::vector<x11::RegisteredMode> out;
+        if (a && a->atom) {
+            auto* r = xcb_get_property_reply(
+                tc.conn(), xcb_get_property(tc.conn(), 0, tc.root(), a->atom, XCB_ATOM_STRING, 0, 4096), nullptr);
+            if (r) {
+                out = x11::parseRegisteredModes(std::string_view(static_cast<const char*>(xcb_get_property_value(r)),
+                                                                 xcb_get_property_value_length(r)));
+            }
+            std::free(r);
+        }
+        std::free(a);
+        return out;
+    }
+    std::optional<x11::RegisteredMode> registeredFor(const std::string& output) {
+        for (const auto& m : registered())
+            if (m.output == output) return m;
+        return std::nullopt;
+    }
+
+    TestClient tc;
+    std::unique_ptr<Platform> p;
+    const DeviceName right = std::string("DUMMY1");
+};
+
+}  // namespace
+
+TEST_F(X11Modes, ListsTheOutputsModesAtTheCurrentDepth) {
+    const auto list = modes(right);
+    ASSERT_GT(list.size(), 10U);
+    // The preferred mode comes first, as the server orders them.
+    EXPECT_EQ(list[0].width, 1920U);
+    EXPECT_EQ(list[0].height, 1080U);
+    EXPECT_EQ(list[0].frequency, 60U);
+    EXPECT_TRUE(find(right, 1280, 1024, 75));
+    for (const DisplayMode& m : list) {
+        EXPECT_EQ(m.bitsPerPixel, 32U);
+        EXPECT_NE(m.id, 0U);
+        EXPECT_GT(m.frequency, 0U);
+    }
+    DisplayMode m;
+    EXPECT_FALSE(p->displayModes().enumMode(right, static_cast<std::uint32_t>(list.size()), m));
+    EXPECT_FALSE(p->displayModes().enumMode(std::string("NOPE"), 0, m));
+    // No name: the primary monitor's output.
+    ASSERT_TRUE(p->displayModes().currentMode(std::nullopt));
+    EXPECT_EQ(p->displayModes().currentMode(std::nullopt)->width, 1920U);
+}
+
+TEST_F(X11Modes, TestAcceptsOwnModesAndRejectsOthers) {
+    auto m = find(right, 1280, 1024, 75);
+    ASSERT_TRUE(m);
+    EXPECT_EQ(p->displayModes().testMode(right, *m), DispChange::Successful);
+    DisplayMode made{1234, 567, 32, 60, 999999};
+    EXPECT_EQ(p->displayModes().testMode(right, made), DispChange::BadMode);
+    DisplayMode other = *m;
+    other.bitsPerPixel = 16;
+    EXPECT_EQ(p->displayModes().testMode(right, other), DispChange::BadMode);
+    EXPECT_EQ(p->displayModes().testMode(std::string("NOPE"), *m), DispChange::BadParam);
+    // Testing changes nothing.
+    EXPECT_EQ(p->displayModes().currentMode(right)->width, 1920U);
+    EXPECT_EQ(rootSize(), QSize(3840, 1080));
+}
+
+TEST_F(X11Modes, TemporaryChangeIsRealAndRestoreReturnsToTheRegisteredMode) {
+    const auto before = registeredFor("DUMMY1");
+    ASSERT_TRUE(before);
+    EXPECT_EQ(before->width, 1920U);
+    auto m = find(right, 1280, 1024, 75);
+    ASSERT_TRUE(m);
+    ASSERT_EQ(p->displayModes().applyMode(right, *m, ChangeFlags::Temporary), DispChange::Successful);
+    EXPECT_EQ(rootSize(), QSize(3200, 1080));
+    EXPECT_NE(xrandr().find("DUMMY1 connected 1280x1024+1920+0"), std::string::npos) << xrandr();
+    EXPECT_EQ(p->displayModes().currentMode(right), m);
+    const auto list = p->monitors().enumerate();
+    ASSERT_EQ(list.size(), 2U);
+    EXPECT_EQ(list[1].monitor, (Rect{1920, 0, 3200, 1024}));
+    auto ctx = p->monitors().openMonitor("DUMMY1");
+    ASSERT_TRUE(ctx);
+    EXPECT_EQ(ctx->refreshRate(), 75);
+    EXPECT_EQ(registeredFor("DUMMY1"), before);
+
+    // Growing back: the screen is enlarged before the CRTC changes.
+    EXPECT_EQ(p->displayModes().restoreRegistered(right), DispChange::Successful);
+    EXPECT_EQ(rootSize(), QSize(3840, 1080));
+    EXPECT_EQ(p->displayModes().currentMode(right)->width, 1920U);
+    EXPECT_NE(xrandr().find("DUMMY1 connected 1920x1080+1920+0"), std::string::npos);
+    EXPECT_EQ(p->displayModes().restoreRegistered(right), DispChange::Successful);
+}
+
+TEST_F(X11Modes, RegisteredChangeBecomesTheModeRestoreKeeps) {
+    auto small = find(right, 1280, 1024, 75);
+    auto full = find(right, 1920, 1080, 60);
+    ASSERT_TRUE(small && full);
+    ASSERT_EQ(p->displayModes().applyMode(right, *small, ChangeFlags::UpdateRegistry), DispChange::Successful);
+    auto reg = registeredFor("DUMMY1");
+    ASSERT_TRUE(reg);
+    EXPECT_EQ(reg->modeId, small->id);
+    EXPECT_EQ(reg->width, 1280U);
+    EXPECT_EQ(reg->frequency, 75U);
+    EXPECT_EQ(p->displayModes().restoreRegistered(right), DispChange::Successful);
+    EXPECT_EQ(p->displayModes().currentMode(right), small);
+
+    // Another run in the same X session sees the registration.
+    std::string error;
+    auto second = x11::createPlatform(error);
+    ASSERT_TRUE(second);
+    ASSERT_EQ(second->displayModes().applyMode(right, *full, 0), DispChange::Successful);
+    EXPECT_EQ(second->displayModes().restoreRegistered(right), DispChange::Successful);
+    EXPECT_EQ(second->displayModes().currentMode(right), small);
+
+    const std::uint32_t both = ChangeFlags::UpdateRegistry | ChangeFlags::Global;
+    ASSERT_EQ(p->displayModes().applyMode(right, *full, both), DispChange::Successful);
+    EXPECT_EQ(registeredFor("DUMMY1")->width, 1920U);
+    EXPECT_EQ(rootSize(), QSize(3840, 1080));
+}
+
+TEST_F(X11Modes, FirstSightRegistersTheModesShownNow) {
+    const char* name = x11::kRegisteredModesProperty;
+    auto* a = xcb_intern_atom_reply(tc.conn(), xcb_intern_atom(tc.conn(), 0, std::strlen(name), name), nullptr);
+    ASSERT_TRUE(a);
+    xcb_delete_property(tc.conn(), tc.root(), a->atom);
+    std::free(a);
+    tc.sync();
+    EXPECT_TRUE(registered().empty());
+    std::string error;
+    auto fresh = x11::createPlatform(error);
+    ASSERT_TRUE(fresh);
+    const auto reg = registered();
+    ASSERT_EQ(reg.size(), 2U);
+    EXPECT_EQ(reg[0].output, "DUMMY0");
+    EXPECT_EQ(reg[1].output, "DUMMY1");
+    EXPECT_EQ(reg[1].width, 1920U);
+    EXPECT_EQ(reg[1].height, 1080U);
+    EXPECT_EQ(reg[1].frequency, 60U);
+}
+
+TEST_F(X11Modes, BadFlagsAndUnknownDevicesAreRefused) {
+    auto m = find(right, 1280, 1024, 75);
+    ASSERT_TRUE(m);
+    EXPECT_EQ(p->displayModes().applyMode(right, *m, 2), DispChange::BadFlags);
+    EXPECT_EQ(p->displayModes().applyMode(right, *m, ChangeFlags::Global), DispChange::BadFlags);
+    EXPECT_EQ(p->displayModes().applyMode(std::string("NOPE"), *m, 0), DispChange::BadParam);
+    DisplayMode made{1234, 567, 32, 60, 999999};
+    EXPECT_EQ(p->displayModes().applyMode(right, made, 0), DispChange::BadMode);
+    EXPECT_EQ(p->displayModes().restoreRegistered(std::string("NOPE")), DispChange::BadParam);
+    EXPECT_EQ(rootSize(), QSize(3840, 1080));
+}

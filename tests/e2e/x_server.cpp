@@ -1,0 +1,159 @@
+// Starts and stops the test X server (see x_server.h).
+#include "x_server.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#ifndef ORVANE_E2E_DIR
+#error "ORVANE_E2E_DIR must name the folder of the X server configuration"
+#endif
+
+namespace orvane::e2e {
+
+namespace {
+
+bool displayInUse(int n) {
+    struct stat st {};
+    const std::string sock = "/tmp/.X11-unix/X" + std::to_string(n);
+    const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
+    return stat(sock.c_str(), &st) == 0 || stat(lock.c_str(), &st) == 0;
+}
+
+// A display number nobody uses, spread by process id so that parallel test
+// runs rarely try the same one.
+int freeDisplay() {
+    const int base = 200 + static_cast<int>(getpid() % 300);
+    for (int i = 0; i < 300; ++i) {
+        const int n = base + i;
+        if (!displayInUse(n)) return n;
+    }
+    return -1;
+}
+
+pid_t spawn(const std::vector<std::string>& argv, const std::string& display, int outFd) {
+    // Everything the child needs is built before fork: between fork and exec
+    // only async-signal-safe calls are allowed (Qt's threads may hold locks).
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        if (std::string(*e).rfind("DISPLAY=", 0) != 0) env.emplace_back(*e);
+    }
+    if (!display.empty()) env.push_back("DISPLAY=" + display);
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    const int null = open("/dev/null", O_RDWR);
+    dup2(null, 0);
+    dup2(outFd >= 0 ? outFd : null, 1);
+    dup2(null, 2);
+    execvpe(args[0], args.data(), envp.data());
+    _exit(127);
+}
+
+bool waitReady(pid_t pid, const std::string& display) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) return false;  // the server gave up
+        xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+        const bool ok = xcb_connection_has_error(c) == 0;
+        xcb_disconnect(c);
+        if (ok) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+}  // namespace
+
+int runWithDisplay(const std::string& display, const std::vector<std::string>& argv, std::string* out) {
+    int pipeFds[2] = {-1, -1};
+    if (out && pipe(pipeFds) != 0) return -1;
+    const pid_t pid = spawn(argv, display, out ? pipeFds[1] : -1);
+    if (out) {
+        close(pipeFds[1]);
+        out->clear();
+        char buf[4096];
+        ssize_t n = 0;
+        while ((n = read(pipeFds[0], buf, sizeof buf)) > 0) out->append(buf, static_cast<std::size_t>(n));
+        close(pipeFds[0]);
+    }
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::unique_ptr<XServer> XServer::start(Kind kind, std::string& why) {
+    const int n = freeDisplay();
+    if (n < 0) {
+        why = "no free display number";
+        return nullptr;
+    }
+    std::unique_ptr<XServer> s(new XServer);
+    s->display_ = ":" + std::to_string(n);
+    s->kind_ = kind;
+    std::vector<std::string> argv;
+    if (kind == Kind::XorgDummy) {
+        argv = {"Xorg", s->display_, "-config", std::string(ORVANE_E2E_DIR) + "/xorg-dummy-two-monitors.conf",
+                "-noreset", "-nolisten", "tcp", "-novtswitch", "-sharevts", "-logfile",
+                "/tmp/orvane-e2e-xorg" + std::to_string(n) + ".log"};
+    } else {
+        argv = {"Xvfb", s->display_, "-screen", "0", "3840x1080x24", "+extension", "RANDR", "-nolisten", "tcp",
+                "-noreset"};
+    }
+    s->pid_ = spawn(argv, "", -1);
+    if (s->pid_ < 0 || !waitReady(s->pid_, s->display_)) {
+        why = argv[0] + " did not start on " + s->display_;
+        return nullptr;
+    }
+    if (kind == Kind::Xvfb) {
+        // '*' marks the primary monitor; binding it to the output keeps RandR
+        // from adding a third, automatic one.
+        runWithDisplay(s->display_, {"xrandr", "--setmonitor", "*LEFT", "1920/508x1080/286+0+0", "screen"});
+        runWithDisplay(s->display_, {"xrandr", "--setmonitor", "RIGHT", "1920/508x1080/286+1920+0", "none"});
+    }
+    return s;
+}
+
+std::unique_ptr<XServer> XServer::startPreferred(std::string& why) {
+    const char* forced = std::getenv("ORVANE_E2E_SERVER");
+    if (!forced || std::string(forced) != "xvfb") {
+        if (auto s = start(Kind::XorgDummy, why)) return s;
+    }
+    std::string second;
+    auto s = start(Kind::Xvfb, second);
+    if (!s) why += "; " + second;
+    return s;
+}
+
+void XServer::kill() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGTERM);
+    int status = 0;
+    for (int i = 0; i < 500; ++i) {
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(pid_, SIGKILL);
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+}
+
+XServer::~XServer() { kill(); }
+
+}  // namespace orvane::e2e
