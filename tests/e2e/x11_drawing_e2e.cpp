@@ -23,6 +23,8 @@ struct Feature {
     bool shm;
 };
 
+void PrintTo(const Feature& f, std::ostream* os) { *os << f.name; }
+
 class X11Drawing : public ::testing::TestWithParam<Feature> {
 protected:
     void SetUp() override {

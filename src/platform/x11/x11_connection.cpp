@@ -168,6 +168,12 @@ void Connection::flush() {
     pollEvents();
 }
 
+void Connection::sync() {
+    if (!alive()) return;
+    (void)reply(xcb_get_input_focus_reply, xcb_get_input_focus(conn_));
+    pollEvents();
+}
+
 bool Connection::check(xcb_void_cookie_t cookie) {
     xcb_generic_error_t* err = xcb_request_check(conn_, cookie);
     const bool ok = err == nullptr;

@@ -71,6 +71,8 @@ public:
     void pollEvents();
     // Sends queued requests and checks the connection.
     void flush();
+    // Returns once the server has handled every request sent so far.
+    void sync();
 
     // Waits for a reply; nullptr on an X error or a lost connection.
     template <typename R, typename Cookie>

@@ -30,7 +30,8 @@ void X11Pointer::setPosition(Point p) {
     if (!c_.alive()) return;
     xcb_warp_pointer(c_.get(), XCB_NONE, c_.root(), 0, 0, 0, 0, static_cast<std::int16_t>(p.x),
                      static_cast<std::int16_t>(p.y));
-    c_.flush();
+    // Like SetCursorPos, done when it returns: whoever asks next sees the move.
+    c_.sync();
 }
 
 std::optional<CursorInfo> X11Pointer::cursorInfo() { return cursor_.read(); }
@@ -39,7 +40,7 @@ void X11Pointer::sendButton(MouseButton button, bool down) {
     if (!c_.hasXTest()) return;
     xcb_test_fake_input(c_.get(), down ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, xButton(button), XCB_CURRENT_TIME,
                         XCB_NONE, 0, 0, 0);
-    c_.flush();
+    c_.sync();
 }
 
 int X11Pointer::doubleClickTime() { return QGuiApplication::styleHints()->mouseDoubleClickInterval(); }
