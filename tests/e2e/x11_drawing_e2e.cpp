@@ -207,6 +207,16 @@ TEST_P(X11Drawing, QualityStretchNeverBlendsInTheNeighbouringMonitor) {
     view->present();
     const QImage shot = shown();
     for (int y : {10, 300, 599}) EXPECT_EQ(shot.pixel(0, y), picture.pixel(0, y / 2)) << "row " << y;
+
+    // Shrinking to 75 %: the first column mixes the monitor's columns 0 and 1
+    // (weights 5/6 and 1/6) and nothing of the white beyond.
+    placeView(QRect(0, 0, 1440, 810));
+    p->drawing().stretch(*view, QRect(0, 0, 1440, 810), *monitor, QRect(0, 0, 1920, 1080));
+    view->present();
+    const QImage small = shown();
+    const QRgb a = picture.pixel(0, 60), b = picture.pixel(1, 60);
+    const QRgb mix = qRgb((5 * qRed(a) + qRed(b)) / 6, (5 * qGreen(a) + qGreen(b)) / 6, (5 * qBlue(a) + qBlue(b)) / 6);
+    EXPECT_LE(colourDistance(small.pixel(0, 45), mix), 3) << std::hex << small.pixel(0, 45) << " " << mix;
 }
 
 TEST_P(X11Drawing, MemoryCopyKeepsThePictureAndTakesThePointerImage) {

@@ -59,6 +59,16 @@ TEST(X11Math, HalvingPlanKeepsTheLastStepAtOrAboveHalf) {
     EXPECT_EQ(halvedSize({1, 1}, true, true), QSize(1, 1));
 }
 
+TEST(X11Math, BilinearStaysInsideOnlyWhenShrinkingEnough) {
+    EXPECT_TRUE(bilinearStaysInside(1920, 960));
+    EXPECT_TRUE(bilinearStaysInside(1920, 1440));
+    EXPECT_TRUE(bilinearStaysInside(1920, 1824));   // 95 %
+    EXPECT_FALSE(bilinearStaysInside(1920, 1919));  // the rounding could reach the neighbour
+    EXPECT_FALSE(bilinearStaysInside(1920, 1920));
+    EXPECT_FALSE(bilinearStaysInside(1920, 3840));
+    EXPECT_FALSE(bilinearStaysInside(1920, 0));
+}
+
 TEST(X11Math, StretchMapPutsTheScrollOffsetInTheTranslation) {
     // 200 %: view pixel 0 centre (0.5) samples monitor 0.25.
     StretchMap m = stretchMap({0, 0, 3840, 2160}, {0, 0, 1920, 1080}, {0, 0, 800, 600});

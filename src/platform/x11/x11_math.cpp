@@ -80,6 +80,14 @@ QSize halvedSize(QSize size, bool halveX, bool halveY) {
     return {halveX ? (size.width() + 1) / 2 : size.width(), halveY ? (size.height() + 1) / 2 : size.height()};
 }
 
+bool bilinearStaysInside(int src, int dst) {
+    if (dst <= 0 || dst >= src) return false;
+    // The last sample lies (s - 1) / 2 inside the far edge, s = src / dst; the
+    // fixed-point scale may be off by 2^-17 per pixel, the offset by 2^-16.
+    const double s = static_cast<double>(src) / dst;
+    return 0.5 * (s - 1.0) > dst / 131072.0 + 1.0 / 65536.0;
+}
+
 StretchMap stretchMap(const QRect& dstRect, const QRect& srcRect, const QRect& drawn, QPointF srcOrigin,
                       QPointF levelScale) {
     StretchMap m;

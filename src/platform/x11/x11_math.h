@@ -38,6 +38,11 @@ HalvingPlan halvingPlan(QSize source, QSize destination);
 // The size after one pass: each axis that still halves goes to ceil(n / 2).
 QSize halvedSize(QSize size, bool halveX, bool halveY);
 
+// True when bilinear sampling of a run of src pixels shrunk to dst pixels
+// stays inside the run, with room for the 16.16 rounding of the transform.
+// Enlarging always samples half a pixel past both ends.
+bool bilinearStaysInside(int src, int dst);
+
 // Source point = destination pixel centre * scale + offset, per axis; what a
 // RENDER picture transform does for a Composite with a zero source offset.
 struct AxisMap {
