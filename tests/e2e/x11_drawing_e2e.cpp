@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QPainter>
+#include <cmath>
 
 #include "e2e_support.h"
 #include "platform/x11/x11_backend.h"
@@ -141,6 +142,47 @@ TEST_P(X11Drawing, SimpleStretchAt200PercentRepeatsEachPixel) {
     p->drawing().stretch(*view, QRect(0, 0, 3840, 2160), *monitor, QRect(0, 0, 1920, 1080));
     view->present();
     expectView(shown(), visible(), view->visibleOrigin(), [&](int x, int y) { return picture.pixel(x / 2, y / 2); });
+}
+
+TEST_P(X11Drawing, AViewFarBeyondSixteenBitsStillMapsExactly) {
+    // A 60000x40000 view scrolled to (50000, 30000): X windows and Composite
+    // offsets are 16-bit, so only the visible part may ever reach the server.
+    const QRect viewRect(-50000, -30000, 60000, 40000);
+    placeView(viewRect);
+    ASSERT_EQ(view->visibleOrigin(), QPoint(50000, 30000));
+    view->setStretchMode(StretchMode::Simple);
+    p->drawing().stretch(*view, QRect(QPoint(0, 0), viewRect.size()), *monitor, QRect(0, 0, 1920, 1080));
+    view->present();
+    const QImage shot = shown();
+    int checked = 0;
+    for (int y = 0; y < 600; y += 7) {
+        for (int x = 0; x < 800; x += 11) {
+            const double u = (50000 + x + 0.5) * 1920.0 / 60000.0;
+            const double v = (30000 + y + 0.5) * 1080.0 / 40000.0;
+            // Skip samples so close to a pixel edge that rounding may pick either side.
+            if (u - std::floor(u) < 0.05 || u - std::floor(u) > 0.95 || v - std::floor(v) < 0.05 ||
+                v - std::floor(v) > 0.95)
+                continue;
+            ++checked;
+            EXPECT_EQ(shot.pixel(x, y), picture.pixel(static_cast<int>(u), static_cast<int>(v))) << x << "," << y;
+        }
+    }
+    EXPECT_GT(checked, 1000);
+}
+
+TEST_P(X11Drawing, PersistentImageComesBackAfterBeingCovered) {
+    placeView(QRect(0, 0, 800, 600));
+    p->drawing().copy(*view, QRect(0, 0, 800, 600), *monitor, QPoint(500, 300));
+    view->present();
+    settle(*p);
+    QImage grey(300, 200, QImage::Format_RGB32);
+    grey.fill(qRgb(0x80, 0x80, 0x80));
+    const xcb_window_t cover = client.showImage(QRect(kFrame.x() + 100, kFrame.y() + 100, 300, 200), grey);
+    EXPECT_EQ(shown().pixel(200, 200), qRgb(0x80, 0x80, 0x80));
+    client.destroy(cover);
+    // No tick runs: the expose alone must bring the picture back.
+    processEvents(200);
+    expectView(shown(), visible(), {0, 0}, [&](int x, int y) { return picture.pixel(500 + x, 300 + y); });
 }
 
 TEST_P(X11Drawing, SimpleStretchAt50PercentPicksOnePixelOfEachPair) {
