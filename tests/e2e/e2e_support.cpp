@@ -52,7 +52,8 @@ xcb_window_t TestClient::showImage(const QRect& rect, const QImage& image) {
     const int rows = 200;
     for (int y = 0; y < img.height(); y += rows) {
         const int h = std::min(rows, img.height() - y);
-        std::vector<std::uint8_t> band(static_cast<std::size_t>(img.width()) * 4 * static_cast<std::size_t>(h));
+        std::vector<std::uint8_t> band(static_cast<std::size_t>(img.width()) * 4 *
+                                       static_cast<std::size_t>(h));
         for (int i = 0; i < h; ++i)
             std::memcpy(band.data() + static_cast<std::size_t>(i) * img.width() * 4, img.constScanLine(y + i),
                         static_cast<std::size_t>(img.width()) * 4);
@@ -64,8 +65,9 @@ xcb_window_t TestClient::showImage(const QRect& rect, const QImage& image) {
     const std::uint32_t values[] = {pix, 1, XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE};
     xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, root(), static_cast<std::int16_t>(rect.x()),
                       static_cast<std::int16_t>(rect.y()), static_cast<std::uint16_t>(rect.width()),
-                      static_cast<std::uint16_t>(rect.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen_->root_visual,
-                      XCB_CW_BACK_PIXMAP | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+                      static_cast<std::uint16_t>(rect.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      screen_->root_visual, XCB_CW_BACK_PIXMAP | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK,
+                      values);
     xcb_map_window(c_, w);
     xcb_free_gc(c_, gc);
     xcb_free_pixmap(c_, pix);
@@ -129,7 +131,8 @@ void settle(platform::Platform& p) {
 }
 
 int colourDistance(QRgb a, QRgb b) {
-    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+    return std::max(
+        {std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
 }
 
 }  // namespace orvane::e2e

@@ -73,15 +73,16 @@ protected:
 
 // Every pixel of the frame covered by the view equals expect(view x, view y).
 template <typename F>
-void expectView(const QImage& shot, const QRect& visibleInFrame, QPoint visibleOrigin, F expect, int tolerance = 0) {
+void expectView(const QImage& shot, const QRect& visibleInFrame, QPoint visibleOrigin, F expect,
+                int tolerance = 0) {
     int bad = 0;
     for (int y = 0; y < visibleInFrame.height(); y += 1) {
         for (int x = 0; x < visibleInFrame.width(); x += 1) {
             const QRgb got = shot.pixel(visibleInFrame.x() + x, visibleInFrame.y() + y);
             const QRgb want = expect(visibleOrigin.x() + x, visibleOrigin.y() + y);
             if (colourDistance(got, want) > tolerance && ++bad <= 5) {
-                ADD_FAILURE() << "view pixel " << visibleOrigin.x() + x << "," << visibleOrigin.y() + y << " is "
-                              << std::hex << got << ", expected " << want;
+                ADD_FAILURE() << "view pixel " << visibleOrigin.x() + x << "," << visibleOrigin.y() + y
+                              << " is " << std::hex << got << ", expected " << want;
             }
         }
     }
@@ -141,7 +142,8 @@ TEST_P(X11Drawing, SimpleStretchAt200PercentRepeatsEachPixel) {
     view->setStretchMode(StretchMode::Simple);
     p->drawing().stretch(*view, QRect(0, 0, 3840, 2160), *monitor, QRect(0, 0, 1920, 1080));
     view->present();
-    expectView(shown(), visible(), view->visibleOrigin(), [&](int x, int y) { return picture.pixel(x / 2, y / 2); });
+    expectView(shown(), visible(), view->visibleOrigin(),
+               [&](int x, int y) { return picture.pixel(x / 2, y / 2); });
 }
 
 TEST_P(X11Drawing, AViewFarBeyondSixteenBitsStillMapsExactly) {
@@ -164,7 +166,8 @@ TEST_P(X11Drawing, AViewFarBeyondSixteenBitsStillMapsExactly) {
                 v - std::floor(v) > 0.95)
                 continue;
             ++checked;
-            EXPECT_EQ(shot.pixel(x, y), picture.pixel(static_cast<int>(u), static_cast<int>(v))) << x << "," << y;
+            EXPECT_EQ(shot.pixel(x, y), picture.pixel(static_cast<int>(u), static_cast<int>(v)))
+                << x << "," << y;
         }
     }
     EXPECT_GT(checked, 1000);
@@ -257,7 +260,8 @@ TEST_P(X11Drawing, QualityStretchNeverBlendsInTheNeighbouringMonitor) {
     view->present();
     const QImage small = shown();
     const QRgb a = picture.pixel(0, 60), b = picture.pixel(1, 60);
-    const QRgb mix = qRgb((5 * qRed(a) + qRed(b)) / 6, (5 * qGreen(a) + qGreen(b)) / 6, (5 * qBlue(a) + qBlue(b)) / 6);
+    const QRgb mix =
+        qRgb((5 * qRed(a) + qRed(b)) / 6, (5 * qGreen(a) + qGreen(b)) / 6, (5 * qBlue(a) + qBlue(b)) / 6);
     EXPECT_LE(colourDistance(small.pixel(0, 45), mix), 3) << std::hex << small.pixel(0, 45) << " " << mix;
 }
 
@@ -314,7 +318,8 @@ TEST_P(X11Drawing, RealPointerImageDrawsWhereItIs) {
     int changed = 0;
     for (int y = 0; y < ci.height(); ++y)
         for (int x = 0; x < ci.width(); ++x)
-            if (qAlpha(ci.pixel(x, y)) == 255) changed += shot.pixel(100 + x, 100 + y) != picture.pixel(500 + x, 500 + y);
+            if (qAlpha(ci.pixel(x, y)) == 255)
+                changed += shot.pixel(100 + x, 100 + y) != picture.pixel(500 + x, 500 + y);
     EXPECT_GT(changed, 0);
 }
 

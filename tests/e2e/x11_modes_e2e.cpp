@@ -51,14 +51,16 @@ protected:
     }
     std::vector<x11::RegisteredMode> registered() {
         const char* name = x11::kRegisteredModesProperty;
-        auto* a = xcb_intern_atom_reply(tc.conn(), xcb_intern_atom(tc.conn(), 1, std::strlen(name), name), nullptr);
+        auto* a =
+            xcb_intern_atom_reply(tc.conn(), xcb_intern_atom(tc.conn(), 1, std::strlen(name), name), nullptr);
         std::vector<x11::RegisteredMode> out;
         if (a && a->atom) {
             auto* r = xcb_get_property_reply(
-                tc.conn(), xcb_get_property(tc.conn(), 0, tc.root(), a->atom, XCB_ATOM_STRING, 0, 4096), nullptr);
+                tc.conn(), xcb_get_property(tc.conn(), 0, tc.root(), a->atom, XCB_ATOM_STRING, 0, 4096),
+                nullptr);
             if (r) {
-                out = x11::parseRegisteredModes(std::string_view(static_cast<const char*>(xcb_get_property_value(r)),
-                                                                 xcb_get_property_value_length(r)));
+                out = x11::parseRegisteredModes(std::string_view(
+                    static_cast<const char*>(xcb_get_property_value(r)), xcb_get_property_value_length(r)));
             }
             std::free(r);
         }
@@ -144,7 +146,8 @@ TEST_F(X11Modes, RegisteredChangeBecomesTheModeRestoreKeeps) {
     auto small = find(right, 1280, 1024, 75);
     auto full = find(right, 1920, 1080, 60);
     ASSERT_TRUE(small && full);
-    ASSERT_EQ(p->displayModes().applyMode(right, *small, ChangeFlags::UpdateRegistry), DispChange::Successful);
+    ASSERT_EQ(p->displayModes().applyMode(right, *small, ChangeFlags::UpdateRegistry),
+              DispChange::Successful);
     auto reg = registeredFor("DUMMY1");
     ASSERT_TRUE(reg);
     EXPECT_EQ(reg->modeId, small->id);
@@ -169,7 +172,8 @@ TEST_F(X11Modes, RegisteredChangeBecomesTheModeRestoreKeeps) {
 
 TEST_F(X11Modes, FirstSightRegistersTheModesShownNow) {
     const char* name = x11::kRegisteredModesProperty;
-    auto* a = xcb_intern_atom_reply(tc.conn(), xcb_intern_atom(tc.conn(), 0, std::strlen(name), name), nullptr);
+    auto* a =
+        xcb_intern_atom_reply(tc.conn(), xcb_intern_atom(tc.conn(), 0, std::strlen(name), name), nullptr);
     ASSERT_TRUE(a);
     xcb_delete_property(tc.conn(), tc.root(), a->atom);
     std::free(a);

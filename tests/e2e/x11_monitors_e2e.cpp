@@ -47,7 +47,8 @@ TEST(X11Monitors, WorkAreaIsTheDesktopsWorkAreaInsideTheMonitor) {
     ASSERT_TRUE(p);
     TestClient tc;
     const char* name = "_NET_WORKAREA";
-    auto* a = xcb_intern_atom_reply(tc.conn(), xcb_intern_atom(tc.conn(), 0, std::strlen(name), name), nullptr);
+    auto* a =
+        xcb_intern_atom_reply(tc.conn(), xcb_intern_atom(tc.conn(), 0, std::strlen(name), name), nullptr);
     ASSERT_TRUE(a);
     // A panel of 40 pixels along the top of the whole screen.
     const std::uint32_t area[] = {0, 40, 3840, 1040};
@@ -82,8 +83,10 @@ TEST(X11Monitors, OpenedMonitorReportsDepthAndRefresh) {
     EXPECT_EQ(ctx->size(), QSize(1920, 1080));
     // Depth 24 is stored as 32 bits per pixel.
     EXPECT_EQ(ctx->bitsPerPixel(), 32);
-    if (isXorgDummy()) EXPECT_EQ(ctx->refreshRate(), 60);  // 173 MHz / (2576 x 1120) = 59.96
-    else EXPECT_EQ(ctx->refreshRate(), 0);  // a monitor without outputs has no mode
+    if (isXorgDummy())
+        EXPECT_EQ(ctx->refreshRate(), 60);  // 173 MHz / (2576 x 1120) = 59.96
+    else
+        EXPECT_EQ(ctx->refreshRate(), 0);  // a monitor without outputs has no mode
     EXPECT_EQ(p->monitors().openMonitor("NO-SUCH-MONITOR"), nullptr);
 }
 

@@ -53,8 +53,8 @@ TEST(X11Robustness, VanishedMonitorReadsBlack) {
     settle(*p);
     EXPECT_EQ(p->drawing().grab(QRect(0, 0, 400, 300)).pixel(300, 200), patternPixel(300, 200));
 
-    ASSERT_EQ(runWithDisplay(server().display(),
-                             {"xrandr", "--output", "DUMMY1", "--mode", "1920x1080_60", "--right-of", "DUMMY0"}),
+    ASSERT_EQ(runWithDisplay(server().display(), {"xrandr", "--output", "DUMMY1", "--mode", "1920x1080_60",
+                                                  "--right-of", "DUMMY0"}),
               0);
     EXPECT_EQ(p->monitors().enumerate().size(), 2U);
 }

@@ -106,12 +106,20 @@ std::unique_ptr<XServer> XServer::start(Kind kind, std::string& why) {
     s->kind_ = kind;
     std::vector<std::string> argv;
     if (kind == Kind::XorgDummy) {
-        argv = {"Xorg", s->display_, "-config", std::string(ORVANE_E2E_DIR) + "/xorg-dummy-two-monitors.conf",
-                "-noreset", "-nolisten", "tcp", "-novtswitch", "-sharevts", "-logfile",
+        argv = {"Xorg",
+                s->display_,
+                "-config",
+                std::string(ORVANE_E2E_DIR) + "/xorg-dummy-two-monitors.conf",
+                "-noreset",
+                "-nolisten",
+                "tcp",
+                "-novtswitch",
+                "-sharevts",
+                "-logfile",
                 "/tmp/orvane-e2e-xorg" + std::to_string(n) + ".log"};
     } else {
-        argv = {"Xvfb", s->display_, "-screen", "0", "3840x1080x24", "+extension", "RANDR", "-nolisten", "tcp",
-                "-noreset"};
+        argv = {"Xvfb",       s->display_, "-screen",   "0",   "3840x1080x24",
+                "+extension", "RANDR",     "-nolisten", "tcp", "-noreset"};
     }
     s->pid_ = spawn(argv, "", -1);
     if (s->pid_ < 0 || !waitReady(s->pid_, s->display_)) {
@@ -128,14 +136,20 @@ std::unique_ptr<XServer> XServer::start(Kind kind, std::string& why) {
 }
 
 std::unique_ptr<XServer> XServer::startPreferred(std::string& why) {
+    // Another test process may take the same free display number at the same
+    // moment; the loser tries again on the next one.
     const char* forced = std::getenv("ORVANE_E2E_SERVER");
     if (!forced || std::string(forced) != "xvfb") {
-        if (auto s = start(Kind::XorgDummy, why)) return s;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (auto s = start(Kind::XorgDummy, why)) return s;
+        }
     }
     std::string second;
-    auto s = start(Kind::Xvfb, second);
-    if (!s) why += "; " + second;
-    return s;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (auto s = start(Kind::Xvfb, second)) return s;
+    }
+    why += "; " + second;
+    return nullptr;
 }
 
 void XServer::kill() {

@@ -1,22 +1,23 @@
 // The X11 backend's pure arithmetic: refresh rates, monitor choice, stretch
 // transforms, pixel conversion and the registered-mode text.
+#include "platform/x11/x11_math.h"
+
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
 
 #include "platform/qt_shell.h"
-#include "platform/x11/x11_math.h"
 #include "platform/x11/x11_platform.h"
 
 using namespace orvane::platform;
 using namespace orvane::platform::x11;
 
 TEST(X11Math, RefreshRateRoundsDotClockOverTotals) {
-    EXPECT_EQ(refreshRate(173000000, 2576, 1120, false, false), 60U);   // 59.96
-    EXPECT_EQ(refreshRate(138540000, 1728, 1069, false, false), 75U);   // 75.00
+    EXPECT_EQ(refreshRate(173000000, 2576, 1120, false, false), 60U);  // 59.96
+    EXPECT_EQ(refreshRate(138540000, 1728, 1069, false, false), 75U);  // 75.00
     EXPECT_EQ(refreshRate(148500000, 2200, 1125, false, false), 60U);
-    EXPECT_EQ(refreshRate(74250000, 2200, 1125, true, false), 60U);     // interlaced: fields
-    EXPECT_EQ(refreshRate(74250000, 2200, 1125, false, true), 15U);     // double scan
+    EXPECT_EQ(refreshRate(74250000, 2200, 1125, true, false), 60U);  // interlaced: fields
+    EXPECT_EQ(refreshRate(74250000, 2200, 1125, false, true), 15U);  // double scan
     EXPECT_EQ(refreshRate(100, 10, 2, false, false), 5U);
     EXPECT_EQ(refreshRate(110, 10, 4, false, false), 3U);  // 2.75
     EXPECT_EQ(refreshRate(0, 2576, 1120, false, false), 0U);
@@ -108,8 +109,8 @@ TEST(X11Math, ZPixmapConversionSetsOpaqueAndHonoursMasks) {
     // RGB 565.
     const std::uint16_t px16[] = {0xf800, 0x07e0, 0x001f, 0xffff};
     QImage small(4, 1, QImage::Format_RGB32);
-    convertZPixmap(reinterpret_cast<const std::uint8_t*>(px16), 4, 1, 8, PixelLayout{16, 0xf800, 0x07e0, 0x001f, true},
-                   small, {0, 0});
+    convertZPixmap(reinterpret_cast<const std::uint8_t*>(px16), 4, 1, 8,
+                   PixelLayout{16, 0xf800, 0x07e0, 0x001f, true}, small, {0, 0});
     EXPECT_EQ(small.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(small.pixel(1, 0), qRgb(0, 255, 0));
     EXPECT_EQ(small.pixel(2, 0), qRgb(0, 0, 255));
@@ -126,8 +127,9 @@ TEST(X11Math, RegisteredModesRoundTripAndSkipGarbage) {
     const std::string text = formatRegisteredModes(modes);
     EXPECT_EQ(text, "DUMMY0 mode=66 size=1920x1080 rate=60\nHDMI-1 mode=1234 size=1280x1024 rate=75\n");
     EXPECT_EQ(parseRegisteredModes(text), modes);
-    const auto parsed = parseRegisteredModes("junk\nDUMMY0 mode=x size=1x1 rate=1\nA mode=1 size=2x3 rate=4\n"
-                                             "A mode=5 size=6x7 rate=8");
+    const auto parsed = parseRegisteredModes(
+        "junk\nDUMMY0 mode=x size=1x1 rate=1\nA mode=1 size=2x3 rate=4\n"
+        "A mode=5 size=6x7 rate=8");
     ASSERT_EQ(parsed.size(), 1U);
     EXPECT_EQ(parsed[0], (RegisteredMode{"A", 5, 6, 7, 8}));  // a later line for the same output wins
     EXPECT_TRUE(parseRegisteredModes("").empty());

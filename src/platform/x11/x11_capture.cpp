@@ -60,7 +60,8 @@ bool Capture::ensureSegment(std::size_t bytes) {
     shmSeg_ = xcb_generate_id(c_.get());
     // Writable, and marked for removal only once the server holds it: removing
     // earlier makes the attach fail.
-    const bool attached = c_.check(xcb_shm_attach_checked(c_.get(), shmSeg_, static_cast<std::uint32_t>(shmId_), 0));
+    const bool attached =
+        c_.check(xcb_shm_attach_checked(c_.get(), shmSeg_, static_cast<std::uint32_t>(shmId_), 0));
     shmctl(shmId_, IPC_RMID, nullptr);
     if (!attached) {
         shmSeg_ = 0;
@@ -70,21 +71,25 @@ bool Capture::ensureSegment(std::size_t bytes) {
     return true;
 }
 
-bool Capture::readShm(xcb_drawable_t drawable, std::uint8_t depth, const QRect& src, QImage& dst, QPoint dstPos) {
+bool Capture::readShm(xcb_drawable_t drawable, std::uint8_t depth, const QRect& src, QImage& dst,
+                      QPoint dstPos) {
     const PixelLayout layout = layoutFor(c_, depth);
     const int stride = strideFor(src.width(), layout.bitsPerPixel);
-    if (!ensureSegment(static_cast<std::size_t>(stride) * static_cast<std::size_t>(src.height()))) return false;
-    auto r = c_.reply(xcb_shm_get_image_reply,
-                      xcb_shm_get_image(c_.get(), drawable, static_cast<std::int16_t>(src.x()),
-                                        static_cast<std::int16_t>(src.y()), static_cast<std::uint16_t>(src.width()),
-                                        static_cast<std::uint16_t>(src.height()), ~0U, XCB_IMAGE_FORMAT_Z_PIXMAP,
-                                        shmSeg_, 0));
+    if (!ensureSegment(static_cast<std::size_t>(stride) * static_cast<std::size_t>(src.height())))
+        return false;
+    auto r =
+        c_.reply(xcb_shm_get_image_reply,
+                 xcb_shm_get_image(
+                     c_.get(), drawable, static_cast<std::int16_t>(src.x()),
+                     static_cast<std::int16_t>(src.y()), static_cast<std::uint16_t>(src.width()),
+                     static_cast<std::uint16_t>(src.height()), ~0U, XCB_IMAGE_FORMAT_Z_PIXMAP, shmSeg_, 0));
     if (!r) return false;
     convertZPixmap(shmData_, src.width(), src.height(), stride, layout, dst, dstPos);
     return true;
 }
 
-bool Capture::readPlain(xcb_drawable_t drawable, std::uint8_t depth, const QRect& src, QImage& dst, QPoint dstPos) {
+bool Capture::readPlain(xcb_drawable_t drawable, std::uint8_t depth, const QRect& src, QImage& dst,
+                        QPoint dstPos) {
     const PixelLayout layout = layoutFor(c_, depth);
     const int stride = strideFor(src.width(), layout.bitsPerPixel);
     // A reply is limited to the server's maximum length; read in bands of rows.
@@ -92,18 +97,21 @@ bool Capture::readPlain(xcb_drawable_t drawable, std::uint8_t depth, const QRect
     const int rows = std::max(1, maxBytes / std::max(1, stride));
     for (int y = 0; y < src.height(); y += rows) {
         const int h = std::min(rows, src.height() - y);
-        auto r = c_.reply(xcb_get_image_reply,
-                          xcb_get_image(c_.get(), XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, static_cast<std::int16_t>(src.x()),
-                                        static_cast<std::int16_t>(src.y() + y), static_cast<std::uint16_t>(src.width()),
-                                        static_cast<std::uint16_t>(h), ~0U));
+        auto r = c_.reply(
+            xcb_get_image_reply,
+            xcb_get_image(c_.get(), XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, static_cast<std::int16_t>(src.x()),
+                          static_cast<std::int16_t>(src.y() + y), static_cast<std::uint16_t>(src.width()),
+                          static_cast<std::uint16_t>(h), ~0U));
         if (!r) return false;
         if (xcb_get_image_data_length(r.get()) < stride * h) return false;
-        convertZPixmap(xcb_get_image_data(r.get()), src.width(), h, stride, layout, dst, dstPos + QPoint(0, y));
+        convertZPixmap(xcb_get_image_data(r.get()), src.width(), h, stride, layout, dst,
+                       dstPos + QPoint(0, y));
     }
     return true;
 }
 
-bool Capture::read(xcb_drawable_t drawable, std::uint8_t depth, const QRect& src, QImage& dst, QPoint dstPos) {
+bool Capture::read(xcb_drawable_t drawable, std::uint8_t depth, const QRect& src, QImage& dst,
+                   QPoint dstPos) {
     if (src.isEmpty() || !c_.alive()) return false;
     if (c_.hasShm() && !shmFailed_) {
         if (readShm(drawable, depth, src, dst, dstPos)) return true;
@@ -120,11 +128,13 @@ QImage Capture::grabScreen(const QRect& r) {
     // A rectangle reaching past the root window gives BadMatch: read only the
     // part on the screen.
     const QRect on = r.intersected(c_.refreshRootBounds());
-    if (!on.isEmpty() && !read(c_.root(), c_.rootDepth(), on, img, on.topLeft() - r.topLeft())) img.fill(Qt::black);
+    if (!on.isEmpty() && !read(c_.root(), c_.rootDepth(), on, img, on.topLeft() - r.topLeft()))
+        img.fill(Qt::black);
     return img;
 }
 
-void Capture::write(xcb_drawable_t drawable, xcb_gcontext_t gc, std::uint8_t depth, const QImage& image, QPoint pos) {
+void Capture::write(xcb_drawable_t drawable, xcb_gcontext_t gc, std::uint8_t depth, const QImage& image,
+                    QPoint pos) {
     if (image.isNull() || !c_.alive() || c_.bitsPerPixel(depth) != 32 || !c_.lsbFirst()) return;
     const QImage src = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32 ||
                                image.format() == QImage::Format_ARGB32_Premultiplied
@@ -141,10 +151,10 @@ void Capture::write(xcb_drawable_t drawable, xcb_gcontext_t gc, std::uint8_t dep
         for (int i = 0; i < h; ++i)
             std::memcpy(band.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(stride),
                         src.constScanLine(y + i), static_cast<std::size_t>(stride));
-        xcb_put_image(c_.get(), XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, gc, static_cast<std::uint16_t>(src.width()),
-                      static_cast<std::uint16_t>(h), static_cast<std::int16_t>(pos.x()),
-                      static_cast<std::int16_t>(pos.y() + y), 0, depth, static_cast<std::uint32_t>(band.size()),
-                      band.data());
+        xcb_put_image(c_.get(), XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, gc,
+                      static_cast<std::uint16_t>(src.width()), static_cast<std::uint16_t>(h),
+                      static_cast<std::int16_t>(pos.x()), static_cast<std::int16_t>(pos.y() + y), 0, depth,
+                      static_cast<std::uint32_t>(band.size()), band.data());
     }
 }
 

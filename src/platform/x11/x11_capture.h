@@ -25,7 +25,8 @@ public:
     bool read(xcb_drawable_t drawable, std::uint8_t depth, const QRect& src, QImage& dst, QPoint dstPos);
     // Writes image (RGB32 or ARGB32) to the drawable at pos, in strips that fit
     // the server's request size. Only depth-24 and depth-32 drawables.
-    void write(xcb_drawable_t drawable, xcb_gcontext_t gc, std::uint8_t depth, const QImage& image, QPoint pos);
+    void write(xcb_drawable_t drawable, xcb_gcontext_t gc, std::uint8_t depth, const QImage& image,
+               QPoint pos);
 
 private:
     bool ensureSegment(std::size_t bytes);

@@ -92,9 +92,9 @@ void Connection::initExtensions(const Options& options) {
         if (render_) {
             rootPicture_ = xcb_generate_id(conn_);
             const std::uint32_t includeInferiors = XCB_SUBWINDOW_MODE_INCLUDE_INFERIORS;
-            render_ = check(xcb_render_create_picture_checked(conn_, rootPicture_, root(),
-                                                              formatForVisual(screen_->root_visual),
-                                                              XCB_RENDER_CP_SUBWINDOW_MODE, &includeInferiors));
+            render_ = check(xcb_render_create_picture_checked(
+                conn_, rootPicture_, root(), formatForVisual(screen_->root_visual),
+                XCB_RENDER_CP_SUBWINDOW_MODE, &includeInferiors));
             if (!render_) rootPicture_ = 0;
         }
     }
@@ -129,7 +129,9 @@ int Connection::bitsPerPixel(std::uint8_t depth) const {
     return depth;
 }
 
-bool Connection::lsbFirst() const { return xcb_get_setup(conn_)->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST; }
+bool Connection::lsbFirst() const {
+    return xcb_get_setup(conn_)->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST;
+}
 
 QRect Connection::refreshRootBounds() {
     auto g = reply(xcb_get_geometry_reply, xcb_get_geometry(conn_, root()));
@@ -154,7 +156,8 @@ void Connection::pollEvents() {
         if (randrMinor_ >= 0 && type == randrFirstEvent_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY) {
             const auto* sc = reinterpret_cast<const xcb_randr_screen_change_notify_event_t*>(ev);
             // The event carries the unrotated size, as Xlib's XRRUpdateConfiguration knows.
-            const bool turned = (sc->rotation & (XCB_RANDR_ROTATION_ROTATE_90 | XCB_RANDR_ROTATION_ROTATE_270)) != 0;
+            const bool turned =
+                (sc->rotation & (XCB_RANDR_ROTATION_ROTATE_90 | XCB_RANDR_ROTATION_ROTATE_270)) != 0;
             rootBounds_ = turned ? QRect(0, 0, sc->height, sc->width) : QRect(0, 0, sc->width, sc->height);
         }
         std::free(ev);
@@ -182,8 +185,9 @@ bool Connection::check(xcb_void_cookie_t cookie) {
 }
 
 xcb_atom_t Connection::atom(const char* name, bool onlyIfExists) {
-    auto r = reply(xcb_intern_atom_reply,
-                   xcb_intern_atom(conn_, onlyIfExists ? 1 : 0, static_cast<std::uint16_t>(std::strlen(name)), name));
+    auto r = reply(
+        xcb_intern_atom_reply,
+        xcb_intern_atom(conn_, onlyIfExists ? 1 : 0, static_cast<std::uint16_t>(std::strlen(name)), name));
     return r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
@@ -205,10 +209,17 @@ xcb_render_pictformat_t Connection::formatForDepth(std::uint8_t depth) const {
     if (depth == screen_->root_depth) return formatForVisual(screen_->root_visual);
     xcb_pict_standard_t standard = XCB_PICT_STANDARD_ARGB_32;
     switch (depth) {
-    case 32: standard = XCB_PICT_STANDARD_ARGB_32; break;
-    case 24: standard = XCB_PICT_STANDARD_RGB_24; break;
-    case 8: standard = XCB_PICT_STANDARD_A_8; break;
-    default: return 0;
+        case 32:
+            standard = XCB_PICT_STANDARD_ARGB_32;
+            break;
+        case 24:
+            standard = XCB_PICT_STANDARD_RGB_24;
+            break;
+        case 8:
+            standard = XCB_PICT_STANDARD_A_8;
+            break;
+        default:
+            return 0;
     }
     const xcb_render_pictforminfo_t* f = xcb_render_util_find_standard_format(formats_, standard);
     return f ? f->id : xcb_render_pictformat_t{0};

@@ -16,17 +16,25 @@ namespace orvane::platform::x11 {
 namespace {
 
 xcb_rectangle_t xRect(const QRect& r) {
-    return {static_cast<std::int16_t>(r.x()), static_cast<std::int16_t>(r.y()), static_cast<std::uint16_t>(r.width()),
-            static_cast<std::uint16_t>(r.height())};
+    return {static_cast<std::int16_t>(r.x()), static_cast<std::int16_t>(r.y()),
+            static_cast<std::uint16_t>(r.width()), static_cast<std::uint16_t>(r.height())};
 }
 
 void setFilter(Connection& c, xcb_render_picture_t pic, const char* name) {
-    xcb_render_set_picture_filter(c.get(), pic, static_cast<std::uint16_t>(std::strlen(name)), name, 0, nullptr);
+    xcb_render_set_picture_filter(c.get(), pic, static_cast<std::uint16_t>(std::strlen(name)), name, 0,
+                                  nullptr);
 }
 
 void setTransform(Connection& c, xcb_render_picture_t pic, const StretchMap& m) {
-    xcb_render_transform_t t{toFixed(m.x.scale), 0, toFixed(m.x.offset), 0, toFixed(m.y.scale), toFixed(m.y.offset),
-                             0, 0, 1 << 16};
+    xcb_render_transform_t t{toFixed(m.x.scale),
+                             0,
+                             toFixed(m.x.offset),
+                             0,
+                             toFixed(m.y.scale),
+                             toFixed(m.y.offset),
+                             0,
+                             0,
+                             1 << 16};
     xcb_render_set_picture_transform(c.get(), pic, t);
 }
 
@@ -35,8 +43,8 @@ void setIdentity(Connection& c, xcb_render_picture_t pic) {
     xcb_render_set_picture_transform(c.get(), pic, t);
 }
 
-void composite(Connection& c, std::uint8_t op, xcb_render_picture_t src, xcb_render_picture_t dst, QPoint srcPos,
-               const QRect& dstPart) {
+void composite(Connection& c, std::uint8_t op, xcb_render_picture_t src, xcb_render_picture_t dst,
+               QPoint srcPos, const QRect& dstPart) {
     xcb_render_composite(c.get(), op, src, XCB_NONE, dst, static_cast<std::int16_t>(srcPos.x()),
                          static_cast<std::int16_t>(srcPos.y()), 0, 0, static_cast<std::int16_t>(dstPart.x()),
                          static_cast<std::int16_t>(dstPart.y()), static_cast<std::uint16_t>(dstPart.width()),
@@ -115,7 +123,8 @@ namespace {
 
 class MemorySurface : public Surface, public X11Surface {
 public:
-    MemorySurface(Connection& c, QSize size, std::uint8_t depth) : pixmap_(c, size, depth, true), size_(size) {}
+    MemorySurface(Connection& c, QSize size, std::uint8_t depth)
+        : pixmap_(c, size, depth, true), size_(size) {}
     QSize size() const override { return size_; }
     void setStretchMode(StretchMode mode) override { mode_ = mode; }
     StretchMode stretchMode() const override { return mode_; }
@@ -161,9 +170,10 @@ void X11Drawing::copyPixels(const SurfaceTarget& dt, const QRect& dstPart, const
     const QPoint s = srcTopLeft + st.offset;
     const QPoint d = dstPart.topLeft() + dt.offset;
     if (dt.depth == st.depth) {
-        xcb_copy_area(c_.get(), st.drawable, dt.drawable, gcs_.copy(dt.depth), static_cast<std::int16_t>(s.x()),
-                      static_cast<std::int16_t>(s.y()), static_cast<std::int16_t>(d.x()),
-                      static_cast<std::int16_t>(d.y()), static_cast<std::uint16_t>(dstPart.width()),
+        xcb_copy_area(c_.get(), st.drawable, dt.drawable, gcs_.copy(dt.depth),
+                      static_cast<std::int16_t>(s.x()), static_cast<std::int16_t>(s.y()),
+                      static_cast<std::int16_t>(d.x()), static_cast<std::int16_t>(d.y()),
+                      static_cast<std::uint16_t>(dstPart.width()),
                       static_cast<std::uint16_t>(dstPart.height()));
     } else if (dt.picture && st.picture) {
         setIdentity(c_, st.picture);
@@ -197,7 +207,8 @@ void X11Drawing::copy(Surface& dst, const QRect& dstRect, Surface& src, QPoint s
 ServerPixmap& X11Drawing::scratch(std::size_t level, QSize size, std::uint8_t depth) {
     if (scratch_.size() <= level) scratch_.resize(level + 1);
     auto& p = scratch_[level];
-    if (!p || p->size() != size || p->depth() != depth) p = std::make_unique<ServerPixmap>(c_, size, depth, true);
+    if (!p || p->size() != size || p->depth() != depth)
+        p = std::make_unique<ServerPixmap>(c_, size, depth, true);
     return *p;
 }
 
@@ -225,7 +236,8 @@ void X11Drawing::stretch(Surface& dst, const QRect& dstRect, Surface& src, const
     // (bilinear blends the neighbouring monitor's edge into the picture).
     // The copy costs 0.65 ms a tick at 1920x1080, so shrinking, which stays
     // inside, samples the source directly.
-    const HalvingPlan plan = mode == StretchMode::Quality ? halvingPlan(srcRect.size(), dstRect.size()) : HalvingPlan{};
+    const HalvingPlan plan =
+        mode == StretchMode::Quality ? halvingPlan(srcRect.size(), dstRect.size()) : HalvingPlan{};
     auto axisInside = [](int passes, int src, int dst) {
         // An exact 50 % pass reads one pixel past an odd-sized run.
         return passes > 0 ? src % 2 == 0 : bilinearStaysInside(src, dst);
@@ -244,7 +256,8 @@ void X11Drawing::stretch(Surface& dst, const QRect& dstRect, Surface& src, const
         t0.area = QRect(QPoint(0, 0), srcRect.size());
         const QRect readable = srcRect.intersected(st.area);
         if (readable != srcRect) fillBlack(t0, t0.area);
-        if (!readable.isEmpty()) copyPixels(t0, readable.translated(-srcRect.topLeft()), st, readable.topLeft());
+        if (!readable.isEmpty())
+            copyPixels(t0, readable.translated(-srcRect.topLeft()), st, readable.topLeft());
         level = p0.picture();
         base = QPointF(0, 0);
     }
@@ -264,7 +277,8 @@ void X11Drawing::stretch(Surface& dst, const QRect& dstRect, Surface& src, const
             m.y = {hy ? 2.0 : 1.0, i == 0 ? base.y() : 0.0};
             setTransform(c_, level, m);
             setFilter(c_, level, "bilinear");
-            composite(c_, XCB_RENDER_PICT_OP_SRC, level, next.picture(), QPoint(0, 0), QRect(QPoint(0, 0), size));
+            composite(c_, XCB_RENDER_PICT_OP_SRC, level, next.picture(), QPoint(0, 0),
+                      QRect(QPoint(0, 0), size));
             level = next.picture();
             if (hx) levelScale.rx() *= 2.0;
             if (hy) levelScale.ry() *= 2.0;
@@ -287,7 +301,8 @@ void X11Drawing::clientStretch(const SurfaceTarget& dt, const QRect& dstRect, co
     src.fill(Qt::black);
     const QRect readable = srcRect.intersected(st.area);
     if (!readable.isEmpty())
-        capture_.read(st.drawable, st.depth, readable.translated(st.offset), src, readable.topLeft() - srcRect.topLeft());
+        capture_.read(st.drawable, st.depth, readable.translated(st.offset), src,
+                      readable.topLeft() - srcRect.topLeft());
     QImage out;
     if (mode == StretchMode::Quality && drawn == dstRect) {
         out = src.scaled(dstRect.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -332,8 +347,8 @@ void X11Drawing::drawCursor(Surface& dst, QPoint topLeft, const CursorImage& cur
         cursorSerial_ = cursor.serial;
         cursorKey_ = key;
     }
-    composite(c_, XCB_RENDER_PICT_OP_OVER, cursorPixmap_->picture(), dt.picture, drawn.topLeft() - placed.topLeft(),
-              drawn.translated(dt.offset));
+    composite(c_, XCB_RENDER_PICT_OP_OVER, cursorPixmap_->picture(), dt.picture,
+              drawn.topLeft() - placed.topLeft(), drawn.translated(dt.offset));
 }
 
 void X11Drawing::invert(Surface& dst, const QRect& rect) {

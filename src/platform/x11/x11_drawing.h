@@ -74,10 +74,11 @@ public:
 private:
     // Copies src's pixels at srcTopLeft into dst's rectangle dstPart; both lie
     // inside their targets' areas.
-    void copyPixels(const SurfaceTarget& dt, const QRect& dstPart, const SurfaceTarget& st, QPoint srcTopLeft);
+    void copyPixels(const SurfaceTarget& dt, const QRect& dstPart, const SurfaceTarget& st,
+                    QPoint srcTopLeft);
     void fillBlack(const SurfaceTarget& dt, const QRect& r);
-    void clientStretch(const SurfaceTarget& dt, const QRect& dstRect, const QRect& drawn, const SurfaceTarget& st,
-                       const QRect& srcRect, StretchMode mode);
+    void clientStretch(const SurfaceTarget& dt, const QRect& dstRect, const QRect& drawn,
+                       const SurfaceTarget& st, const QRect& srcRect, StretchMode mode);
     // srcRect of the source as level 0 of a scaling, inside a padded picture.
     ServerPixmap& scratch(std::size_t level, QSize size, std::uint8_t depth);
 

@@ -10,9 +10,12 @@ namespace orvane::platform::x11 {
 
 std::uint8_t xButton(MouseButton b) {
     switch (b) {
-    case MouseButton::Left: return 1;
-    case MouseButton::Middle: return 2;
-    case MouseButton::Right: return 3;
+        case MouseButton::Left:
+            return 1;
+        case MouseButton::Middle:
+            return 2;
+        case MouseButton::Right:
+            return 3;
     }
     return 1;
 }
@@ -38,8 +41,8 @@ std::optional<CursorInfo> X11Pointer::cursorInfo() { return cursor_.read(); }
 
 void X11Pointer::sendButton(MouseButton button, bool down) {
     if (!c_.hasXTest()) return;
-    xcb_test_fake_input(c_.get(), down ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, xButton(button), XCB_CURRENT_TIME,
-                        XCB_NONE, 0, 0, 0);
+    xcb_test_fake_input(c_.get(), down ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, xButton(button),
+                        XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
     c_.sync();
 }
 

@@ -14,11 +14,13 @@ std::uint32_t refreshRate(std::uint32_t dotClock, std::uint32_t htotal, std::uin
     double v = static_cast<double>(vtotal);
     if (interlace) v /= 2.0;
     if (doubleScan) v *= 2.0;
-    return static_cast<std::uint32_t>(std::lround(static_cast<double>(dotClock) / (static_cast<double>(htotal) * v)));
+    return static_cast<std::uint32_t>(
+        std::lround(static_cast<double>(dotClock) / (static_cast<double>(htotal) * v)));
 }
 
 Rect intersect(const Rect& a, const Rect& b) {
-    Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+    Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+           std::min(a.bottom, b.bottom)};
     if (r.right <= r.left || r.bottom <= r.top) return {};
     return r;
 }
@@ -102,8 +104,10 @@ StretchMap stretchMap(const QRect& dstRect, const QRect& srcRect, const QRect& d
 
 std::int32_t toFixed(double v) {
     const double f = std::round(v * 65536.0);
-    if (f >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) return std::numeric_limits<std::int32_t>::max();
-    if (f <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) return std::numeric_limits<std::int32_t>::min();
+    if (f >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+        return std::numeric_limits<std::int32_t>::max();
+    if (f <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
+        return std::numeric_limits<std::int32_t>::min();
     return static_cast<std::int32_t>(f);
 }
 
@@ -166,9 +170,12 @@ std::vector<RegisteredMode> parseRegisteredModes(std::string_view text) {
         m.width = static_cast<std::uint32_t>(w);
         m.height = static_cast<std::uint32_t>(h);
         m.frequency = static_cast<std::uint32_t>(hz);
-        auto same = std::find_if(out.begin(), out.end(), [&](const RegisteredMode& o) { return o.output == m.output; });
-        if (same != out.end()) *same = m;
-        else out.push_back(m);
+        auto same = std::find_if(out.begin(), out.end(),
+                                 [&](const RegisteredMode& o) { return o.output == m.output; });
+        if (same != out.end())
+            *same = m;
+        else
+            out.push_back(m);
     }
     return out;
 }
@@ -176,8 +183,8 @@ std::vector<RegisteredMode> parseRegisteredModes(std::string_view text) {
 std::string formatRegisteredModes(const std::vector<RegisteredMode>& modes) {
     std::ostringstream s;
     for (const RegisteredMode& m : modes) {
-        s << m.output << " mode=" << m.modeId << " size=" << m.width << 'x' << m.height << " rate=" << m.frequency
-          << '\n';
+        s << m.output << " mode=" << m.modeId << " size=" << m.width << 'x' << m.height
+          << " rate=" << m.frequency << '\n';
     }
     return s.str();
 }

@@ -30,7 +30,8 @@ std::optional<X11DisplayModes::Device> X11DisplayModes::resolve(const DeviceName
     if (device) {
         name = *device;
     } else {
-        auto primary = std::find_if(monitors.begin(), monitors.end(), [](const RandrMonitor& m) { return m.primary; });
+        auto primary =
+            std::find_if(monitors.begin(), monitors.end(), [](const RandrMonitor& m) { return m.primary; });
         if (primary == monitors.end() && !monitors.empty()) primary = monitors.begin();
         if (primary != monitors.end()) {
             name = primary->name;
@@ -88,7 +89,8 @@ std::int32_t X11DisplayModes::check(const Device& d, const DisplayMode& mode, st
     }
     if (!chosen) return DispChange::BadMode;
     if (!d.crtc) return DispChange::Failed;
-    const bool turned = (d.crtc->rotation & (XCB_RANDR_ROTATION_ROTATE_90 | XCB_RANDR_ROTATION_ROTATE_270)) != 0;
+    const bool turned =
+        (d.crtc->rotation & (XCB_RANDR_ROTATION_ROTATE_90 | XCB_RANDR_ROTATION_ROTATE_270)) != 0;
     const QRect mine(d.crtc->rect.topLeft(),
                      turned ? QSize(chosen->height, chosen->width) : QSize(chosen->width, chosen->height));
     std::vector<QRect> rects{mine};
@@ -97,10 +99,11 @@ std::int32_t X11DisplayModes::check(const Device& d, const DisplayMode& mode, st
         if (auto s = queryCrtc(c_, d.res, other)) rects.push_back(s->rect);
     }
     const QSize need = screenSizeFor(rects);
-    auto range = c_.reply(xcb_randr_get_screen_size_range_reply, xcb_randr_get_screen_size_range(c_.get(), c_.root()));
+    auto range =
+        c_.reply(xcb_randr_get_screen_size_range_reply, xcb_randr_get_screen_size_range(c_.get(), c_.root()));
     if (!range) return DispChange::Failed;
-    if (need.width() < range->min_width || need.height() < range->min_height || need.width() > range->max_width ||
-        need.height() > range->max_height)
+    if (need.width() < range->min_width || need.height() < range->min_height ||
+        need.width() > range->max_width || need.height() > range->max_height)
         return DispChange::Failed;
     if (modeId) *modeId = chosen->id;
     return DispChange::Successful;
@@ -117,8 +120,10 @@ std::int32_t X11DisplayModes::setMode(const Device& d, std::uint32_t modeId) {
     if (d.crtc->mode == modeId) return DispChange::Successful;
     const xcb_randr_mode_info_t* m = d.res.mode(modeId);
     if (!m) return DispChange::BadMode;
-    const bool turned = (d.crtc->rotation & (XCB_RANDR_ROTATION_ROTATE_90 | XCB_RANDR_ROTATION_ROTATE_270)) != 0;
-    std::vector<QRect> rects{QRect(d.crtc->rect.topLeft(), turned ? QSize(m->height, m->width) : QSize(m->width, m->height))};
+    const bool turned =
+        (d.crtc->rotation & (XCB_RANDR_ROTATION_ROTATE_90 | XCB_RANDR_ROTATION_ROTATE_270)) != 0;
+    std::vector<QRect> rects{
+        QRect(d.crtc->rect.topLeft(), turned ? QSize(m->height, m->width) : QSize(m->width, m->height))};
     for (xcb_randr_crtc_t other : d.res.crtcs()) {
         if (other == d.crtc->crtc) continue;
         if (auto s = queryCrtc(c_, d.res, other)) rects.push_back(s->rect);
@@ -128,24 +133,26 @@ std::int32_t X11DisplayModes::setMode(const Device& d, std::uint32_t modeId) {
     const xcb_screen_t& scr = c_.screen();
     // Keep the screen's physical size per pixel (its DPI) as the server started.
     auto mm = [](int px, int basePx, int baseMm) {
-        return static_cast<std::uint32_t>(basePx > 0 && baseMm > 0 ? (static_cast<long long>(px) * baseMm + basePx / 2) / basePx
-                                                                   : (px * 254 + 480) / 960);
+        return static_cast<std::uint32_t>(basePx > 0 && baseMm > 0
+                                              ? (static_cast<long long>(px) * baseMm + basePx / 2) / basePx
+                                              : (px * 254 + 480) / 960);
     };
     auto resize = [&](QSize s) {
         return c_.check(xcb_randr_set_screen_size_checked(
-            c_.get(), c_.root(), static_cast<std::uint16_t>(s.width()), static_cast<std::uint16_t>(s.height()),
+            c_.get(), c_.root(), static_cast<std::uint16_t>(s.width()),
+            static_cast<std::uint16_t>(s.height()),
             mm(s.width(), scr.width_in_pixels, scr.width_in_millimeters),
             mm(s.height(), scr.height_in_pixels, scr.height_in_millimeters)));
     };
     // The CRTC must fit the screen at every moment: grow first, shrink after.
     const QSize grown = now.expandedTo(target);
     if (grown != now && !resize(grown)) return DispChange::Failed;
-    auto r = c_.reply(xcb_randr_set_crtc_config_reply,
-                      xcb_randr_set_crtc_config(c_.get(), d.crtc->crtc, d.crtc->timestamp, d.res.configTimestamp(),
-                                                static_cast<std::int16_t>(d.crtc->rect.x()),
-                                                static_cast<std::int16_t>(d.crtc->rect.y()), modeId, d.crtc->rotation,
-                                                static_cast<std::uint32_t>(d.crtc->outputs.size()),
-                                                d.crtc->outputs.data()));
+    auto r = c_.reply(
+        xcb_randr_set_crtc_config_reply,
+        xcb_randr_set_crtc_config(
+            c_.get(), d.crtc->crtc, d.crtc->timestamp, d.res.configTimestamp(),
+            static_cast<std::int16_t>(d.crtc->rect.x()), static_cast<std::int16_t>(d.crtc->rect.y()), modeId,
+            d.crtc->rotation, static_cast<std::uint32_t>(d.crtc->outputs.size()), d.crtc->outputs.data()));
     if (!r || r->status != XCB_RANDR_SET_CONFIG_SUCCESS) {
         if (grown != now) resize(now);
         return DispChange::Failed;
@@ -155,10 +162,12 @@ std::int32_t X11DisplayModes::setMode(const Device& d, std::uint32_t modeId) {
     return DispChange::Successful;
 }
 
-std::int32_t X11DisplayModes::applyMode(const DeviceName& device, const DisplayMode& mode, std::uint32_t flags) {
+std::int32_t X11DisplayModes::applyMode(const DeviceName& device, const DisplayMode& mode,
+                                        std::uint32_t flags) {
     const std::uint32_t known = ChangeFlags::UpdateRegistry | ChangeFlags::Global;
     if ((flags & ~known) != 0) return DispChange::BadFlags;
-    if ((flags & ChangeFlags::Global) != 0 && (flags & ChangeFlags::UpdateRegistry) == 0) return DispChange::BadFlags;
+    if ((flags & ChangeFlags::Global) != 0 && (flags & ChangeFlags::UpdateRegistry) == 0)
+        return DispChange::BadFlags;
     auto d = resolve(device);
     if (!d) return DispChange::BadParam;
     // The mode shown before our first change is the one to come back to.
@@ -172,9 +181,12 @@ std::int32_t X11DisplayModes::applyMode(const DeviceName& device, const DisplayM
         const xcb_randr_mode_info_t* m = d->res.mode(modeId);
         RegisteredMode reg{d->output.name, modeId, m ? m->width : mode.width, m ? m->height : mode.height,
                            m ? modeRefresh(*m) : mode.frequency};
-        auto it = std::find_if(modes.begin(), modes.end(), [&](const RegisteredMode& x) { return x.output == reg.output; });
-        if (it != modes.end()) *it = reg;
-        else modes.push_back(reg);
+        auto it = std::find_if(modes.begin(), modes.end(),
+                               [&](const RegisteredMode& x) { return x.output == reg.output; });
+        if (it != modes.end())
+            *it = reg;
+        else
+            modes.push_back(reg);
         writeRegistered(modes);
     }
     return r;
@@ -185,7 +197,8 @@ std::int32_t X11DisplayModes::restoreRegistered(const DeviceName& device) {
     if (!d) return DispChange::BadParam;
     registerFirstSight();
     const std::vector<RegisteredMode> modes = registeredModes();
-    auto it = std::find_if(modes.begin(), modes.end(), [&](const RegisteredMode& x) { return x.output == d->output.name; });
+    auto it = std::find_if(modes.begin(), modes.end(),
+                           [&](const RegisteredMode& x) { return x.output == d->output.name; });
     if (it == modes.end()) return DispChange::Successful;
     // Mode ids can change when modes are re-added; fall back to size and rate.
     std::uint32_t id = 0;
@@ -195,7 +208,9 @@ std::int32_t X11DisplayModes::restoreRegistered(const DeviceName& device) {
     for (xcb_randr_mode_t m : d->output.modes) {
         if (id) break;
         const xcb_randr_mode_info_t* info = d->res.mode(m);
-        if (info && info->width == it->width && info->height == it->height && modeRefresh(*info) == it->frequency) id = m;
+        if (info && info->width == it->width && info->height == it->height &&
+            modeRefresh(*info) == it->frequency)
+            id = m;
     }
     if (!id) return DispChange::Failed;
     return setMode(*d, id);
@@ -216,7 +231,8 @@ std::vector<RegisteredMode> X11DisplayModes::registeredModes() {
                       xcb_get_property(c_.get(), 0, c_.root(), prop, XCB_ATOM_STRING, 0, 1U << 16));
     if (!p || p->format != 8) return {};
     const auto* text = static_cast<const char*>(xcb_get_property_value(p.get()));
-    return parseRegisteredModes(std::string_view(text, static_cast<std::size_t>(xcb_get_property_value_length(p.get()))));
+    return parseRegisteredModes(
+        std::string_view(text, static_cast<std::size_t>(xcb_get_property_value_length(p.get()))));
 }
 
 void X11DisplayModes::writeRegistered(const std::vector<RegisteredMode>& modes) {
@@ -237,7 +253,8 @@ void X11DisplayModes::registerFirstSight() {
     for (xcb_randr_output_t o : res->outputs()) {
         auto out = queryOutput(c_, *res, o);
         if (!out || out->crtc == 0) continue;
-        if (std::any_of(modes.begin(), modes.end(), [&](const RegisteredMode& m) { return m.output == out->name; }))
+        if (std::any_of(modes.begin(), modes.end(),
+                        [&](const RegisteredMode& m) { return m.output == out->name; }))
             continue;
         auto crtc = queryCrtc(c_, *res, out->crtc);
         const xcb_randr_mode_info_t* m = crtc ? res->mode(crtc->mode) : nullptr;

@@ -60,7 +60,8 @@ std::int32_t refreshRateOfOutputs(Connection& c, const std::vector<std::uint32_t
         if (!out || out->crtc == 0) continue;
         auto crtc = queryCrtc(c, *res, out->crtc);
         if (!crtc || crtc->mode == 0) continue;
-        if (const xcb_randr_mode_info_t* m = res->mode(crtc->mode)) return static_cast<std::int32_t>(modeRefresh(*m));
+        if (const xcb_randr_mode_info_t* m = res->mode(crtc->mode))
+            return static_cast<std::int32_t>(modeRefresh(*m));
     }
     return 0;
 }
@@ -71,12 +72,13 @@ Rect X11Monitors::workArea() {
     if (workAreaAtom == XCB_ATOM_NONE) return root;
     std::uint32_t desktop = 0;
     if (xcb_atom_t cur = c_.atom("_NET_CURRENT_DESKTOP", true); cur != XCB_ATOM_NONE) {
-        auto p = c_.reply(xcb_get_property_reply, xcb_get_property(c_.get(), 0, c_.root(), cur, XCB_ATOM_CARDINAL, 0, 1));
+        auto p = c_.reply(xcb_get_property_reply,
+                          xcb_get_property(c_.get(), 0, c_.root(), cur, XCB_ATOM_CARDINAL, 0, 1));
         if (p && p->format == 32 && xcb_get_property_value_length(p.get()) >= 4)
             desktop = *static_cast<const std::uint32_t*>(xcb_get_property_value(p.get()));
     }
-    auto p = c_.reply(xcb_get_property_reply, xcb_get_property(c_.get(), 0, c_.root(), workAreaAtom, XCB_ATOM_CARDINAL,
-                                                               desktop * 4, 4));
+    auto p = c_.reply(xcb_get_property_reply, xcb_get_property(c_.get(), 0, c_.root(), workAreaAtom,
+                                                               XCB_ATOM_CARDINAL, desktop * 4, 4));
     if (!p || p->format != 32 || xcb_get_property_value_length(p.get()) < 16) return root;
     const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(p.get()));
     const auto x = static_cast<std::int32_t>(v[0]), y = static_cast<std::int32_t>(v[1]);

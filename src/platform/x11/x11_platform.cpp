@@ -2,8 +2,9 @@
 // display Qt uses and assembles the services of the files beside this one.
 #include "platform/x11/x11_platform.h"
 
-#include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
+
+#include <QGuiApplication>
 
 #include "platform/qt_shell.h"
 #include "platform/x11/x11_backend.h"
@@ -20,7 +21,12 @@ namespace {
 class X11Platform : public Platform {
 public:
     explicit X11Platform(std::unique_ptr<Connection> c)
-        : c_(std::move(c)), capture_(*c_), monitors_(*c_), drawing_(*c_, capture_), pointer_(*c_), modes_(*c_) {}
+        : c_(std::move(c)),
+          capture_(*c_),
+          monitors_(*c_),
+          drawing_(*c_, capture_),
+          pointer_(*c_),
+          modes_(*c_) {}
     Monitors& monitors() override { return monitors_; }
     Drawing& drawing() override { return drawing_; }
     Pointer& pointer() override { return pointer_; }

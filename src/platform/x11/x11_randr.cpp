@@ -10,7 +10,8 @@ std::vector<RandrMonitor> queryMonitors(Connection& c) {
     if (!c.hasRandr15()) return out;
     auto r = c.reply(xcb_randr_get_monitors_reply, xcb_randr_get_monitors(c.get(), c.root(), 1));
     if (!r) return out;
-    for (auto it = xcb_randr_get_monitors_monitors_iterator(r.get()); it.rem; xcb_randr_monitor_info_next(&it)) {
+    for (auto it = xcb_randr_get_monitors_monitors_iterator(r.get()); it.rem;
+         xcb_randr_monitor_info_next(&it)) {
         const xcb_randr_monitor_info_t* m = it.data;
         RandrMonitor mon;
         mon.atom = m->name;
@@ -54,12 +55,14 @@ std::vector<xcb_randr_crtc_t> ScreenResources::crtcs() const {
 }
 
 std::uint32_t modeRefresh(const xcb_randr_mode_info_t& mode) {
-    return refreshRate(mode.dot_clock, mode.htotal, mode.vtotal, (mode.mode_flags & XCB_RANDR_MODE_FLAG_INTERLACE) != 0,
+    return refreshRate(mode.dot_clock, mode.htotal, mode.vtotal,
+                       (mode.mode_flags & XCB_RANDR_MODE_FLAG_INTERLACE) != 0,
                        (mode.mode_flags & XCB_RANDR_MODE_FLAG_DOUBLE_SCAN) != 0);
 }
 
 std::optional<CrtcState> queryCrtc(Connection& c, const ScreenResources& res, xcb_randr_crtc_t crtc) {
-    auto r = c.reply(xcb_randr_get_crtc_info_reply, xcb_randr_get_crtc_info(c.get(), crtc, res.configTimestamp()));
+    auto r =
+        c.reply(xcb_randr_get_crtc_info_reply, xcb_randr_get_crtc_info(c.get(), crtc, res.configTimestamp()));
     if (!r || r->status != XCB_RANDR_SET_CONFIG_SUCCESS) return std::nullopt;
     CrtcState s;
     s.crtc = crtc;

@@ -52,7 +52,7 @@ struct OutputState {
     xcb_randr_output_t output = 0;
     std::string name;
     bool connected = false;
-    xcb_randr_crtc_t crtc = 0;  // 0 when the output is off
+    xcb_randr_crtc_t crtc = 0;            // 0 when the output is off
     std::vector<xcb_randr_mode_t> modes;  // in the server's order
 };
 std::optional<OutputState> queryOutput(Connection& c, const ScreenResources& res, xcb_randr_output_t output);

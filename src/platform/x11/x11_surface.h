@@ -12,7 +12,7 @@
 namespace orvane::platform::x11 {
 
 struct SurfaceTarget {
-    xcb_drawable_t drawable = 0;      // 0: nothing to draw into or read from
+    xcb_drawable_t drawable = 0;       // 0: nothing to draw into or read from
     xcb_render_picture_t picture = 0;  // 0 without RENDER
     std::uint8_t depth = 0;
     QPoint offset;  // surface pixel + offset = drawable pixel

@@ -1,9 +1,10 @@
 // The view's native window and its persistent server pixmap (see x11_view.h).
 #include "platform/x11/x11_view.h"
 
+#include <QtGui/qguiapplication_platform.h>
+
 #include <QGuiApplication>
 #include <QPaintEvent>
-#include <QtGui/qguiapplication_platform.h>
 #include <functional>
 
 #include "platform/x11/x11_drawing.h"
@@ -97,7 +98,8 @@ void X11ViewSurface::ensurePixmap() {
     const std::uint8_t depth = window_ ? windowDepth_ : c_.rootDepth();
     if (pixmap_ && pixmap_->size() == size && pixmap_->depth() == depth) return;
     auto next = std::make_unique<ServerPixmap>(c_, size, depth, false);
-    const xcb_rectangle_t all{0, 0, static_cast<std::uint16_t>(size.width()), static_cast<std::uint16_t>(size.height())};
+    const xcb_rectangle_t all{0, 0, static_cast<std::uint16_t>(size.width()),
+                              static_cast<std::uint16_t>(size.height())};
     xcb_poly_fill_rectangle(c_.get(), next->pixmap(), gcs_.black(depth), 1, &all);
     if (pixmap_ && pixmap_->depth() == depth) {
         // Keep what was shown until the next tick redraws it.
@@ -147,10 +149,10 @@ void X11ViewSurface::repaint(const QRect& r) {
     if (!persistent_ || !pixmap_ || visible_.isEmpty() || !c_.alive() || !ensureWindow()) return;
     const QRect part = r.intersected(QRect(QPoint(0, 0), pixmap_->size()));
     if (part.isEmpty() || pixmap_->depth() != windowDepth_) return;
-    xcb_copy_area(c_.get(), pixmap_->pixmap(), window_, gcs_.copy(windowDepth_), static_cast<std::int16_t>(part.x()),
-                  static_cast<std::int16_t>(part.y()), static_cast<std::int16_t>(part.x()),
-                  static_cast<std::int16_t>(part.y()), static_cast<std::uint16_t>(part.width()),
-                  static_cast<std::uint16_t>(part.height()));
+    xcb_copy_area(c_.get(), pixmap_->pixmap(), window_, gcs_.copy(windowDepth_),
+                  static_cast<std::int16_t>(part.x()), static_cast<std::int16_t>(part.y()),
+                  static_cast<std::int16_t>(part.x()), static_cast<std::int16_t>(part.y()),
+                  static_cast<std::uint16_t>(part.width()), static_cast<std::uint16_t>(part.height()));
     c_.flush();
 }
 
