@@ -13,6 +13,9 @@ ctest --test-dir build/test --output-on-failure -j "$jobs" --timeout 300
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANE_TESTS=OFF -DORVANE_BENCH=ON
 cmake --build build/bench -j "$jobs"
 for b in build/bench/bench/bench_*; do
-  [ -x "$b" ] && "$b" --benchmark_min_time=0.05 >/dev/null
+  if [ -f "$b" ] && [ -x "$b" ]; then
+    echo "running $b briefly"
+    "$b" --benchmark_min_time=0.05 >/dev/null
+  fi
 done
 echo "benchmarks built and run"
