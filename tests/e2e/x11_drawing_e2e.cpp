@@ -265,6 +265,27 @@ TEST_P(X11Drawing, QualityStretchNeverBlendsInTheNeighbouringMonitor) {
     EXPECT_LE(colourDistance(small.pixel(0, 45), mix), 3) << std::hex << small.pixel(0, 45) << " " << mix;
 }
 
+TEST_P(X11Drawing, QualityEnlargingShowsTheSameFromTheMonitorAsFromACopy) {
+    // From the monitor only the sampled part is copied into a padded pixmap;
+    // a memory copy is sampled whole. Both must give the same picture.
+    placeView(QRect(-3000, -1200, 5760, 3240));
+    view->setStretchMode(StretchMode::Quality);
+    auto mem = p->drawing().createMemoryCopy(*monitor, monitor->size());
+    p->drawing().stretch(*view, QRect(0, 0, 5760, 3240), *mem, QRect(0, 0, 1920, 1080));
+    view->present();
+    const QImage fromCopy = shown();
+    p->drawing().stretch(*view, QRect(0, 0, 5760, 3240), *monitor, QRect(0, 0, 1920, 1080));
+    view->present();
+    const QImage fromMonitor = shown();
+    int worst = 0;
+    for (int y = 0; y < fromCopy.height(); ++y)
+        for (int x = 0; x < fromCopy.width(); ++x)
+            worst = std::max(worst, colourDistance(fromCopy.pixel(x, y), fromMonitor.pixel(x, y)));
+    EXPECT_LE(worst, 1);
+    // And it is the monitor's picture: view (3000 + 450, 1200 + 300) lies in monitor (1150, 500).
+    EXPECT_EQ(fromMonitor.pixel(450, 300), picture.pixel(1150, 500));
+}
+
 TEST_P(X11Drawing, MemoryCopyKeepsThePictureAndTakesThePointerImage) {
     auto mem = p->drawing().createMemoryCopy(*monitor, monitor->size());
     ASSERT_TRUE(mem);

@@ -89,6 +89,19 @@ TEST(X11Math, StretchMapPutsTheScrollOffsetInTheTranslation) {
     EXPECT_DOUBLE_EQ(m.y.offset, 50.0);
 }
 
+TEST(X11Math, SourceNeededCoversWhatTheVisiblePartSamples) {
+    // 300 %, the visible 800x600 from view (3000, 1200) samples monitor 1000..1266 x 400..599.
+    EXPECT_EQ(sourceNeeded({0, 0, 5760, 3240}, {0, 0, 1920, 1080}, {3000, 1200, 800, 600}, 2),
+              QRect(QPoint(998, 398), QPoint(1268, 601)));
+    // Near the edges the margin stops at the source rectangle.
+    EXPECT_EQ(sourceNeeded({0, 0, 5760, 3240}, {0, 0, 1920, 1080}, {0, 0, 800, 600}, 2),
+              QRect(QPoint(0, 0), QPoint(268, 201)));
+    EXPECT_EQ(sourceNeeded({0, 0, 3840, 2160}, {0, 0, 1920, 1080}, {0, 0, 3840, 2160}, 2),
+              QRect(0, 0, 1920, 1080));
+    EXPECT_EQ(sourceNeeded({10, 10, 200, 200}, {100, 100, 100, 100}, {10, 10, 20, 20}, 0),
+              QRect(100, 100, 10, 10));
+}
+
 TEST(X11Math, FixedPointRoundsAndSaturates) {
     EXPECT_EQ(toFixed(1.0), 65536);
     EXPECT_EQ(toFixed(0.5), 32768);

@@ -248,18 +248,20 @@ void X11Drawing::stretch(Surface& dst, const QRect& dstRect, Surface& src, const
     QPointF base = srcRect.topLeft() + st.offset;
     const bool inside = st.area.contains(srcRect);
     if (!inside || (mode == StretchMode::Quality && !st.padded && !filteredInside)) {
-        ServerPixmap& p0 = scratch(0, srcRect.size(), st.depth);
+        // Without halving passes only what the visible part samples is copied:
+        // at 300 % that is a ninth of the monitor.
+        const QRect part = plan.passes() == 0 ? sourceNeeded(dstRect, srcRect, drawn, 2) : srcRect;
+        ServerPixmap& p0 = scratch(0, part.size(), st.depth);
         SurfaceTarget t0;
         t0.drawable = p0.pixmap();
         t0.picture = p0.picture();
         t0.depth = p0.depth();
-        t0.area = QRect(QPoint(0, 0), srcRect.size());
-        const QRect readable = srcRect.intersected(st.area);
-        if (readable != srcRect) fillBlack(t0, t0.area);
-        if (!readable.isEmpty())
-            copyPixels(t0, readable.translated(-srcRect.topLeft()), st, readable.topLeft());
+        t0.area = QRect(QPoint(0, 0), part.size());
+        const QRect readable = part.intersected(st.area);
+        if (readable != part) fillBlack(t0, t0.area);
+        if (!readable.isEmpty()) copyPixels(t0, readable.translated(-part.topLeft()), st, readable.topLeft());
         level = p0.picture();
-        base = QPointF(0, 0);
+        base = srcRect.topLeft() - part.topLeft();
     }
 
     QPointF levelScale(1.0, 1.0);

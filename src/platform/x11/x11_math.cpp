@@ -102,6 +102,18 @@ StretchMap stretchMap(const QRect& dstRect, const QRect& srcRect, const QRect& d
     return m;
 }
 
+QRect sourceNeeded(const QRect& dstRect, const QRect& srcRect, const QRect& drawn, int margin) {
+    const double sx = static_cast<double>(srcRect.width()) / dstRect.width();
+    const double sy = static_cast<double>(srcRect.height()) / dstRect.height();
+    const int left = static_cast<int>(std::floor(srcRect.x() + (drawn.x() - dstRect.x()) * sx)) - margin;
+    const int top = static_cast<int>(std::floor(srcRect.y() + (drawn.y() - dstRect.y()) * sy)) - margin;
+    const int right =
+        static_cast<int>(std::ceil(srcRect.x() + (drawn.x() + drawn.width() - dstRect.x()) * sx)) + margin;
+    const int bottom =
+        static_cast<int>(std::ceil(srcRect.y() + (drawn.y() + drawn.height() - dstRect.y()) * sy)) + margin;
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)).intersected(srcRect);
+}
+
 std::int32_t toFixed(double v) {
     const double f = std::round(v * 65536.0);
     if (f >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))

@@ -58,6 +58,9 @@ struct StretchMap {
 // an image that was already halved that many times per axis.
 StretchMap stretchMap(const QRect& dstRect, const QRect& srcRect, const QRect& drawn, QPointF srcOrigin = {},
                       QPointF levelScale = {1.0, 1.0});
+// The pixels of srcRect that drawing the part `drawn` of dstRect samples,
+// grown by margin on every side and kept inside srcRect.
+QRect sourceNeeded(const QRect& dstRect, const QRect& srcRect, const QRect& drawn, int margin);
 // 16.16 fixed point, saturated to the type's range.
 std::int32_t toFixed(double v);
 
