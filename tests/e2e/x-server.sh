@@ -24,7 +24,7 @@ for _ in $(seq 2000); do
   sleep 0.01
 done
 if [ "$kind" != xorg ]; then
-  DISPLAY=":$n" xrandr --setmonitor '*LEFT' 1920/508x1080/286+0+0 screen
-  DISPLAY=":$n" xrandr --setmonitor RIGHT 1920/508x1080/286+1920+0 none
+  DISPLAY=":$n" xrandr --setmonitor '*LEFT' 1920/508x1080/286+0+0 screen >/dev/null
+  DISPLAY=":$n" xrandr --setmonitor RIGHT 1920/508x1080/286+1920+0 none >/dev/null
 fi
 echo ":$n $pid"
