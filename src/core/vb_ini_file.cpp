@@ -38,7 +38,9 @@ void vbIniFile::SetBool(const std::string& Section, const std::string& Key, bool
 }
 
 std::string vbIniFile::NumberText(std::int32_t Value) {
-    return Value >= 0 ? " " + std::to_string(Value) : std::to_string(Value);
+    std::string text = std::to_string(Value);
+    if (Value >= 0) text.insert(text.begin(), ' ');
+    return text;
 }
 
 }  // namespace orvane

@@ -100,6 +100,8 @@ public:
 
     // --- Pointer marker
     void DrawMouseCursor(platform::Surface& TargetDC);
+    [[nodiscard]] bool OnWatchedMonitor(platform::Point p) const;
+    [[nodiscard]] bool PointerOnWatchedMonitor();
     void cmbCursor_Click();
     void mnuView_Cursor_Select_Click(int Index);
 

@@ -23,13 +23,18 @@ QRect DotRect(platform::Point monitorPoint, double zoomRate, int side) {
 
 QString PositionText(platform::Point p) { return QStringLiteral("X = %1 Y = %2").arg(p.x).arg(p.y); }
 
+bool frmMain::OnWatchedMonitor(platform::Point p) const {
+    const int s = cmbDisplayList->currentIndex();
+    return s >= 0 && s < static_cast<int>(AppState.MonitorTable.size()) && AppState.MonitorTable[s].rcMonitor.contains(p);
+}
+
+bool frmMain::PointerOnWatchedMonitor() { return OnWatchedMonitor(Platform.pointer().position()); }
+
 void frmMain::DrawMouseCursor(platform::Surface& TargetDC) {
     auto& pointer = Platform.pointer();
     const platform::Point p = pointer.position();
     lblStatus_Cursor_All->setText(PositionText(p));
-    const int s = cmbDisplayList->currentIndex();
-    const bool onWatched = s >= 0 && s < static_cast<int>(AppState.MonitorTable.size()) &&
-                           AppState.MonitorTable[s].rcMonitor.contains(p);
+    const bool onWatched = OnWatchedMonitor(p);
     const platform::Point m = ScreenToMonitor(p);
     lblStatus_Cursor_View->setText(PositionText(m));
     if (!onWatched) return;

@@ -24,7 +24,10 @@ void frmMain::tmrMain_Timer() {
         platform::ViewSurface& view = *picView;
         const QRect dest(0, 0, view.size().width(), view.size().height());
         const QRect source(0, 0, AppState.ViewWidth, AppState.ViewHeight);
-        if (UsesBufferedPath(LeadingNumber(cmbZoom->currentText().toStdString()), cmbCursor->currentIndex())) {
+        // A pointer elsewhere draws nothing into the copy, and then the direct
+        // path gives the same picture without copying the whole monitor first.
+        if (UsesBufferedPath(LeadingNumber(cmbZoom->currentText().toStdString()), cmbCursor->currentIndex()) &&
+            PointerOnWatchedMonitor()) {
             // The real pointer image is drawn at monitor scale so it shrinks or
             // grows with the picture.
             std::unique_ptr<platform::Surface> copy = CreateMemoryCopy(*MonitorDC, AppState.ViewWidth, AppState.ViewHeight);

@@ -115,6 +115,17 @@ TEST_F(TickTest, ThePointerImageChoosesTheBufferedPathWhenZoomed) {
     EXPECT_NE(view().shown().pixel(53, 53), qRgb(255, 255, 255));
     EXPECT_EQ(w.lblStatus_Cursor_All->text(), "X = 2020 Y = 100");
     EXPECT_EQ(w.lblStatus_Cursor_View->text(), "X = 100 Y = 100");
+
+    // With the pointer on the other monitor the copy would stay untouched:
+    // the picture is stretched straight from the monitor, the labels still follow.
+    const QImage withCopy = view().shown();
+    fake.setPointerPosition({50, 60});
+    tick();
+    EXPECT_EQ(count("Drawing::createMemoryCopy"), 0);
+    EXPECT_EQ(count("Drawing::stretch"), 1);
+    EXPECT_NE(view().shown().pixel(49, 49), qRgb(255, 255, 255)) << "no pointer image";
+    EXPECT_EQ(view().shown().pixel(200, 150), withCopy.pixel(200, 150));
+    EXPECT_EQ(w.lblStatus_Cursor_View->text(), "X = -1870 Y = 60");
 }
 
 TEST_F(TickTest, DotsAreInvertedSquaresAtViewScale) {
