@@ -11,9 +11,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "mainwindow/layout.h"
+#include "view/tick.h"
 #include "platform/platform.h"
 
 class QAction;
@@ -97,9 +99,12 @@ public:
                                                         std::int32_t Height);
     // The pursuit step run at the end of a tick while MousePursuit is on.
     void MousePursuitStep();
+    void DrawFrame();
+    TickInputs CurrentTickInputs(platform::Point pointer);
 
     // --- Pointer marker
     void DrawMouseCursor(platform::Surface& TargetDC);
+    void ShowPointerLabels(platform::Point p);
     [[nodiscard]] bool OnWatchedMonitor(platform::Point p) const;
     [[nodiscard]] bool PointerOnWatchedMonitor();
     void cmbCursor_Click();
@@ -222,6 +227,7 @@ private:
     void SetZoomLook(bool pending);
     bool ZoomEditEvent(QEvent* e);
 
+    std::optional<TickInputs> lastTick_;
     bool unloaded_ = false;
     bool activated_ = false;
     bool decorationCorrected_ = false;

@@ -31,6 +31,14 @@ public:
     [[nodiscard]] virtual Rect rect() const = 0;
     [[nodiscard]] virtual std::int32_t bitsPerPixel() const = 0;  // GetDeviceCaps BITSPIXEL
     [[nodiscard]] virtual std::int32_t refreshRate() const = 0;   // GetDeviceCaps VREFRESH, Hz; 0 when unknown
+
+    // A number that stays the same only while nothing on the monitor has
+    // changed since the previous call; a platform that cannot tell answers a
+    // new number every time. Lets the tick skip a frame identical to the last.
+    [[nodiscard]] virtual std::uint64_t changeCount() { return ++unknownChanges_; }
+
+private:
+    std::uint64_t unknownChanges_ = 0;
 };
 
 class Monitors {

@@ -30,14 +30,17 @@ bool frmMain::OnWatchedMonitor(platform::Point p) const {
 
 bool frmMain::PointerOnWatchedMonitor() { return OnWatchedMonitor(Platform.pointer().position()); }
 
+void frmMain::ShowPointerLabels(platform::Point p) {
+    lblStatus_Cursor_All->setText(PositionText(p));
+    lblStatus_Cursor_View->setText(PositionText(ScreenToMonitor(p)));
+}
+
 void frmMain::DrawMouseCursor(platform::Surface& TargetDC) {
     auto& pointer = Platform.pointer();
     const platform::Point p = pointer.position();
-    lblStatus_Cursor_All->setText(PositionText(p));
-    const bool onWatched = OnWatchedMonitor(p);
+    ShowPointerLabels(p);
+    if (!OnWatchedMonitor(p)) return;
     const platform::Point m = ScreenToMonitor(p);
-    lblStatus_Cursor_View->setText(PositionText(m));
-    if (!onWatched) return;
 
     if (AppState.Cursor == 0) {
         // No readable image (or a hidden pointer): nothing to draw.

@@ -1,5 +1,6 @@
 // The refresh tick on the simulated desktop: what lands in the view, by which
 // path, and the pointer marker and labels drawn with it.
+#include <QAction>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -168,6 +169,13 @@ TEST_F(TickTest, AVanishedMonitorReadsBlackAndTheTickGoesOn) {
     w.MonitorDC.reset();
     tick();  // nothing to capture: nothing drawn, nothing fails
     EXPECT_EQ(count("Drawing::copy"), 0);
+}
+
+TEST_F(TickTest, WithoutThePersistentImageEveryTickDraws) {
+    startWatching("NoRedraw= 1\r\n");
+    tick();
+    tick();
+    EXPECT_EQ(count("Drawing::copy"), 1) << "a window without a backing image may have been painted over";
 }
 
 TEST_F(TickTest, IntervalEntryClampsAndRestartsTheTimer) {
