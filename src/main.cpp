@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
     // The view draws with X11 requests; a Wayland session runs it through XWayland.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-            std::fprintf(stderr, "orvane: no X display (DISPLAY is not set); Orvane needs X11 or XWayland.\n");
+            std::fprintf(stderr,
+                         "orvane: no X display (DISPLAY is not set); Orvane needs X11 or XWayland.\n");
             return 2;
         }
         qputenv("QT_QPA_PLATFORM", "xcb");

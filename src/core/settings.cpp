@@ -113,7 +113,8 @@ void LoadSettings() {
     AppState.WindowPos_Left = ini.GetNumber("View", "WindowPos_Left", R(PrimaryScreenTwips().width / 4.0f));
     AppState.WindowPos_Top = ini.GetNumber("View", "WindowPos_Top", R(PrimaryScreenTwips().height / 4.0f));
     AppState.WindowPos_Width = ini.GetNumber("View", "WindowPos_Width", R(PrimaryScreenTwips().width / 2.0f));
-    AppState.WindowPos_Height = ini.GetNumber("View", "WindowPos_Height", R(PrimaryScreenTwips().height / 2.0f));
+    AppState.WindowPos_Height =
+        ini.GetNumber("View", "WindowPos_Height", R(PrimaryScreenTwips().height / 2.0f));
     AppState.WindowPos_State = ini.GetNumber("View", "WindowPos_State", 0);
     AppState.FullScreen = ini.GetBool("View", "FullScreen", false);
 }

@@ -17,7 +17,8 @@ public:
                                       const std::string& Default = "") const;
     [[nodiscard]] std::int32_t GetNumber(const std::string& Section, const std::string& Key,
                                          std::int32_t Default = 0) const;
-    [[nodiscard]] bool GetBool(const std::string& Section, const std::string& Key, bool Default = false) const;
+    [[nodiscard]] bool GetBool(const std::string& Section, const std::string& Key,
+                               bool Default = false) const;
 
     // Write failures are not reported: the value is simply not stored.
     void SetText(const std::string& Section, const std::string& Key, const std::string& Value) const;

@@ -8,8 +8,8 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QInputDialog>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -98,8 +98,10 @@ void frmMain::CreateControls() {
         b->setAutoRaise(true);
         return b;
     };
-    cmdReload = button(picButtonFrame[0], ReloadIcon(), QStringLiteral("モニタの数、位置、サイズを更新"), false);
-    cmdChabgeSetting = button(picButtonFrame[1], ResolutionIcon(), QStringLiteral("モニタの解像度を変更"), false);
+    cmdReload =
+        button(picButtonFrame[0], ReloadIcon(), QStringLiteral("モニタの数、位置、サイズを更新"), false);
+    cmdChabgeSetting =
+        button(picButtonFrame[1], ResolutionIcon(), QStringLiteral("モニタの解像度を変更"), false);
     chkMouse = button(picButtonFrame[2], PursuitIcon(), QStringLiteral("マウス追尾"), true);
     chkFullScreen = button(picButtonFrame[3], FullScreenIcon(), QStringLiteral("フル画面"), true);
 
@@ -172,7 +174,8 @@ void frmMain::CreateMenus() {
     mnuFile_Exit = item(mnuFile, QStringLiteral("終了(&X)"));
     connect(mnuFile_Exit, &QAction::triggered, this, [this] { mnuFile_Exit_Click(); });
 
-    static const char* const kZoomCaptions[8] = {"200%", "175%", "150%", "125%", "&100%", " &75%", " &50%", " &25%"};
+    static const char* const kZoomCaptions[8] = {"200%",  "175%",  "150%",  "125%",
+                                                 "&100%", " &75%", " &50%", " &25%"};
     mnuView = bar->addMenu(QStringLiteral("表示"));
     mnuView_Title = item(mnuView, QStringLiteral("タイトルバー(&I)"), true);
     mnuView_Menu = item(mnuView, QStringLiteral("メニューバー(&M)"), true);
@@ -185,17 +188,20 @@ void frmMain::CreateMenus() {
     mnuView_Full = item(mnuView, QStringLiteral("フル画面(&F)"), true);
     mnuView->addSeparator();
     mnuView_Zoom = mnuView->addMenu(QStringLiteral("表示倍率(&Z)"));
-    for (int i = 0; i < 8; ++i) mnuView_Zoom_Select[i] = item(mnuView_Zoom, QString::fromUtf8(kZoomCaptions[i]), true);
+    for (int i = 0; i < 8; ++i)
+        mnuView_Zoom_Select[i] = item(mnuView_Zoom, QString::fromUtf8(kZoomCaptions[i]), true);
     mnuView_Zoom_Input = item(mnuView_Zoom, QStringLiteral("直接設定(&I)"), true);
     mnuView_Cursor = mnuView->addMenu(QStringLiteral("カーソル(&C)"));
-    static const char* const kCursorCaptions[5] = {"カーソル(&C)", "ドット &1px", "ドット &4px", "ドット &9px", "無し(&N)"};
+    static const char* const kCursorCaptions[5] = {"カーソル(&C)", "ドット &1px", "ドット &4px",
+                                                   "ドット &9px", "無し(&N)"};
     for (int i = 0; i < 5; ++i)
         mnuView_Cursor_Select[i] = item(mnuView_Cursor, QString::fromUtf8(kCursorCaptions[i]), true);
 
     mnuTool = bar->addMenu(QStringLiteral("ツール"));
     mnuTool_Select = mnuTool->addMenu(QStringLiteral("モニタ選択(&M)"));
     mnuTool_Select_Monitor.push_back(item(mnuTool_Select, QString(), true));
-    connect(mnuTool_Select_Monitor[0], &QAction::triggered, this, [this] { mnuTool_Select_Monitor_Click(0); });
+    connect(mnuTool_Select_Monitor[0], &QAction::triggered, this,
+            [this] { mnuTool_Select_Monitor_Click(0); });
     mnuTool_Select_Line1 = mnuTool_Select->addSeparator();
     mnuTool_Select_Reload = item(mnuTool_Select, QStringLiteral("モニタ再取得(&R)"));
     connect(mnuTool_Select_Reload, &QAction::triggered, this, [this] { mnuTool_Select_Reload_Click(); });
@@ -203,8 +209,10 @@ void frmMain::CreateMenus() {
     mnuTool->addSeparator();
     mnuTool_Mouse = item(mnuTool, QStringLiteral("マウス追尾(&P)"), true);
     mnuTool_Timer = mnuTool->addMenu(QStringLiteral("描画間隔(&T)"));
-    static const char* const kTimerCaptions[6] = {"(&0) 1秒", "(&1) 0.5秒", "(&2) 0.1秒", "(&3) 0.05秒", "(&4) 0.01秒", "(&9)直接指定"};
-    for (int i = 0; i < 6; ++i) mnuTool_Timer_Select[i] = item(mnuTool_Timer, QString::fromUtf8(kTimerCaptions[i]), true);
+    static const char* const kTimerCaptions[6] = {"(&0) 1秒",    "(&1) 0.5秒",  "(&2) 0.1秒",
+                                                  "(&3) 0.05秒", "(&4) 0.01秒", "(&9)直接指定"};
+    for (int i = 0; i < 6; ++i)
+        mnuTool_Timer_Select[i] = item(mnuTool_Timer, QString::fromUtf8(kTimerCaptions[i]), true);
     mnuTool->addSeparator();
     mnuTool_Setting = item(mnuTool, QStringLiteral("設定(&S)"));
 
@@ -250,9 +258,11 @@ void frmMain::FillLists() {
     const std::pair<const char*, int> cursors[] = {
         {"カーソル", 0}, {"ドット(1px)", 1}, {"ドット(4px)", 2}, {"ドット(9px)", 3}, {"無し", 0}};
     for (const auto& [text, value] : cursors) cmbCursor->addItem(QString::fromUtf8(text), value);
-    for (const char* text : {"1秒", "0.5秒", "0.1秒", "0.05秒", "0.01秒"}) cmbTimer->addItem(QString::fromUtf8(text));
-    const char* const actions[] = {"何もしない", "そこへ移動", "クリック", "ダブルクリック", "左クリック",
-                                   "左ダブルクリック", "中クリック", "中ダブルクリック", "右クリック", "右ダブルクリック"};
+    for (const char* text : {"1秒", "0.5秒", "0.1秒", "0.05秒", "0.01秒"})
+        cmbTimer->addItem(QString::fromUtf8(text));
+    const char* const actions[] = {"何もしない", "そこへ移動",       "クリック",   "ダブルクリック",
+                                   "左クリック", "左ダブルクリック", "中クリック", "中ダブルクリック",
+                                   "右クリック", "右ダブルクリック"};
     for (int code = 0; code < 10; ++code) cmbDblClick->addItem(QString::fromUtf8(actions[code]), code);
     for (QComboBox* c : {cmbZoom, cmbCursor, cmbTimer, cmbDblClick}) c->setCurrentIndex(-1);
 }
@@ -293,7 +303,8 @@ void frmMain::Form_Load() {
     cmbZoom_KeyPress(13);
 
     // A hand-edited style outside the list falls back to the real pointer image.
-    SelectComboItem(cmbCursor, AppState.Cursor >= 0 && AppState.Cursor < cmbCursor->count() ? AppState.Cursor : 0);
+    SelectComboItem(cmbCursor,
+                    AppState.Cursor >= 0 && AppState.Cursor < cmbCursor->count() ? AppState.Cursor : 0);
     cmbCursor_Click();
 
     {
@@ -552,7 +563,6 @@ void frmMain::CorrectForDecoration() {
         return;
     decorationCorrected_ = true;
     ApplyPlacement();
-
 }
 
 void frmMain::changeEvent(QEvent* e) {

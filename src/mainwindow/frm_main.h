@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "mainwindow/layout.h"
-#include "view/tick.h"
 #include "platform/platform.h"
+#include "view/tick.h"
 
 class QAction;
 class QComboBox;

@@ -11,9 +11,7 @@ namespace orvane {
 namespace {
 
 // Centring truncates toward zero, so an odd spare pixel goes right or down.
-std::int32_t centred(double frameScale, std::int32_t view) {
-    return R(frameScale - view) / 2;
-}
+std::int32_t centred(double frameScale, std::int32_t view) { return R(frameScale - view) / 2; }
 
 }  // namespace
 

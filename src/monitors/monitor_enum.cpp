@@ -15,9 +15,12 @@ namespace {
 // The change method a new Display object is given, from the settings.
 std::int32_t UpdateRegistryFor(std::int32_t changeDisplayType) {
     switch (changeDisplayType) {
-        case 2: return 1;
-        case 3: return 2;
-        default: return 0;
+        case 2:
+            return 1;
+        case 3:
+            return 2;
+        default:
+            return 0;
     }
 }
 
@@ -83,9 +86,10 @@ void frmMain::EnumerateMonitors() {
 
 void frmMain::cmdReload_Click() {
     const int selected = cmbDisplayList->currentIndex();
-    const std::string remembered = (selected >= 0 && selected < static_cast<int>(AppState.MonitorTable.size()))
-                                       ? AppState.MonitorTable[selected].szDevice
-                                       : std::string();
+    const std::string remembered =
+        (selected >= 0 && selected < static_cast<int>(AppState.MonitorTable.size()))
+            ? AppState.MonitorTable[selected].szDevice
+            : std::string();
     FormState = 0;
     AppState.MonitorCount = 0;
     {

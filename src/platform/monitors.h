@@ -17,8 +17,8 @@ using MonitorHandle = std::uint64_t;
 
 struct MonitorInfo {
     MonitorHandle handle = 0;
-    Rect monitor;            // virtual-screen pixels
-    Rect work;               // work area (monitor minus panels); kept, not used by the view
+    Rect monitor;  // virtual-screen pixels
+    Rect work;     // work area (monitor minus panels); kept, not used by the view
     bool primary = false;
     std::string deviceName;  // e.g. the RandR monitor name "HDMI-1"
 };
@@ -30,7 +30,7 @@ class MonitorContext : public Surface {
 public:
     [[nodiscard]] virtual Rect rect() const = 0;
     [[nodiscard]] virtual std::int32_t bitsPerPixel() const = 0;  // GetDeviceCaps BITSPIXEL
-    [[nodiscard]] virtual std::int32_t refreshRate() const = 0;   // GetDeviceCaps VREFRESH, Hz; 0 when unknown
+    [[nodiscard]] virtual std::int32_t refreshRate() const = 0;  // GetDeviceCaps VREFRESH, Hz; 0 when unknown
 
     // A number that stays the same only while nothing on the monitor has
     // changed since the previous call; a platform that cannot tell answers a

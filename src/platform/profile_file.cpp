@@ -35,7 +35,8 @@ std::vector<Line> splitLines(std::string_view content) {
             lines.push_back({content.substr(pos), {}});
             break;
         }
-        const std::size_t endingSize = (content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n') ? 2 : 1;
+        const std::size_t endingSize =
+            (content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n') ? 2 : 1;
         lines.push_back({content.substr(pos, end - pos), content.substr(end, endingSize)});
         pos = end + endingSize;
     }
@@ -207,8 +208,8 @@ std::string readProfileString(const std::string& section, const std::string& key
     return std::string(cutAt(defaultText, bufferSize));
 }
 
-std::int32_t readProfileInt(const std::string& section, const std::string& key,
-                            std::int32_t defaultValue, const std::string& path) {
+std::int32_t readProfileInt(const std::string& section, const std::string& key, std::int32_t defaultValue,
+                            const std::string& path) {
     const std::string text = readProfileString(section, key, std::string(), 1024, path);
     std::size_t i = 0;
     bool negative = false;
@@ -263,8 +264,8 @@ bool writeProfileString(const std::string& section, const std::string& key, cons
         }
     } else if (where.sectionLine) {
         for (std::size_t i = 0; i < lines.size(); ++i) {
-            appendLine(lines[i].text, (i == where.lastEntryLine && lines[i].ending.empty()) ? kNewLine
-                                                                                            : lines[i].ending);
+            appendLine(lines[i].text,
+                       (i == where.lastEntryLine && lines[i].ending.empty()) ? kNewLine : lines[i].ending);
             if (i == where.lastEntryLine) appendLine(valueLine(key, safeValue), kNewLine);
         }
     } else {

@@ -20,8 +20,8 @@ std::string readProfileString(const std::string& section, const std::string& key
 // The value read as a decimal integer: optional sign, digits, anything after
 // them ignored, limited to the 32-bit range. defaultValue when the key is
 // missing or its value holds no number at all.
-std::int32_t readProfileInt(const std::string& section, const std::string& key,
-                            std::int32_t defaultValue, const std::string& path);
+std::int32_t readProfileInt(const std::string& section, const std::string& key, std::int32_t defaultValue,
+                            const std::string& path);
 
 // Sets Section/Key to value: replaces the first such key in place, adds it at
 // the end of its section, or adds the section at the end of the file; creates

@@ -47,7 +47,8 @@ void frmMain::cmbTimer_Click() {
 
 void frmMain::cmbTimer_KeyPress(int KeyAscii) {
     if (KeyAscii != 13) return;
-    const QString text = QString::fromStdString(SecondsText(TypedIntervalMs(cmbTimer->currentText().toStdString())));
+    const QString text =
+        QString::fromStdString(SecondsText(TypedIntervalMs(cmbTimer->currentText().toStdString())));
     // A text equal to a list item selects that item, so its menu entry is checked.
     const int item = cmbTimer->findText(text);
     {
@@ -64,8 +65,8 @@ void frmMain::mnuTool_Timer_Select_Click(int Index) {
         cmbTimer_Click();
         return;
     }
-    const QString text = InputBox(QStringLiteral("0.01～60までの値を入力して下さい"), QStringLiteral("インターバル入力"),
-                                  cmbTimer->currentText());
+    const QString text = InputBox(QStringLiteral("0.01～60までの値を入力して下さい"),
+                                  QStringLiteral("インターバル入力"), cmbTimer->currentText());
     {
         const QSignalBlocker quiet(cmbTimer);
         cmbTimer->setCurrentIndex(-1);
@@ -86,7 +87,8 @@ void frmMain::ConnectIntervalControls() {
     connect(cmbTimer, &QComboBox::activated, this, [this] { cmbTimer_Click(); });
     cmbTimer->lineEdit()->installEventFilter(this);
     for (int i = 0; i < static_cast<int>(mnuTool_Timer_Select.size()); ++i)
-        connect(mnuTool_Timer_Select[i], &QAction::triggered, this, [this, i] { mnuTool_Timer_Select_Click(i); });
+        connect(mnuTool_Timer_Select[i], &QAction::triggered, this,
+                [this, i] { mnuTool_Timer_Select_Click(i); });
 }
 
 }  // namespace orvane

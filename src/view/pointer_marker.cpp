@@ -25,7 +25,8 @@ QString PositionText(platform::Point p) { return QStringLiteral("X = %1 Y = %2")
 
 bool frmMain::OnWatchedMonitor(platform::Point p) const {
     const int s = cmbDisplayList->currentIndex();
-    return s >= 0 && s < static_cast<int>(AppState.MonitorTable.size()) && AppState.MonitorTable[s].rcMonitor.contains(p);
+    return s >= 0 && s < static_cast<int>(AppState.MonitorTable.size()) &&
+           AppState.MonitorTable[s].rcMonitor.contains(p);
 }
 
 bool frmMain::PointerOnWatchedMonitor() { return OnWatchedMonitor(Platform.pointer().position()); }
@@ -71,7 +72,8 @@ void frmMain::mnuView_Cursor_Select_Click(int Index) {
 void frmMain::ConnectPointerMarkerControls() {
     connect(cmbCursor, &QComboBox::activated, this, [this] { cmbCursor_Click(); });
     for (int i = 0; i < static_cast<int>(mnuView_Cursor_Select.size()); ++i)
-        connect(mnuView_Cursor_Select[i], &QAction::triggered, this, [this, i] { mnuView_Cursor_Select_Click(i); });
+        connect(mnuView_Cursor_Select[i], &QAction::triggered, this,
+                [this, i] { mnuView_Cursor_Select_Click(i); });
 }
 
 }  // namespace orvane

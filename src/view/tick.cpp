@@ -77,7 +77,8 @@ void frmMain::DrawFrame() {
         PointerOnWatchedMonitor()) {
         // The real pointer image is drawn at monitor scale so it shrinks or
         // grows with the picture.
-        std::unique_ptr<platform::Surface> copy = CreateMemoryCopy(*MonitorDC, AppState.ViewWidth, AppState.ViewHeight);
+        std::unique_ptr<platform::Surface> copy =
+            CreateMemoryCopy(*MonitorDC, AppState.ViewWidth, AppState.ViewHeight);
         DrawMouseCursor(*copy);
         drawing.stretch(view, dest, *copy, source);
     } else {

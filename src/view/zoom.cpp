@@ -101,8 +101,8 @@ void frmMain::SetZoomLook(bool pending) {
     QPalette pal = cmbZoom->palette();
     const QPalette system = QApplication::palette(cmbZoom);
     pal.setColor(QPalette::Base, pending ? system.color(QPalette::Button) : system.color(QPalette::Base));
-    pal.setColor(QPalette::Text, pending ? system.color(QPalette::Disabled, QPalette::Text)
-                                         : system.color(QPalette::Text));
+    pal.setColor(QPalette::Text,
+                 pending ? system.color(QPalette::Disabled, QPalette::Text) : system.color(QPalette::Text));
     cmbZoom->setPalette(pal);
     ZoomPending = pending;
 }
@@ -115,8 +115,8 @@ void frmMain::mnuView_Zoom_Select_Click(int Index) {
 void frmMain::mnuPopup_View_Zoom_Select_Click(int Index) { mnuView_Zoom_Select_Click(Index); }
 
 void frmMain::mnuView_Zoom_Input_Click() {
-    const QString text = InputBox(QStringLiteral("10～300までの値を入力して下さい"), QStringLiteral("倍率入力"),
-                                  cmbZoom->currentText());
+    const QString text = InputBox(QStringLiteral("10～300までの値を入力して下さい"),
+                                  QStringLiteral("倍率入力"), cmbZoom->currentText());
     {
         const QSignalBlocker quiet(cmbZoom);
         cmbZoom->setCurrentIndex(-1);
@@ -155,12 +155,14 @@ void frmMain::ConnectZoomControls() {
     connect(cmbZoom, &QComboBox::activated, this, [this] { cmbZoom_Click(); });
     cmbZoom->lineEdit()->installEventFilter(this);
     for (int i = 0; i < static_cast<int>(mnuView_Zoom_Select.size()); ++i) {
-        connect(mnuView_Zoom_Select[i], &QAction::triggered, this, [this, i] { mnuView_Zoom_Select_Click(i); });
+        connect(mnuView_Zoom_Select[i], &QAction::triggered, this,
+                [this, i] { mnuView_Zoom_Select_Click(i); });
         connect(mnuPopup_View_Zoom_Select[i], &QAction::triggered, this,
                 [this, i] { mnuPopup_View_Zoom_Select_Click(i); });
     }
     connect(mnuView_Zoom_Input, &QAction::triggered, this, [this] { mnuView_Zoom_Input_Click(); });
-    connect(mnuPopup_View_Zoom_Input, &QAction::triggered, this, [this] { mnuPopup_View_Zoom_Input_Click(); });
+    connect(mnuPopup_View_Zoom_Input, &QAction::triggered, this,
+            [this] { mnuPopup_View_Zoom_Input_Click(); });
     // Without tracking, a drag moves the picture and the value settles on release.
     for (QScrollBar* s : {scrX, scrY}) s->setTracking(false);
     connect(scrX, &QScrollBar::sliderMoved, this, [this] { scrX_Scroll(); });
@@ -179,9 +181,14 @@ bool frmMain::ZoomEditEvent(QEvent* e) {
             }
             return false;
         }
-        case QEvent::FocusIn: cmbZoom_GotFocus(); return false;
-        case QEvent::FocusOut: cmbZoom_LostFocus(); return false;
-        default: return false;
+        case QEvent::FocusIn:
+            cmbZoom_GotFocus();
+            return false;
+        case QEvent::FocusOut:
+            cmbZoom_LostFocus();
+            return false;
+        default:
+            return false;
     }
 }
 

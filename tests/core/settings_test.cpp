@@ -1,12 +1,13 @@
 // Loading and saving every setting: defaults, the exact file written, the
 // version 1 upgrade and the rounding rules the settings depend on.
+#include "core/settings.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include "core/app_path.h"
 #include "core/app_state.h"
 #include "core/rounding.h"
-#include "core/settings.h"
 #include "support/temp_dir.h"
 
 namespace orvane {
@@ -65,8 +66,9 @@ TEST_F(SettingsTest, NoFileGivesTheDefaultsAndSavingWritesTheWholeTable) {
 }
 
 TEST_F(SettingsTest, ValuesRoundTripWithTheirRoundingAndFlagForm) {
-    writeAll(file, "[Main]\r\nZoom= 125\r\nNoRedraw= 5\r\nDisplay=DUMMY1\r\nCursor= 9\r\n"
-                   "[View]\r\nWindowPos_Left=-900\r\nFullScreen=-1\r\nUnknownKey=keep me\r\n");
+    writeAll(file,
+             "[Main]\r\nZoom= 125\r\nNoRedraw= 5\r\nDisplay=DUMMY1\r\nCursor= 9\r\n"
+             "[View]\r\nWindowPos_Left=-900\r\nFullScreen=-1\r\nUnknownKey=keep me\r\n");
     LoadSettings();
     EXPECT_DOUBLE_EQ(AppState.ZoomRate, 1.25);
     EXPECT_TRUE(AppState.NoRedraw);
@@ -97,8 +99,8 @@ TEST_F(SettingsTest, Version1FileIsUpgradedAtOnceAndCompletely) {
         const char* interval;  // nullptr: no Interval key
         std::int32_t expected;
     };
-    for (const Case c : {Case{" 0", 1000}, Case{" 1", 500}, Case{" 2", 100}, Case{" 3", 50},
-                         Case{" 4", 10}, Case{" 7", 7}, Case{nullptr, 100}}) {
+    for (const Case c : {Case{" 0", 1000}, Case{" 1", 500}, Case{" 2", 100}, Case{" 3", 50}, Case{" 4", 10},
+                         Case{" 7", 7}, Case{nullptr, 100}}) {
         std::string text = "[Main]\r\nSettingVersion= 1\r\n";
         if (c.interval) text += std::string("Interval=") + c.interval + "\r\n";
         writeAll(file, text);

@@ -34,9 +34,7 @@ QImage solidImage(QSize size, QRgb colour) {
     return img;
 }
 
-QPoint decode(QRgb c) {
-    return {qRed(c) | ((qBlue(c) & 0x0f) << 8), qGreen(c) | ((qBlue(c) >> 4) << 8)};
-}
+QPoint decode(QRgb c) { return {qRed(c) | ((qBlue(c) & 0x0f) << 8), qGreen(c) | ((qBlue(c) >> 4) << 8)}; }
 
 class OrvaneProcess {
 public:
@@ -125,12 +123,14 @@ protected:
 };
 
 TEST_F(AppTest, WatchesTheRememberedMonitorLiveAndSavesOnTermination) {
-    if (!isXorgDummy()) GTEST_SKIP() << "needs the two-output Xorg dummy server (monitor names DUMMY0/DUMMY1)";
+    if (!isXorgDummy())
+        GTEST_SKIP() << "needs the two-output Xorg dummy server (monitor names DUMMY0/DUMMY1)";
     client.showImage(right, codedImage(right.size()));
     // The window fills the left monitor and watches DUMMY1 at 100 %, no marker.
-    OrvaneProcess orvane("[Main]\r\nDisplay=DUMMY1\r\nCursor= 4\r\nInterval= 1000\r\n"
-                         "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= 28800\r\n"
-                         "WindowPos_Height= 16200\r\n");
+    OrvaneProcess orvane(
+        "[Main]\r\nDisplay=DUMMY1\r\nCursor= 4\r\nInterval= 1000\r\n"
+        "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= 28800\r\n"
+        "WindowPos_Height= 16200\r\n");
     const ViewOnScreen full = waitForPicture(1, 15000);
     ASSERT_EQ(full.matches, full.samples) << "the second monitor's picture, pixel for pixel";
     ASSERT_TRUE(full.origin);
@@ -154,27 +154,32 @@ TEST_F(AppTest, WatchesTheRememberedMonitorLiveAndSavesOnTermination) {
 }
 
 TEST_F(AppTest, HalfSizeShowsEveryOtherPixelOfTheWholeMonitor) {
-    if (!isXorgDummy()) GTEST_SKIP() << "needs the two-output Xorg dummy server (monitor names DUMMY0/DUMMY1)";
+    if (!isXorgDummy())
+        GTEST_SKIP() << "needs the two-output Xorg dummy server (monitor names DUMMY0/DUMMY1)";
     client.showImage(right, codedImage(right.size()));
-    OrvaneProcess orvane("[Main]\r\nDisplay=DUMMY1\r\nCursor= 4\r\nZoom= 50\r\nStretchHalftone= 1\r\n"
-                         "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= 28800\r\n"
-                         "WindowPos_Height= 16200\r\n");
+    OrvaneProcess orvane(
+        "[Main]\r\nDisplay=DUMMY1\r\nCursor= 4\r\nZoom= 50\r\nStretchHalftone= 1\r\n"
+        "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= 28800\r\n"
+        "WindowPos_Height= 16200\r\n");
     const ViewOnScreen half = waitForPicture(2, 15000);
     EXPECT_EQ(half.matches, half.samples) << "view pixel v shows monitor pixel 2v (within one pixel)";
     EXPECT_EQ(orvane.terminate(), 0);
 }
 
 TEST_F(AppTest, QualityStretchAveragesInsteadOfAliasing) {
-    if (!isXorgDummy()) GTEST_SKIP() << "needs the two-output Xorg dummy server (monitor names DUMMY0/DUMMY1)";
+    if (!isXorgDummy())
+        GTEST_SKIP() << "needs the two-output Xorg dummy server (monitor names DUMMY0/DUMMY1)";
     QImage board(right.size(), QImage::Format_RGB32);
     for (int y = 0; y < board.height(); ++y)
-        for (int x = 0; x < board.width(); ++x) board.setPixel(x, y, ((x + y) & 1) ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+        for (int x = 0; x < board.width(); ++x)
+            board.setPixel(x, y, ((x + y) & 1) ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
     client.showImage(right, board);
     // 30 % of a one-pixel checkerboard: every view pixel covers several cells,
     // so an area average is an even grey; sampling would show black and white.
-    OrvaneProcess orvane("[Main]\r\nDisplay=DUMMY1\r\nCursor= 4\r\nZoom= 30\r\n"
-                         "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= 28800\r\n"
-                         "WindowPos_Height= 16200\r\n");
+    OrvaneProcess orvane(
+        "[Main]\r\nDisplay=DUMMY1\r\nCursor= 4\r\nZoom= 30\r\n"
+        "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= 28800\r\n"
+        "WindowPos_Height= 16200\r\n");
     QElapsedTimer t;
     t.start();
     int worst = 255;
@@ -184,7 +189,8 @@ TEST_F(AppTest, QualityStretchAveragesInsteadOfAliasing) {
         worst = 0;
         // The 576 x 324 view is centred in the frame; sample its middle.
         for (int y = 460; y < 620; y += 7)
-            for (int x = 760; x < 1160; x += 11) worst = std::max(worst, colourDistance(shot.pixel(x, y), qRgb(128, 128, 128)));
+            for (int x = 760; x < 1160; x += 11)
+                worst = std::max(worst, colourDistance(shot.pixel(x, y), qRgb(128, 128, 128)));
         if (worst <= 16) break;
     }
     EXPECT_LE(worst, 16) << "view pixels stray this far from grey";

@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QMenuBar>
 #include <QScrollBar>
-
 #include <csignal>
 
 #include "core/exit_signals.h"
@@ -94,9 +93,10 @@ TEST_F(MainWindowTest, TheLayoutFollowsTheWindowAndRecordsItsPlacement) {
 
 TEST_F(MainWindowTest, StoredPlacementAndBarsAreAppliedAtStartUp) {
     addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
-    writeSettings("[View]\r\nToolBar= 0\r\nStatusBar= 0\r\nMenuBar= 0\r\nWindowPos_Left= 1500\r\n"
-                  "WindowPos_Top= 300\r\nWindowPos_Width= 6000\r\nWindowPos_Height= 4500\r\n"
-                  "[Main]\r\nDoubleClick= 42\r\n");
+    writeSettings(
+        "[View]\r\nToolBar= 0\r\nStatusBar= 0\r\nMenuBar= 0\r\nWindowPos_Left= 1500\r\n"
+        "WindowPos_Top= 300\r\nWindowPos_Width= 6000\r\nWindowPos_Height= 4500\r\n"
+        "[Main]\r\nDoubleClick= 42\r\n");
     frmMain& w = start();
     EXPECT_EQ(w.frameGeometry(), QRect(100, 20, 400, 300));
     EXPECT_FALSE(w.picToolBox->isVisible());

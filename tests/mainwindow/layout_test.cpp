@@ -1,7 +1,7 @@
 // The layout rules of the main window, computed without a window.
-#include <gtest/gtest.h>
-
 #include "mainwindow/layout.h"
+
+#include <gtest/gtest.h>
 
 namespace orvane {
 namespace {

@@ -49,8 +49,9 @@ TEST_F(MainWindowTest, TheWindowsOwnMonitorIsChosenThenTheRememberedOne) {
     // The window stands on the right-hand, non-primary monitor.
     addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
     addMonitor("DUMMY1", {1920, 0, 3200, 1024}, false);
-    writeSettings("[View]\r\nWindowPos_Left= 30000\r\nWindowPos_Top= 1500\r\n"
-                  "[Main]\r\nScrollPos_X= 40\r\nScrollPos_Y= 30\r\n");
+    writeSettings(
+        "[View]\r\nWindowPos_Left= 30000\r\nWindowPos_Top= 1500\r\n"
+        "[Main]\r\nScrollPos_X= 40\r\nScrollPos_Y= 30\r\n");
     frmMain& w = start();
     EXPECT_EQ(listItems(w.cmbDisplayList), (std::vector<QString>{"(*)DUMMY0", "   DUMMY1"}));
     EXPECT_EQ(w.cmbDisplayList->currentIndex(), 1);
@@ -65,7 +66,8 @@ TEST_F(MainWindowTest, TheWindowsOwnMonitorIsChosenThenTheRememberedOne) {
     writeSettings("[View]\r\nWindowPos_Left= 30000\r\nWindowPos_Top= 1500\r\n[Main]\r\nDisplay=DUMMY0\r\n");
     frmMain& again = start();
     EXPECT_EQ(again.cmbDisplayList->currentIndex(), 0) << "the remembered monitor wins";
-    EXPECT_EQ(menuItems(again), (std::vector<std::pair<QString, bool>>{{"(*)DUMMY0", true}, {"   DUMMY1", false}}));
+    EXPECT_EQ(menuItems(again),
+              (std::vector<std::pair<QString, bool>>{{"(*)DUMMY0", true}, {"   DUMMY1", false}}));
     EXPECT_EQ(again.lblStatus_Display_Size->text(), "W = 1920 H = 1080 B = 32");
 }
 
@@ -124,7 +126,8 @@ TEST_F(MainWindowTest, ReloadKeepsTheWatchedMonitorByNameAndShrinksEveryList) {
     EXPECT_EQ(AppState.MonitorTable.size(), 2u);
     EXPECT_EQ(AppState.DisplayTable.size(), 2u);
     EXPECT_EQ(AppState.MonitorCount, 2);
-    EXPECT_EQ(menuItems(w), (std::vector<std::pair<QString, bool>>{{"(*)DUMMY0", false}, {"   DUMMY2", true}}));
+    EXPECT_EQ(menuItems(w),
+              (std::vector<std::pair<QString, bool>>{{"(*)DUMMY0", false}, {"   DUMMY2", true}}));
     EXPECT_TRUE(released.expired()) << "the old Display objects are released";
     EXPECT_EQ(w.lblStatus_Display_Pos->text(), "L = 1920 T = 0");
     EXPECT_EQ(w.FormState, 2);
@@ -159,8 +162,9 @@ TEST_F(MainWindowTest, NoMonitorsOrNoSelectionFallBackInsteadOfFailing) {
 TEST_F(MainWindowTest, DisplayObjectsFollowTheChangeMethodAndTheirMonitor) {
     addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
     addMonitor("DUMMY1", {1920, 0, 3840, 1080}, false);
-    fake.setModes("DUMMY1", {platform::fake::fakeMode(1920, 1080, 32, 60), platform::fake::fakeMode(1280, 1024, 32, 75),
-                             platform::fake::fakeMode(1920, 1080, 32, 50)});
+    fake.setModes("DUMMY1",
+                  {platform::fake::fakeMode(1920, 1080, 32, 60), platform::fake::fakeMode(1280, 1024, 32, 75),
+                   platform::fake::fakeMode(1920, 1080, 32, 50)});
     writeSettings("[Main]\r\nChangeDisplayType= 2\r\nDisplay=DUMMY1\r\n");
     start();
     ASSERT_EQ(AppState.DisplayTable.size(), 2u);

@@ -28,8 +28,10 @@ struct TickTest : test::MainWindowTest {
     }
     // A 400 x 300 window watching DUMMY1, no marker unless asked.
     frmMain& startWatching(const std::string& extra = "", int cursor = 4) {
-        writeSettings("[View]\r\nWindowPos_Width= 6000\r\nWindowPos_Height= 4500\r\n[Main]\r\nDisplay=DUMMY1\r\nCursor= " +
-                      std::to_string(cursor) + "\r\n" + extra);
+        writeSettings(
+            "[View]\r\nWindowPos_Width= 6000\r\nWindowPos_Height= "
+            "4500\r\n[Main]\r\nDisplay=DUMMY1\r\nCursor= " +
+            std::to_string(cursor) + "\r\n" + extra);
         return start();
     }
     platform::fake::FakeViewSurface& view() { return *fake.views().back(); }
@@ -37,7 +39,9 @@ struct TickTest : test::MainWindowTest {
         calls.clear();
         window->tmrMain_Timer();
     }
-    int count(const std::string& call) const { return static_cast<int>(std::count(calls.begin(), calls.end(), call)); }
+    int count(const std::string& call) const {
+        return static_cast<int>(std::count(calls.begin(), calls.end(), call));
+    }
     // The monitor pixel a view pixel shows, read from the coordinate pattern.
     static QPoint sourceOf(const QImage& image, int x, int y) {
         const QRgb c = image.pixel(x, y);

@@ -1,4 +1,6 @@
 // Zoom from every entry point, and the rules behind them.
+#include "view/zoom.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -6,7 +8,6 @@
 #include <QScrollBar>
 
 #include "support/main_window_fixture.h"
-#include "view/zoom.h"
 
 namespace orvane {
 namespace {
