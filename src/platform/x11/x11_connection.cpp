@@ -2,6 +2,7 @@
 // turns a broken connection into one clear message instead of a crash.
 #include "platform/x11/x11_connection.h"
 
+#include <xcb/damage.h>
 #include <xcb/randr.h>
 #include <xcb/shm.h>
 #include <xcb/xcb_renderutil.h>
@@ -74,6 +75,7 @@ void Connection::initExtensions(const Options& options) {
     xcb_prefetch_extension_data(conn_, &xcb_shm_id);
     xcb_prefetch_extension_data(conn_, &xcb_xfixes_id);
     xcb_prefetch_extension_data(conn_, &xcb_test_id);
+    xcb_prefetch_extension_data(conn_, &xcb_damage_id);
 
     if (options.useRandr && present(&xcb_randr_id)) {
         auto v = reply(xcb_randr_query_version_reply, xcb_randr_query_version(conn_, 1, 5));
@@ -111,11 +113,18 @@ void Connection::initExtensions(const Options& options) {
         auto v = reply(xcb_test_get_version_reply, xcb_test_get_version(conn_, 2, 2));
         xtest_ = v != nullptr;
     }
+    if (options.useDamage && present(&xcb_damage_id)) {
+        // The server answers DAMAGE requests only after the version exchange.
+        auto v = reply(xcb_damage_query_version_reply, xcb_damage_query_version(conn_, 1, 1));
+        if (v && v->major_version >= 1)
+            damage_.start(conn_, root(), xcb_get_extension_data(conn_, &xcb_damage_id)->first_event);
+    }
 }
 
 Connection::~Connection() {
     if (conn_) {
         if (rootPicture_ && !lost_) xcb_render_free_picture(conn_, rootPicture_);
+        if (damage_.active() && !lost_) xcb_damage_destroy(conn_, damage_.damage());
         std::free(formats_);
         xcb_disconnect(conn_);
     }
@@ -145,6 +154,7 @@ bool Connection::alive() {
     lost_ = true;
     render_ = shm_ = xfixes_ = xtest_ = false;
     randrMinor_ = -1;
+    damage_.stop();
     onLost_();
     return false;
 }
@@ -159,6 +169,9 @@ void Connection::pollEvents() {
             const bool turned =
                 (sc->rotation & (XCB_RANDR_ROTATION_ROTATE_90 | XCB_RANDR_ROTATION_ROTATE_270)) != 0;
             rootBounds_ = turned ? QRect(0, 0, sc->height, sc->width) : QRect(0, 0, sc->width, sc->height);
+            damage_.markAll();
+        } else {
+            damage_.handle(*ev);
         }
         std::free(ev);
     }

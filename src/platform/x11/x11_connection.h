@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/x11/x11_damage.h"
+
 namespace orvane::platform::x11 {
 
 struct FreeDeleter {
@@ -28,6 +30,7 @@ struct Options {
     bool useShm = true;
     bool useXFixes = true;
     bool useXTest = true;
+    bool useDamage = true;
     // Runs once when the connection breaks. The default prints a message on
     // stderr and ends the program with exit code 1.
     std::function<void()> onConnectionLost;
@@ -57,6 +60,11 @@ public:
     [[nodiscard]] bool hasShm() const { return shm_; }
     [[nodiscard]] bool hasXFixes() const { return xfixes_; }
     [[nodiscard]] bool hasXTest() const { return xtest_; }
+    // DAMAGE on the root window is tracked (see damage()).
+    [[nodiscard]] bool hasDamage() const { return damage_.active(); }
+    // Marks watched rectangles from the damage reports and screen changes
+    // that pollEvents reads.
+    [[nodiscard]] DamageTracker& damage() { return damage_; }
 
     // The root window's extent as last reported by the server; kept current
     // from RandR screen-change events (see pollEvents).
@@ -66,7 +74,8 @@ public:
 
     // False once the connection is broken; the first time it runs the handler.
     bool alive();
-    // Reads pending events without waiting: screen changes update rootBounds,
+    // Reads pending events without waiting: screen changes update rootBounds
+    // and mark every watch, damage reports mark the watches they reach,
     // errors of unchecked requests (a window gone meanwhile) are dropped.
     void pollEvents();
     // Sends queued requests and checks the connection.
@@ -109,6 +118,7 @@ private:
     bool shm_ = false;
     bool xfixes_ = false;
     bool xtest_ = false;
+    DamageTracker damage_;
     bool lost_ = false;
     QRect rootBounds_;
     std::function<void()> onLost_;

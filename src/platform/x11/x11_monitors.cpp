@@ -20,7 +20,13 @@ Rect toRect(const QRect& r) { return {r.x(), r.y(), r.x() + r.width(), r.y() + r
 class X11MonitorContext : public MonitorContext, public X11Surface {
 public:
     X11MonitorContext(Connection& c, Rect rect, std::int32_t refresh)
-        : c_(c), rect_(rect), refresh_(refresh) {}
+        : c_(c), rect_(rect), refresh_(refresh) {
+        watch_.area = QRect(rect.left, rect.top, rect.width(), rect.height());
+        c_.damage().add(watch_);
+    }
+    ~X11MonitorContext() override { c_.damage().remove(watch_); }
+    X11MonitorContext(const X11MonitorContext&) = delete;
+    X11MonitorContext& operator=(const X11MonitorContext&) = delete;
 
     QSize size() const override { return {rect_.width(), rect_.height()}; }
     void setStretchMode(StretchMode mode) override { mode_ = mode; }
@@ -28,6 +34,17 @@ public:
     Rect rect() const override { return rect_; }
     std::int32_t bitsPerPixel() const override { return c_.bitsPerPixel(c_.rootDepth()); }
     std::int32_t refreshRate() const override { return refresh_; }
+
+    // Damage anywhere in the monitor's rectangle, and any screen change,
+    // counts; damage elsewhere (Orvane's own window on another monitor) does
+    // not. Without DAMAGE, or once the connection is lost, every call counts.
+    std::uint64_t changeCount() override {
+        if (c_.hasDamage()) c_.pollEvents();
+        if (!c_.hasDamage() || watch_.changed) ++changes_;
+        watch_.changed = false;
+        c_.damage().rearm();
+        return changes_;
+    }
 
     SurfaceTarget target() override {
         SurfaceTarget t;
@@ -48,6 +65,8 @@ private:
     Rect rect_;
     std::int32_t refresh_;
     StretchMode mode_ = StretchMode::Simple;
+    ChangeWatch watch_;
+    std::uint64_t changes_ = 0;
 };
 
 }  // namespace
