@@ -86,6 +86,66 @@ TEST(FakeMonitors, ContextOfShrunkOrVanishedMonitorReadsBlack) {
     EXPECT_EQ(FakePlatform::imageOf(*context), FakePlatform::solid({100, 50}, qRgb(0, 0, 0)));
 }
 
+TEST(FakeMonitors, ChangeCountMovesOnlyWhenTheContextsPixelsMayDiffer) {
+    FakePlatform fake;
+    fake.addMonitor({.deviceName = "A", .rect = {0, 0, 100, 50}, .primary = true});
+    fake.addMonitor({.deviceName = "B", .rect = {100, 0, 200, 50}});
+    auto b = fake.monitors().openMonitor("B");
+    ASSERT_NE(b, nullptr);
+    std::uint64_t last = b->changeCount();
+    auto changed = [&] {
+        const std::uint64_t now = b->changeCount();
+        const bool moved = now != last;
+        last = now;
+        return moved;
+    };
+    EXPECT_FALSE(changed());
+    EXPECT_FALSE(changed());
+
+    fake.setPicture("B", FakePlatform::solid({100, 50}, qRgb(1, 2, 3)));
+    EXPECT_TRUE(changed());
+    EXPECT_FALSE(changed());
+    // Another monitor's picture, depth or rate: nothing B shows.
+    fake.setPicture("A", FakePlatform::solid({100, 50}, qRgb(4, 5, 6)));
+    fake.setBitsPerPixel("B", 16);
+    EXPECT_FALSE(changed());
+
+    fake.setMonitorRect("B", {100, 0, 150, 50});
+    EXPECT_TRUE(changed());
+    // A grows into the area B's context still reads (black there now).
+    fake.setMonitorRect("A", {0, 0, 120, 50});
+    EXPECT_TRUE(changed());
+    fake.setOrder({"B", "A"});  // A now covers B where they overlap
+    EXPECT_TRUE(changed());
+    fake.setMonitorRect("A", {0, 0, 100, 50});
+    EXPECT_TRUE(changed());
+
+    // A mode that resizes the monitor.
+    fake.setModes("B", {fakeMode(50, 50, 32, 60), fakeMode(100, 50, 32, 60)});
+    EXPECT_FALSE(changed());
+    DisplayMode m;
+    ASSERT_TRUE(fake.displayModes().enumMode("B", 1, m));
+    EXPECT_EQ(fake.displayModes().applyMode("B", m, ChangeFlags::Temporary), DispChange::Successful);
+    EXPECT_TRUE(changed());
+    EXPECT_FALSE(changed());
+
+    fake.removeMonitor("B");
+    EXPECT_TRUE(changed());
+    EXPECT_FALSE(changed());
+    fake.addMonitor({.deviceName = "B", .rect = {100, 0, 200, 50}});
+    EXPECT_TRUE(changed());
+    fake.removeAllMonitors();
+    EXPECT_TRUE(changed());
+
+    // Each context counts for itself.
+    fake.addMonitor({.deviceName = "B", .rect = {100, 0, 200, 50}});
+    auto again = fake.monitors().openMonitor("B");
+    ASSERT_NE(again, nullptr);
+    const std::uint64_t first = again->changeCount();
+    EXPECT_TRUE(changed());
+    EXPECT_EQ(again->changeCount(), first);
+}
+
 TEST(FakeMonitors, CallHookCanUnplugAMonitorBetweenCalls) {
     FakePlatform fake;
     fake.addMonitor({.deviceName = "A", .rect = {0, 0, 100, 100}, .primary = true});

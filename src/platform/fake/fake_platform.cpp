@@ -110,6 +110,18 @@ struct FakePlatform::State {
     std::function<void(const std::string&)> hook;
     bool inHook = false;
 
+    // The rectangle a monitor context reads, marked when what shows there may differ.
+    struct Watch {
+        Rect area;
+        bool changed = true;
+    };
+    std::vector<Watch*> watches;
+    // Everything that alters the screen's pixels in r calls this.
+    void damage(const Rect& r) {
+        for (Watch* w : watches)
+            if (overlapArea(w->area, r) > 0) w->changed = true;
+    }
+
     void call(const char* name) {
         if (!hook || inHook) return;
         inHook = true;
@@ -191,10 +203,12 @@ struct FakePlatform::State {
         if (!modesResizeMonitors) return;
         Monitor* m = find(device);
         if (m == nullptr) return;
+        damage(m->spec.rect);
         m->spec.rect.right = m->spec.rect.left + static_cast<std::int32_t>(mode.width);
         m->spec.rect.bottom = m->spec.rect.top + static_cast<std::int32_t>(mode.height);
         m->spec.bitsPerPixel = static_cast<std::int32_t>(mode.bitsPerPixel);
         m->spec.refreshRate = static_cast<std::int32_t>(mode.frequency);
+        damage(m->spec.rect);
     }
 };
 
@@ -209,7 +223,13 @@ class FakeMonitorContext : public MonitorContext {
 public:
     FakeMonitorContext(std::shared_ptr<State> state, std::string device, Rect rect, std::int32_t bits,
                        std::int32_t hz)
-        : state_(std::move(state)), device_(std::move(device)), rect_(rect), bits_(bits), hz_(hz) {}
+        : state_(std::move(state)), device_(std::move(device)), rect_(rect), bits_(bits), hz_(hz) {
+        watch_.area = rect_;
+        state_->watches.push_back(&watch_);
+    }
+    ~FakeMonitorContext() override { std::erase(state_->watches, &watch_); }
+    FakeMonitorContext(const FakeMonitorContext&) = delete;
+    FakeMonitorContext& operator=(const FakeMonitorContext&) = delete;
 
     [[nodiscard]] QSize size() const override { return {rect_.width(), rect_.height()}; }
     void setStretchMode(StretchMode mode) override { mode_ = mode; }
@@ -217,6 +237,14 @@ public:
     [[nodiscard]] Rect rect() const override { return rect_; }
     [[nodiscard]] std::int32_t bitsPerPixel() const override { return bits_; }
     [[nodiscard]] std::int32_t refreshRate() const override { return hz_; }
+
+    // Changes when a picture, rectangle, presence or order of a monitor
+    // reaching into this context's rectangle changed since the last call.
+    [[nodiscard]] std::uint64_t changeCount() override {
+        if (watch_.changed) ++changes_;
+        watch_.changed = false;
+        return changes_;
+    }
 
     // Pixels of r in the context's own coordinates. Only what is still inside
     // the monitor (it may have shrunk, moved or gone) shows; the rest is black.
@@ -257,6 +285,8 @@ private:
     std::int32_t bits_;
     std::int32_t hz_;
     StretchMode mode_ = StretchMode::Simple;
+    State::Watch watch_;
+    std::uint64_t changes_ = 0;
 };
 
 class FakeMemorySurface : public Surface {
@@ -850,17 +880,26 @@ MonitorHandle FakePlatform::addMonitor(FakeMonitor monitor) {
                                             static_cast<std::uint32_t>(spec.bitsPerPixel),
                                             static_cast<std::uint32_t>(spec.refreshRate))});
     state_->monitors.push_back(std::move(m));
+    state_->damage(state_->monitors.back().spec.rect);
     return state_->monitors.back().handle;
 }
 
 void FakePlatform::removeMonitor(const std::string& deviceName) {
+    if (const auto* m = state_->find(deviceName)) state_->damage(m->spec.rect);
     std::erase_if(state_->monitors, [&](const State::Monitor& m) { return m.spec.deviceName == deviceName; });
 }
 
-void FakePlatform::removeAllMonitors() { state_->monitors.clear(); }
+void FakePlatform::removeAllMonitors() {
+    for (const auto& m : state_->monitors) state_->damage(m.spec.rect);
+    state_->monitors.clear();
+}
 
 void FakePlatform::setMonitorRect(const std::string& deviceName, const Rect& rect) {
-    if (auto* m = state_->find(deviceName)) m->spec.rect = rect;
+    if (auto* m = state_->find(deviceName)) {
+        state_->damage(m->spec.rect);
+        m->spec.rect = rect;
+        state_->damage(rect);
+    }
 }
 
 void FakePlatform::setWorkArea(const std::string& deviceName, const Rect& work) {
@@ -880,7 +919,10 @@ void FakePlatform::setRefreshRate(const std::string& deviceName, std::int32_t hz
 }
 
 void FakePlatform::setPicture(const std::string& deviceName, const QImage& picture) {
-    if (auto* m = state_->find(deviceName)) m->spec.picture = picture.convertToFormat(QImage::Format_RGB32);
+    if (auto* m = state_->find(deviceName)) {
+        m->spec.picture = picture.convertToFormat(QImage::Format_RGB32);
+        state_->damage(m->spec.rect);
+    }
 }
 
 void FakePlatform::setOrder(const std::vector<std::string>& deviceNames) {
@@ -890,6 +932,8 @@ void FakePlatform::setOrder(const std::vector<std::string>& deviceNames) {
     };
     std::stable_sort(state_->monitors.begin(), state_->monitors.end(),
                      [&](const State::Monitor& a, const State::Monitor& b) { return rank(a) < rank(b); });
+    // Where monitors overlap, the later one shows.
+    for (const auto& m : state_->monitors) state_->damage(m.spec.rect);
 }
 
 MonitorHandle FakePlatform::handleOf(const std::string& deviceName) const {
