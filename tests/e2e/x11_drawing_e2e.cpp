@@ -8,6 +8,7 @@
 
 #include "e2e_support.h"
 #include "platform/x11/x11_backend.h"
+#include "platform/x11/x11_drawing.h"
 #include "platform/x11/x11_platform.h"
 
 using namespace orvane::platform;
@@ -308,6 +309,44 @@ TEST_P(X11Drawing, MemoryCopyKeepsThePictureAndTakesThePointerImage) {
     const QRgb under = picture.pixel(405, 305);
     const QRgb want = qRgb(0x80 + qRed(under) / 2, qGreen(under) / 2, qBlue(under) / 2);
     EXPECT_LE(colourDistance(at(405, 305), want), 2) << std::hex << at(405, 305);
+}
+
+TEST_P(X11Drawing, BufferedTicksOfOneSizeMakeNoPixmaps) {
+    // The buffered path at 300 % quality: a monitor-sized memory copy, the
+    // pointer image in it, an enlarging stretch that pads what it samples.
+    placeView(QRect(-1500, -900, 5760, 3240));
+    view->setStretchMode(StretchMode::Quality);
+    CursorImage cur;
+    cur.image = QImage(16, 16, QImage::Format_ARGB32_Premultiplied);
+    cur.image.fill(qRgba(0, 0, 0x80, 0x80));
+    cur.serial = 3;
+    auto tick = [&] {
+        auto mem = p->drawing().createMemoryCopy(*monitor, monitor->size());
+        p->drawing().drawCursor(*mem, QPoint(700, 500), cur);
+        p->drawing().stretch(*view, QRect(0, 0, 5760, 3240), *mem, QRect(0, 0, 1920, 1080));
+        p->drawing().stretch(*view, QRect(0, 0, 5760, 3240), *monitor, QRect(0, 0, 1920, 1080));
+        view->present();
+        p->drawing().flush();
+    };
+    tick();
+    const std::uint64_t made = x11::ServerPixmap::createdCount();
+    for (int i = 0; i < 5; ++i) tick();
+    EXPECT_EQ(x11::ServerPixmap::createdCount(), made);
+    // What the last tick drew is still the monitor's picture.
+    EXPECT_EQ(shown().pixel(450, 300), picture.pixel((1500 + 450) / 3, (900 + 300) / 3));
+
+    // A copy still held keeps its pixels: the next one gets a pixmap of its own.
+    auto held = p->drawing().createMemoryCopy(*monitor, monitor->size());
+    p->drawing().drawCursor(*held, QPoint(0, 0), cur);
+    auto second = p->drawing().createMemoryCopy(*monitor, monitor->size());
+    EXPECT_EQ(x11::ServerPixmap::createdCount(), made + 1);
+    placeView(QRect(0, 0, 800, 600));
+    p->drawing().copy(*view, QRect(0, 0, 800, 600), *held, QPoint(0, 0));
+    view->present();
+    EXPECT_NE(shown().pixel(5, 5), picture.pixel(5, 5));
+    p->drawing().copy(*view, QRect(0, 0, 800, 600), *second, QPoint(0, 0));
+    view->present();
+    EXPECT_EQ(shown().pixel(5, 5), picture.pixel(5, 5));
 }
 
 TEST_P(X11Drawing, InvertFlipsEveryBitOfTheSquare) {

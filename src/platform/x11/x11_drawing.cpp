@@ -95,10 +95,17 @@ xcb_gcontext_t GcCache::invert(std::uint8_t depth) { return set(depth).invert; }
 
 // ---- ServerPixmap ----
 
+namespace {
+std::uint64_t pixmapsCreated = 0;
+}
+
+std::uint64_t ServerPixmap::createdCount() { return pixmapsCreated; }
+
 ServerPixmap::ServerPixmap(Connection& c, QSize size, std::uint8_t depth, bool padded)
     : c_(c), size_(size.expandedTo(QSize(1, 1))), depth_(depth) {
     if (!c_.alive()) return;
     pixmap_ = xcb_generate_id(c_.get());
+    ++pixmapsCreated;
     xcb_create_pixmap(c_.get(), depth, pixmap_, c_.root(), static_cast<std::uint16_t>(size_.width()),
                       static_cast<std::uint16_t>(size_.height()));
     if (c_.hasRender()) {
@@ -123,23 +130,23 @@ namespace {
 
 class MemorySurface : public Surface, public X11Surface {
 public:
-    MemorySurface(Connection& c, QSize size, std::uint8_t depth)
-        : pixmap_(c, size, depth, true), size_(size) {}
+    MemorySurface(std::shared_ptr<ServerPixmap> pixmap, QSize size)
+        : pixmap_(std::move(pixmap)), size_(size) {}
     QSize size() const override { return size_; }
     void setStretchMode(StretchMode mode) override { mode_ = mode; }
     StretchMode stretchMode() const override { return mode_; }
     SurfaceTarget target() override {
         SurfaceTarget t;
-        t.drawable = pixmap_.pixmap();
-        t.picture = pixmap_.picture();
-        t.depth = pixmap_.depth();
+        t.drawable = pixmap_->pixmap();
+        t.picture = pixmap_->picture();
+        t.depth = pixmap_->depth();
         t.area = QRect(QPoint(0, 0), size_);
         t.padded = true;
         return t;
     }
 
 private:
-    ServerPixmap pixmap_;
+    std::shared_ptr<ServerPixmap> pixmap_;
     QSize size_;
     StretchMode mode_ = StretchMode::Simple;
 };
@@ -155,7 +162,13 @@ std::unique_ptr<ViewSurface> X11Drawing::createView(QWidget* frame) {
 }
 
 std::unique_ptr<Surface> X11Drawing::createMemoryCopy(Surface& source, QSize size) {
-    auto mem = std::make_unique<MemorySurface>(c_, size.expandedTo(QSize(0, 0)), c_.rootDepth());
+    const QSize pixels = size.expandedTo(QSize(1, 1));
+    // A copy still alive keeps its pixels: the cached pixmap is reused only
+    // when no surface holds it any more.
+    if (!memoryPixmap_ || memoryPixmap_.use_count() > 1 || memoryPixmap_->size() != pixels ||
+        memoryPixmap_->depth() != c_.rootDepth())
+        memoryPixmap_ = std::make_shared<ServerPixmap>(c_, pixels, c_.rootDepth(), true);
+    auto mem = std::make_unique<MemorySurface>(memoryPixmap_, size.expandedTo(QSize(0, 0)));
     if (!size.isEmpty()) copy(*mem, QRect(QPoint(0, 0), size), source, QPoint(0, 0));
     return mem;
 }

@@ -48,6 +48,8 @@ public:
     [[nodiscard]] xcb_render_picture_t picture() const { return picture_; }
     [[nodiscard]] QSize size() const { return size_; }
     [[nodiscard]] std::uint8_t depth() const { return depth_; }
+    // Pixmaps made so far in this process, for tests that a tick makes none.
+    [[nodiscard]] static std::uint64_t createdCount();
 
 private:
     Connection& c_;
@@ -86,6 +88,10 @@ private:
     Capture& capture_;
     GcCache gcs_;
     std::vector<std::unique_ptr<ServerPixmap>> scratch_;
+    // The memory copy's pixmap, kept for the next copy of the same size: the
+    // buffered path makes one every tick, and a monitor-sized pixmap is
+    // 8-32 MB the server would otherwise allocate and clear each time.
+    std::shared_ptr<ServerPixmap> memoryPixmap_;
     // The pointer image last uploaded, reused while its serial stays the same.
     std::unique_ptr<ServerPixmap> cursorPixmap_;
     std::uint64_t cursorSerial_ = 0;
