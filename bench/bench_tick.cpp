@@ -5,6 +5,10 @@
 // client-side way: SHM GetImage, QImage::scaled, SHM PutImage). Also the load
 // of a 100 ms timer running for real, and the memory a 300 % view takes.
 //
+// The tick skips drawing while the watched monitor is unchanged, so the cases
+// that measure drawing change one pixel of it before every tick (that change,
+// measured alone, is subtracted); the "static" cases measure skipped ticks.
+//
 // Flags besides Google Benchmark's: --whole-machine-seconds=N (default 1).
 // Without an X server the X benchmarks are skipped and the program still exits 0.
 #include <benchmark/benchmark.h>
@@ -54,6 +58,12 @@ const QRect kHome(0, 0, 4096, 3240);
 const int kZooms[] = {25, 50, 100, 200, 300};
 // Around the frame: menu, tool and status bars and the window border.
 const QSize kChrome(100, 240);
+// Where the pointer rests when it must not be on a watched monitor: on the
+// home monitor, clear of Orvane's window.
+const QPoint kPointerAway(4000, 3200);
+
+// Whether the watched monitor changes between ticks.
+enum class Screen { Changing, Static };
 
 struct Cost {
     double orvane = 0;  // ms of this process's CPU per tick
@@ -153,7 +163,18 @@ frmMain* viewer(int size) {
 // A round trip on the backend's connection: the server has done the tick's work.
 void finishTick() { (void)env->platform->pointer().position(); }
 
-void configure(frmMain& w, int zoom, bool simple, bool noRedraw, int cursor) {
+// The watched monitor's top-left pixel, which every zoom shows at scroll 0.
+QPoint changedPixel(int size) { return kSizes[size].rect.topLeft(); }
+
+// The pointer image as marker is drawn (and the buffered path taken) only
+// while the pointer is on the watched monitor.
+void placePointer(int size, bool onWatched) {
+    const QPoint p = onWatched ? kSizes[size].rect.center() : kPointerAway;
+    env->platform->pointer().setPosition({p.x(), p.y()});
+}
+
+void configure(frmMain& w, int zoom, bool simple, bool noRedraw, int cursor, bool pointerOnWatched) {
+    placePointer(env->windowSize, pointerOnWatched);
     AppState.StretchHalftone = simple;
     AppState.NoRedraw = noRedraw;
     w.picView->setPersistent(!noRedraw);
@@ -197,13 +218,15 @@ std::string clientKey(int size, int zoom, bool smooth) {
             : smooth    ? "quality"
                         : "simple");
 }
-std::string tickKey(int size, int zoom, bool simple, bool noRedraw, int cursor) {
+std::string tickKey(int size, int zoom, bool simple, bool noRedraw, int cursor, Screen screen) {
     return std::string("tick/") + kSizes[size].label + "/" + std::to_string(zoom) + "/" +
            (zoom == 100 ? "plain"
             : simple    ? "simple"
                         : "quality") +
-           (noRedraw ? "/noredraw" : "/persistent") + (cursor == 0 ? "/pointer-image" : "");
+           (noRedraw ? "/noredraw" : "/persistent") + (cursor == 0 ? "/pointer-image" : "") +
+           (screen == Screen::Static ? "/static" : "");
 }
+std::string changeKey(int size) { return std::string("change/") + kSizes[size].label + "/1px"; }
 
 // One memcpy of `pixels` at 4 bytes a pixel. Hot: the same two buffers every
 // time, as the server reads the same framebuffer rows every tick. Cold: a
@@ -265,20 +288,43 @@ void clientBench(benchmark::State& state, int size, int zoom, bool smooth) {
     record(clientKey(size, zoom, smooth), c);
 }
 
-void tickBench(benchmark::State& state, int size, int zoom, bool simple, bool noRedraw, int cursor) {
+// What changing one pixel of the watched monitor costs without a tick: the
+// share of the changing cases that is not Orvane's.
+void changeBench(benchmark::State& state, int size) {
+    if (!env->client || !env->client->ok()) {
+        state.SkipWithError("no X client");
+        return;
+    }
+    const Meter meter;
+    for (auto _ : state) env->client->changePixel(changedPixel(size), true);
+    const Cost c = meter.per(static_cast<double>(state.iterations()));
+    report(state, c);
+    record(changeKey(size), c);
+}
+
+void tickBench(benchmark::State& state, int size, int zoom, bool simple, bool noRedraw, int cursor,
+               Screen screen) {
     frmMain* w = viewer(size);
     if (!w) {
         state.SkipWithError("the main window did not start");
         return;
     }
-    configure(*w, zoom, simple, noRedraw, cursor);
+    configure(*w, zoom, simple, noRedraw, cursor, cursor == 0);
+    const bool changing = screen == Screen::Changing;
     const Meter meter;
     for (auto _ : state) {
+        // Drawn and waited for before the tick, so the tick sees the change.
+        if (changing) env->client->changePixel(changedPixel(size), true);
         w->tmrMain_Timer();
         finishTick();
         QCoreApplication::processEvents();
     }
-    const Cost c = meter.per(static_cast<double>(state.iterations()));
+    Cost c = meter.per(static_cast<double>(state.iterations()));
+    if (const Cost* ch = lookup(changeKey(size)); changing && ch) {
+        c.orvane = std::max(0.0, c.orvane - ch->orvane);
+        c.x = std::max(0.0, c.x - ch->x);
+        c.wall = std::max(0.0, c.wall - ch->wall);
+    }
     report(state, c);
     if (const Cost* mc = lookup(memcpyKey(size, false)); mc && mc->total() > 0)
         state.counters["ratio_to_memcpy"] = c.total() / mc->total();
@@ -289,7 +335,7 @@ void tickBench(benchmark::State& state, int size, int zoom, bool simple, bool no
     if (const Cost* cc = lookup(clientKey(size, zoom, !simple)); cc && cc->total() > 0)
         state.counters["ratio_to_client"] = c.total() / cc->total();
     state.counters["orvane_cpu_ms"] = c.orvane;
-    record(tickKey(size, zoom, simple, noRedraw, cursor), c);
+    record(tickKey(size, zoom, simple, noRedraw, cursor, screen), c);
 }
 
 void registerBenchmarks(bool withX) {
@@ -309,6 +355,13 @@ void registerBenchmarks(bool withX) {
         reg("memcpy_visible/" + label + "/" + std::to_string(visible.width()) + "x" +
                 std::to_string(visible.height()),
             [s, visible](benchmark::State& st) { memcpyBench(st, visible, memcpyKey(s, true), false); });
+        reg(changeKey(s), [s](benchmark::State& st) { changeBench(st, s); });
+        // Nothing changes: the tick only finds that out.
+        reg(tickKey(s, 100, true, false, 4, Screen::Static),
+            [s](benchmark::State& st) { tickBench(st, s, 100, true, false, 4, Screen::Static); });
+        if (!quickRun || s == 0)
+            reg(tickKey(s, 50, true, false, 0, Screen::Static),
+                [s](benchmark::State& st) { tickBench(st, s, 50, true, false, 0, Screen::Static); });
         for (int zoom : kZooms) {
             // A brief run only proves every path works: fewer cases at the large size.
             if (quickRun && s == 1 && zoom != 100 && zoom != 300) continue;
@@ -319,21 +372,25 @@ void registerBenchmarks(bool withX) {
             }
             if (zoom == 100) {
                 for (bool noRedraw : {false, true})
-                    reg(tickKey(s, zoom, true, noRedraw, 4), [s, zoom, noRedraw](benchmark::State& st) {
-                        tickBench(st, s, zoom, true, noRedraw, 4);
-                    });
+                    reg(tickKey(s, zoom, true, noRedraw, 4, Screen::Changing),
+                        [s, zoom, noRedraw](benchmark::State& st) {
+                            tickBench(st, s, zoom, true, noRedraw, 4, Screen::Changing);
+                        });
                 continue;
             }
             for (bool simple : {true, false})
-                reg(tickKey(s, zoom, simple, false, 4),
-                    [s, zoom, simple](benchmark::State& st) { tickBench(st, s, zoom, simple, false, 4); });
-            if ((zoom == 50 || zoom == 300) && (!quickRun || (s == 0 && zoom == 50))) {
-                // The real pointer image as marker: every tick goes through a
-                // full-size memory copy of the monitor first.
-                for (bool simple : {true, false})
-                    reg(tickKey(s, zoom, simple, false, 0), [s, zoom, simple](benchmark::State& st) {
-                        tickBench(st, s, zoom, simple, false, 0);
+                reg(tickKey(s, zoom, simple, false, 4, Screen::Changing),
+                    [s, zoom, simple](benchmark::State& st) {
+                        tickBench(st, s, zoom, simple, false, 4, Screen::Changing);
                     });
+            if ((zoom == 50 || zoom == 300) && (!quickRun || (s == 0 && zoom == 50))) {
+                // The real pointer image as marker, the pointer on the watched
+                // monitor: every tick goes through a full-size memory copy first.
+                for (bool simple : {true, false})
+                    reg(tickKey(s, zoom, simple, false, 0, Screen::Changing),
+                        [s, zoom, simple](benchmark::State& st) {
+                            tickBench(st, s, zoom, simple, false, 0, Screen::Changing);
+                        });
             }
         }
     }
@@ -344,15 +401,16 @@ void registerBenchmarks(bool withX) {
 void memoryCheck() {
     frmMain* w = viewer(1);
     if (!w) return;
-    configure(*w, 100, true, false, 4);
+    configure(*w, 100, true, false, 4, true);
     const pid_t self = getpid(), xs = env->server->pid();
     const std::int64_t selfHwm0 = statusKb(self, "VmHWM"), selfRss0 = statusKb(self, "VmRSS");
     const std::int64_t xHwm0 = statusKb(xs, "VmHWM"), xRss0 = statusKb(xs, "VmRSS");
     QSize nativeView;
     for (int cursor : {4, 0}) {
         for (bool simple : {true, false}) {
-            configure(*w, 300, simple, false, cursor);
+            configure(*w, 300, simple, false, cursor, true);
             for (int i = 0; i < (quickRun ? 2 : 10); ++i) {
+                env->client->changePixel(changedPixel(1), true);
                 w->tmrMain_Timer();
                 finishTick();
             }
@@ -381,11 +439,14 @@ void memoryCheck() {
 
 // Orvane with its own timer at 100 ms for a while: the share of one core that
 // Orvane and the X server take together.
-void wholeMachine(double seconds) {
+// Static: nothing on the watched monitor changes, every tick is skipped.
+// Changing: one pixel of it changes after every tick, so every tick draws.
+void wholeMachine(double seconds, Screen screen) {
     frmMain* w = viewer(0);
     if (!w) return;
-    // The settings' defaults (pointer image as marker, persistent image) at 100 %.
-    configure(*w, 100, true, false, 0);
+    // The settings' defaults (pointer image as marker, persistent image) at
+    // 100 %, the pointer on the home monitor.
+    configure(*w, 100, true, false, 0, false);
     // The same window with its timer stopped: what the event loop costs alone.
     const double idleSeconds = std::min(seconds / 4, 5.0);
     const Meter idleMeter;
@@ -396,7 +457,12 @@ void wholeMachine(double seconds) {
     }
     const Cost idleCost = idleMeter.per(1.0);
     int ticks = 0;
-    const auto counter = QObject::connect(&w->tmrMain, &QTimer::timeout, [&ticks] { ++ticks; });
+    const bool changing = screen == Screen::Changing;
+    // Connected after frmMain's own handler: runs right after each tick.
+    const auto counter = QObject::connect(&w->tmrMain, &QTimer::timeout, [&ticks, changing] {
+        ++ticks;
+        if (changing) env->client->changePixel(changedPixel(0), false);
+    });
     w->tmrMain.start(100);
     const Meter meter;
     QEventLoop loop;
@@ -405,8 +471,8 @@ void wholeMachine(double seconds) {
     const Cost c = meter.per(1.0);
     w->tmrMain.stop();
     QObject::disconnect(counter);
-    std::printf("\n== Whole machine: 1920x1080 at 100 %%, timer 100 ms, %.1f s, %d ticks\n", c.wall / 1000.0,
-                ticks);
+    std::printf("\n== Whole machine (%s screen): 1920x1080 at 100 %%, timer 100 ms, %.1f s, %d ticks\n",
+                changing ? "changing" : "static", c.wall / 1000.0, ticks);
     std::printf(
         "Orvane %.2f %% of a core, X server %.2f %%, together %.2f %% (per tick: Orvane %.3f ms, X %.3f "
         "ms)\n",
@@ -525,7 +591,10 @@ int main(int argc, char** argv) {
 
     registerBenchmarks(withX);
     benchmark::RunSpecifiedBenchmarks();
-    if (withX) wholeMachine(wholeSeconds);
+    if (withX) {
+        wholeMachine(wholeSeconds, Screen::Static);
+        wholeMachine(wholeSeconds, Screen::Changing);
+    }
     printSummary();
     benchmark::Shutdown();
 

@@ -41,6 +41,7 @@ XClient::~XClient() {
     detach(in_);
     detach(out_);
     if (ok_) {
+        if (pixelGc_) xcb_free_gc(c_, pixelGc_);
         for (xcb_window_t w : windows_) xcb_destroy_window(c_, w);
         xcb_flush(c_);
     }
@@ -48,6 +49,23 @@ XClient::~XClient() {
 }
 
 void XClient::sync() { std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr)); }
+
+void XClient::changePixel(QPoint screenPos, bool wait) {
+    if (!ok_) return;
+    if (!pixelGc_) {
+        pixelGc_ = xcb_generate_id(c_);
+        const std::uint32_t includeInferiors = XCB_SUBWINDOW_MODE_INCLUDE_INFERIORS;
+        xcb_create_gc(c_, pixelGc_, screen_->root, XCB_GC_SUBWINDOW_MODE, &includeInferiors);
+    }
+    pixelColour_ = (pixelColour_ + 0x010203) & 0xffffff;
+    xcb_change_gc(c_, pixelGc_, XCB_GC_FOREGROUND, &pixelColour_);
+    const xcb_point_t p{static_cast<std::int16_t>(screenPos.x()), static_cast<std::int16_t>(screenPos.y())};
+    xcb_poly_point(c_, XCB_COORD_MODE_ORIGIN, screen_->root, pixelGc_, 1, &p);
+    if (wait)
+        sync();
+    else
+        xcb_flush(c_);
+}
 
 void XClient::showImage(const QRect& rect, const QImage& image) {
     const xcb_window_t root = screen_->root;

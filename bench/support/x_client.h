@@ -25,6 +25,10 @@ public:
     void sync();
     // An override-redirect window at rect whose background is image.
     void showImage(const QRect& rect, const QImage& image);
+    // Changes one pixel of the screen (through any window there), another
+    // colour each time: the smallest change that makes a tick draw again.
+    // With wait, returns once the server has drawn it.
+    void changePixel(QPoint screenPos, bool wait);
 
     // Client-side mirroring of one frame: the monitor's rectangle source is read
     // into shared memory, scaled with QImage::scaled to the view's size (only the
@@ -58,6 +62,8 @@ private:
     Mirror m_;
     xcb_window_t target_ = 0;
     xcb_gcontext_t gc_ = 0;
+    xcb_gcontext_t pixelGc_ = 0;
+    std::uint32_t pixelColour_ = 0;
 };
 
 // A picture with colour blocks, gradients and one-pixel stripes, so a wrong
