@@ -13,8 +13,9 @@ namespace orvane::bench {
 double processCpuMs();
 // Wall clock, in milliseconds.
 double wallMs();
-// utime + stime of a process from /proc/<pid>/stat, in milliseconds (clock-tick
-// resolution, usually 10 ms: accumulate over many ticks). -1 when unreadable.
+// CPU time of a process in milliseconds: the run time of its threads from
+// /proc/<pid>/task/*/schedstat (nanoseconds), else utime + stime from
+// /proc/<pid>/stat (clock ticks, usually 10 ms). -1 when unreadable.
 double otherProcessCpuMs(pid_t pid);
 // A "Vm..." line of /proc/<pid>/status (e.g. "VmHWM", "VmRSS") in KiB; -1 when missing.
 std::int64_t statusKb(pid_t pid, const std::string& field);
