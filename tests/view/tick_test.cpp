@@ -175,6 +175,47 @@ TEST_F(TickTest, AVanishedMonitorReadsBlackAndTheTickGoesOn) {
     EXPECT_EQ(count("Drawing::copy"), 0);
 }
 
+TEST_F(TickTest, AnUnchangedFrameIsNotDrawnAgain) {
+    frmMain& w = startWatching();
+    tick();
+    EXPECT_EQ(count("Drawing::copy"), 1);
+    tick();  // nothing changed: the persistent image already shows this frame
+    EXPECT_EQ(count("Drawing::copy"), 0);
+    EXPECT_EQ(count("Drawing::flush"), 0);
+
+    fake.setPointerPosition({300, 400});  // on the other monitor: only the labels move
+    tick();
+    EXPECT_EQ(count("Drawing::copy"), 0);
+    EXPECT_EQ(w.lblStatus_Cursor_All->text(), "X = 300 Y = 400");
+
+    fake.setPicture("DUMMY1", FakePlatform::solid({640, 480}, qRgb(10, 200, 30)));
+    tick();
+    EXPECT_EQ(count("Drawing::copy"), 1);
+    EXPECT_EQ(view().shown().pixel(5, 5), qRgb(10, 200, 30));
+
+    w.scrX->setValue(40);  // another part of the view
+    tick();
+    EXPECT_EQ(count("Drawing::copy"), 1);
+    typeInto(w.cmbZoom, "50");
+    tick();
+    EXPECT_EQ(count("Drawing::stretch"), 1);
+    tick();
+    EXPECT_EQ(count("Drawing::stretch"), 0);
+
+    // A marker follows the pointer on the watched monitor.
+    w.mnuView_Cursor_Select[1]->trigger();
+    tick();
+    EXPECT_EQ(count("Drawing::stretch"), 1) << "another marker style";
+    fake.setPointerPosition({1920 + 30, 40});
+    tick();
+    EXPECT_EQ(count("Drawing::invert"), 1);
+    fake.setPointerPosition({1920 + 31, 40});
+    tick();
+    EXPECT_EQ(count("Drawing::invert"), 1);
+    tick();
+    EXPECT_EQ(count("Drawing::invert"), 0);
+}
+
 TEST_F(TickTest, WithoutThePersistentImageEveryTickDraws) {
     startWatching("NoRedraw= 1\r\n");
     tick();
