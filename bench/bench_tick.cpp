@@ -31,11 +31,11 @@
 
 #include "core/app_state.h"
 #include "core/settings.h"
-#include "headless_x.h"
 #include "mainwindow/frm_main.h"
 #include "platform/x11/x11_platform.h"
 #include "proc_stats.h"
 #include "x_client.h"
+#include "x_server.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ struct Cost {
 };
 
 struct Env {
-    std::unique_ptr<HeadlessX> server;
+    std::unique_ptr<e2e::XServer> server;
     std::unique_ptr<XClient> client;
     std::unique_ptr<platform::Platform> platform;
     QTemporaryDir configDir;
@@ -557,10 +557,13 @@ int main(int argc, char** argv) {
     Env e;
     env = &e;
     std::string why;
-    e.server = HeadlessX::start(kScreen,
-                                {{"HOME", kHome, true},
-                                 {kSizes[1].monitor, kSizes[1].rect, false},
-                                 {kSizes[0].monitor, kSizes[0].rect, false}},
+    auto spec = [](const std::string& name, const QRect& r, bool primary) {
+        return e2e::MonitorSpec{name, r.x(), r.y(), r.width(), r.height(), primary};
+    };
+    e.server =
+        e2e::XServer::startXvfb(kScreen.width(), kScreen.height(),
+                                {spec("HOME", kHome, true), spec(kSizes[1].monitor, kSizes[1].rect, false),
+                                 spec(kSizes[0].monitor, kSizes[0].rect, false)},
                                 why);
     std::unique_ptr<QApplication> app;
     if (e.server) {

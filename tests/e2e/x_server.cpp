@@ -95,7 +95,53 @@ int runWithDisplay(const std::string& display, const std::vector<std::string>& a
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+namespace {
+
+// RandR wants a physical size; 96 DPI keeps Qt's view of the screens plain.
+std::string monitorGeometry(const MonitorSpec& m) {
+    auto mm = [](int px) { return std::to_string(px * 254 / 960); };
+    return std::to_string(m.width) + "/" + mm(m.width) + "x" + std::to_string(m.height) + "/" + mm(m.height) +
+           "+" + std::to_string(m.x) + "+" + std::to_string(m.y);
+}
+
+}  // namespace
+
+std::unique_ptr<XServer> XServer::startXvfb(int width, int height, const std::vector<MonitorSpec>& monitors,
+                                            std::string& why) {
+    const int n = freeDisplay();
+    if (n < 0) {
+        why = "no free display number";
+        return nullptr;
+    }
+    std::unique_ptr<XServer> s(new XServer);
+    s->display_ = ":" + std::to_string(n);
+    s->kind_ = Kind::Xvfb;
+    const std::string size = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    const std::vector<std::string> argv = {"Xvfb",       s->display_, "-screen",   "0",   size,
+                                           "+extension", "RANDR",     "-nolisten", "tcp", "-noreset"};
+    s->pid_ = spawn(argv, "", -1);
+    if (s->pid_ < 0 || !waitReady(s->pid_, s->display_)) {
+        why = "Xvfb did not start on " + s->display_;
+        return nullptr;
+    }
+    for (const MonitorSpec& m : monitors) {
+        // '*' marks the primary monitor; binding it to the output keeps RandR
+        // from adding another, automatic one.
+        const std::string name = (m.primary ? "*" : "") + m.name;
+        if (runWithDisplay(s->display_, {"xrandr", "--setmonitor", name, monitorGeometry(m),
+                                         m.primary ? "screen" : "none"}) != 0) {
+            why = "xrandr --setmonitor " + m.name + " failed";
+            return nullptr;
+        }
+    }
+    return s;
+}
+
 std::unique_ptr<XServer> XServer::start(Kind kind, std::string& why) {
+    if (kind == Kind::Xvfb) {
+        return startXvfb(3840, 1080,
+                         {{"LEFT", 0, 0, 1920, 1080, true}, {"RIGHT", 1920, 0, 1920, 1080, false}}, why);
+    }
     const int n = freeDisplay();
     if (n < 0) {
         why = "no free display number";
@@ -104,33 +150,21 @@ std::unique_ptr<XServer> XServer::start(Kind kind, std::string& why) {
     std::unique_ptr<XServer> s(new XServer);
     s->display_ = ":" + std::to_string(n);
     s->kind_ = kind;
-    std::vector<std::string> argv;
-    if (kind == Kind::XorgDummy) {
-        argv = {"Xorg",
-                s->display_,
-                "-config",
-                std::string(ORVANE_E2E_DIR) + "/xorg-dummy-two-monitors.conf",
-                "-noreset",
-                "-nolisten",
-                "tcp",
-                "-novtswitch",
-                "-sharevts",
-                "-logfile",
-                "/tmp/orvane-e2e-xorg" + std::to_string(n) + ".log"};
-    } else {
-        argv = {"Xvfb",       s->display_, "-screen",   "0",   "3840x1080x24",
-                "+extension", "RANDR",     "-nolisten", "tcp", "-noreset"};
-    }
+    const std::vector<std::string> argv = {"Xorg",
+                                           s->display_,
+                                           "-config",
+                                           std::string(ORVANE_E2E_DIR) + "/xorg-dummy-two-monitors.conf",
+                                           "-noreset",
+                                           "-nolisten",
+                                           "tcp",
+                                           "-novtswitch",
+                                           "-sharevts",
+                                           "-logfile",
+                                           "/tmp/orvane-e2e-xorg" + std::to_string(n) + ".log"};
     s->pid_ = spawn(argv, "", -1);
     if (s->pid_ < 0 || !waitReady(s->pid_, s->display_)) {
         why = argv[0] + " did not start on " + s->display_;
         return nullptr;
-    }
-    if (kind == Kind::Xvfb) {
-        // '*' marks the primary monitor; binding it to the output keeps RandR
-        // from adding a third, automatic one.
-        runWithDisplay(s->display_, {"xrandr", "--setmonitor", "*LEFT", "1920/508x1080/286+0+0", "screen"});
-        runWithDisplay(s->display_, {"xrandr", "--setmonitor", "RIGHT", "1920/508x1080/286+1920+0", "none"});
     }
     return s;
 }

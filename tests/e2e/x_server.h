@@ -11,11 +11,22 @@
 
 namespace orvane::e2e {
 
+// One RandR monitor of an Xvfb layout, in screen pixels.
+struct MonitorSpec {
+    std::string name;
+    int x = 0, y = 0, width = 0, height = 0;
+    bool primary = false;
+};
+
 class XServer {
 public:
     enum class Kind { XorgDummy, Xvfb };
     // nullptr with the reason in why when no server would start.
     static std::unique_ptr<XServer> start(Kind kind, std::string& why);
+    // Xvfb with a screen of width x height and these monitors (the benchmarks'
+    // layouts); start(Kind::Xvfb) is two 1920x1080 monitors side by side.
+    static std::unique_ptr<XServer> startXvfb(int width, int height, const std::vector<MonitorSpec>& monitors,
+                                              std::string& why);
     // Xorg with the two-monitor dummy configuration, else Xvfb; the environment
     // variable ORVANE_E2E_SERVER=xvfb skips Xorg.
     static std::unique_ptr<XServer> startPreferred(std::string& why);
@@ -25,6 +36,7 @@ public:
 
     [[nodiscard]] const std::string& display() const { return display_; }
     [[nodiscard]] Kind kind() const { return kind_; }
+    [[nodiscard]] pid_t pid() const { return pid_; }
     // Kills the server now (for lost-connection tests) and waits for it.
     void kill();
 
