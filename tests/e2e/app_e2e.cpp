@@ -95,6 +95,8 @@ protected:
         ASSERT_TRUE(backend) << error;
     }
     QImage screen() { return backend->drawing().grab(QRect(0, 0, 1920, 1080)); }
+    // The right-hand monitor's name on either test server.
+    static std::string watched() { return isXorgDummy() ? "DUMMY1" : "RIGHT"; }
 
     // Waits until scale-1 view pixels decode consistently, i.e. the picture is shown.
     ViewOnScreen waitForPicture(int scale, int timeoutMs) {
@@ -123,14 +125,12 @@ protected:
 };
 
 TEST_F(AppTest, WatchesTheRememberedMonitorLiveAndSavesOnTermination) {
-    if (!isXorgDummy())
-        GTEST_SKIP() << "needs the two-output Xorg dummy server (monitor names DUMMY0/DUMMY1)";
     client.showImage(right, codedImage(right.size()));
-    // The window fills the left monitor and watches DUMMY1 at 100 %, no marker.
-    OrvaneProcess orvane(
-        "[Main]\r\nDisplay=DUMMY1\r\nCursor= 4\r\nInterval= 1000\r\n"
-        "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= 28800\r\n"
-        "WindowPos_Height= 16200\r\n");
+    // The window fills the left monitor and watches the right one at 100 %, no marker.
+    OrvaneProcess orvane("[Main]\r\nDisplay=" + watched() +
+                         "\r\nCursor= 4\r\nInterval= 1000\r\n"
+                         "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= 28800\r\n"
+                         "WindowPos_Height= 16200\r\n");
     const ViewOnScreen full = waitForPicture(1, 15000);
     ASSERT_EQ(full.matches, full.samples) << "the second monitor's picture, pixel for pixel";
     ASSERT_TRUE(full.origin);
@@ -149,26 +149,22 @@ TEST_F(AppTest, WatchesTheRememberedMonitorLiveAndSavesOnTermination) {
 
     EXPECT_EQ(orvane.terminate(), 0);
     const std::string saved = orvane.savedSettings();
-    EXPECT_NE(saved.find("Display=DUMMY1\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("Display=" + watched() + "\r\n"), std::string::npos) << saved;
     EXPECT_NE(saved.find("Interval= 1000\r\n"), std::string::npos);
 }
 
 TEST_F(AppTest, HalfSizeShowsEveryOtherPixelOfTheWholeMonitor) {
-    if (!isXorgDummy())
-        GTEST_SKIP() << "needs the two-output Xorg dummy server (monitor names DUMMY0/DUMMY1)";
     client.showImage(right, codedImage(right.size()));
-    OrvaneProcess orvane(
-        "[Main]\r\nDisplay=DUMMY1\r\nCursor= 4\r\nZoom= 50\r\nStretchHalftone= 1\r\n"
-        "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= 28800\r\n"
-        "WindowPos_Height= 16200\r\n");
+    OrvaneProcess orvane("[Main]\r\nDisplay=" + watched() +
+                         "\r\nCursor= 4\r\nZoom= 50\r\nStretchHalftone= 1\r\n"
+                         "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= 28800\r\n"
+                         "WindowPos_Height= 16200\r\n");
     const ViewOnScreen half = waitForPicture(2, 15000);
     EXPECT_EQ(half.matches, half.samples) << "view pixel v shows monitor pixel 2v (within one pixel)";
     EXPECT_EQ(orvane.terminate(), 0);
 }
 
 TEST_F(AppTest, QualityStretchAveragesInsteadOfAliasing) {
-    if (!isXorgDummy())
-        GTEST_SKIP() << "needs the two-output Xorg dummy server (monitor names DUMMY0/DUMMY1)";
     QImage board(right.size(), QImage::Format_RGB32);
     for (int y = 0; y < board.height(); ++y)
         for (int x = 0; x < board.width(); ++x)
@@ -176,10 +172,10 @@ TEST_F(AppTest, QualityStretchAveragesInsteadOfAliasing) {
     client.showImage(right, board);
     // 30 % of a one-pixel checkerboard: every view pixel covers several cells,
     // so an area average is an even grey; sampling would show black and white.
-    OrvaneProcess orvane(
-        "[Main]\r\nDisplay=DUMMY1\r\nCursor= 4\r\nZoom= 30\r\n"
-        "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= 28800\r\n"
-        "WindowPos_Height= 16200\r\n");
+    OrvaneProcess orvane("[Main]\r\nDisplay=" + watched() +
+                         "\r\nCursor= 4\r\nZoom= 30\r\n"
+                         "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= 28800\r\n"
+                         "WindowPos_Height= 16200\r\n");
     QElapsedTimer t;
     t.start();
     int worst = 255;
