@@ -557,13 +557,13 @@ int main(int argc, char** argv) {
     Env e;
     env = &e;
     std::string why;
-    auto spec = [](const std::string& name, const QRect& r, bool primary) {
+    auto monitor = [](const std::string& name, const QRect& r, bool primary) {
         return e2e::MonitorSpec{name, r.x(), r.y(), r.width(), r.height(), primary};
     };
     e.server =
         e2e::XServer::startXvfb(kScreen.width(), kScreen.height(),
-                                {spec("HOME", kHome, true), spec(kSizes[1].monitor, kSizes[1].rect, false),
-                                 spec(kSizes[0].monitor, kSizes[0].rect, false)},
+                                {monitor("HOME", kHome, true), monitor(kSizes[1].monitor, kSizes[1].rect, false),
+                                 monitor(kSizes[0].monitor, kSizes[0].rect, false)},
                                 why);
     std::unique_ptr<QApplication> app;
     if (e.server) {

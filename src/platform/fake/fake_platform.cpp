@@ -74,7 +74,7 @@ FakeMode fakeMode(std::uint32_t width, std::uint32_t height, std::uint32_t bits,
 
 struct FakePlatform::State {
     struct Monitor {
-        FakeMonitor spec;
+        FakeMonitor described;
         MonitorHandle handle = 0;
         mutable QImage pattern;  // the coordinate pattern, made on first use
     };
@@ -131,19 +131,19 @@ struct FakePlatform::State {
 
     Monitor* find(const std::string& name) {
         for (auto& m : monitors)
-            if (m.spec.deviceName == name) return &m;
+            if (m.described.deviceName == name) return &m;
         return nullptr;
     }
     const Monitor* find(const std::string& name) const { return const_cast<State*>(this)->find(name); }
 
     Rect screenRect() const {
         if (monitors.empty()) return {0, 0, 1920, 1080};
-        Rect box = monitors.front().spec.rect;
+        Rect box = monitors.front().described.rect;
         for (const auto& m : monitors) {
-            box.left = std::min(box.left, m.spec.rect.left);
-            box.top = std::min(box.top, m.spec.rect.top);
-            box.right = std::max(box.right, m.spec.rect.right);
-            box.bottom = std::max(box.bottom, m.spec.rect.bottom);
+            box.left = std::min(box.left, m.described.rect.left);
+            box.top = std::min(box.top, m.described.rect.top);
+            box.right = std::max(box.right, m.described.rect.right);
+            box.bottom = std::max(box.bottom, m.described.rect.bottom);
         }
         return box;
     }
@@ -151,8 +151,8 @@ struct FakePlatform::State {
     std::vector<MonitorInfo> enumerate() const {
         std::vector<MonitorInfo> out;
         for (const auto& m : monitors)
-            out.push_back({m.handle, m.spec.rect, m.spec.work.value_or(m.spec.rect), m.spec.primary,
-                           m.spec.deviceName});
+            out.push_back({m.handle, m.described.rect, m.described.work.value_or(m.described.rect), m.described.primary,
+                           m.described.deviceName});
         if (out.empty()) {
             const Rect all = screenRect();
             out.push_back({kFallbackHandle, all, all, true, kFallbackDeviceName});
@@ -162,15 +162,15 @@ struct FakePlatform::State {
 
     // The picture of a monitor at its own size.
     QImage picture(const Monitor& m) const {
-        const QSize size(m.spec.rect.width(), m.spec.rect.height());
-        if (m.spec.picture.isNull()) {
+        const QSize size(m.described.rect.width(), m.described.rect.height());
+        if (m.described.picture.isNull()) {
             if (m.pattern.size() != size)
                 m.pattern = coordinatePattern(size, static_cast<std::uint8_t>((m.handle * 40) & 0xff));
             return m.pattern;
         }
-        if (m.spec.picture.size() == size) return m.spec.picture;
+        if (m.described.picture.size() == size) return m.described.picture;
         QImage out = blackImage(size);
-        blit(out, {0, 0}, m.spec.picture, m.spec.picture.rect());
+        blit(out, {0, 0}, m.described.picture, m.described.picture.rect());
         return out;
     }
 
@@ -184,7 +184,7 @@ struct FakePlatform::State {
     // The same, painted into out at pos over what is there off the monitors.
     void readScreenInto(QImage& out, QPoint pos, const QRect& r) const {
         for (const auto& m : monitors) {
-            const QRect mon = toQRect(m.spec.rect);
+            const QRect mon = toQRect(m.described.rect);
             const QRect part = r & mon;
             if (part.isEmpty()) continue;
             blit(out, pos + part.topLeft() - r.topLeft(), picture(m), part.translated(-mon.topLeft()));
@@ -194,8 +194,8 @@ struct FakePlatform::State {
     std::string resolve(const DeviceName& device) const {
         if (device) return *device;
         for (const auto& m : monitors)
-            if (m.spec.primary) return m.spec.deviceName;
-        if (!monitors.empty()) return monitors.front().spec.deviceName;
+            if (m.described.primary) return m.described.deviceName;
+        if (!monitors.empty()) return monitors.front().described.deviceName;
         return kFallbackDeviceName;
     }
 
@@ -203,12 +203,12 @@ struct FakePlatform::State {
         if (!modesResizeMonitors) return;
         Monitor* m = find(device);
         if (m == nullptr) return;
-        damage(m->spec.rect);
-        m->spec.rect.right = m->spec.rect.left + static_cast<std::int32_t>(mode.width);
-        m->spec.rect.bottom = m->spec.rect.top + static_cast<std::int32_t>(mode.height);
-        m->spec.bitsPerPixel = static_cast<std::int32_t>(mode.bitsPerPixel);
-        m->spec.refreshRate = static_cast<std::int32_t>(mode.frequency);
-        damage(m->spec.rect);
+        damage(m->described.rect);
+        m->described.rect.right = m->described.rect.left + static_cast<std::int32_t>(mode.width);
+        m->described.rect.bottom = m->described.rect.top + static_cast<std::int32_t>(mode.height);
+        m->described.bitsPerPixel = static_cast<std::int32_t>(mode.bitsPerPixel);
+        m->described.refreshRate = static_cast<std::int32_t>(mode.frequency);
+        damage(m->described.rect);
     }
 };
 
@@ -253,7 +253,7 @@ public:
     // (a tick reads the whole monitor at every period). Null otherwise.
     [[nodiscard]] QImage direct(const QRect& r) const {
         const State::Monitor* m = state_->find(device_);
-        if (m == nullptr || !QRect(QPoint(0, 0), size()).contains(r) || m->spec.rect != rect_ || covered(*m))
+        if (m == nullptr || !QRect(QPoint(0, 0), size()).contains(r) || m->described.rect != rect_ || covered(*m))
             return {};
         return state_->picture(*m);
     }
@@ -263,7 +263,7 @@ public:
         QImage out = blackImage(r.size());
         if (m == nullptr) return out;
         const QRect wanted = r.translated(rect_.left, rect_.top) & QRect(toQRect(rect_));
-        const QRect live = wanted & toQRect(m->spec.rect);
+        const QRect live = wanted & toQRect(m->described.rect);
         if (live.isEmpty()) return out;
         state_->readScreenInto(out, live.topLeft() - QPoint(rect_.left, rect_.top) - r.topLeft(), live);
         return out;
@@ -273,7 +273,7 @@ private:
     [[nodiscard]] bool covered(const State::Monitor& m) const {
         bool after = false;
         for (const auto& other : state_->monitors) {
-            if (after && overlapArea(other.spec.rect, m.spec.rect) > 0) return true;
+            if (after && overlapArea(other.described.rect, m.described.rect) > 0) return true;
             after = after || &other == &m;
         }
         return false;
@@ -506,8 +506,8 @@ public:
         for (const auto& m : s_->enumerate()) {
             if (m.deviceName != deviceName) continue;
             const State::Monitor* live = s_->find(deviceName);
-            const std::int32_t bits = live ? live->spec.bitsPerPixel : 32;
-            const std::int32_t hz = live ? live->spec.refreshRate : 0;
+            const std::int32_t bits = live ? live->described.bitsPerPixel : 32;
+            const std::int32_t hz = live ? live->described.refreshRate : 0;
             return std::make_unique<FakeMonitorContext>(s_, deviceName, m.monitor, bits, hz);
         }
         return nullptr;
@@ -780,10 +780,10 @@ public:
         const auto it = s_->devices.find(name);
         if (it != s_->devices.end() && it->second.current) return it->second.current;
         if (const State::Monitor* m = s_->find(name))
-            return DisplayMode{static_cast<std::uint32_t>(m->spec.rect.width()),
-                               static_cast<std::uint32_t>(m->spec.rect.height()),
-                               static_cast<std::uint32_t>(m->spec.bitsPerPixel),
-                               static_cast<std::uint32_t>(m->spec.refreshRate), 0};
+            return DisplayMode{static_cast<std::uint32_t>(m->described.rect.width()),
+                               static_cast<std::uint32_t>(m->described.rect.height()),
+                               static_cast<std::uint32_t>(m->described.bitsPerPixel),
+                               static_cast<std::uint32_t>(m->described.refreshRate), 0};
         return std::nullopt;
     }
 
@@ -871,69 +871,69 @@ Shell& FakePlatform::shell() { return services_->shell; }
 MonitorHandle FakePlatform::addMonitor(FakeMonitor monitor) {
     if (!monitor.picture.isNull()) monitor.picture = monitor.picture.convertToFormat(QImage::Format_RGB32);
     State::Monitor m;
-    m.spec = std::move(monitor);
+    m.described = std::move(monitor);
     m.handle = state_->nextHandle++;
-    const FakeMonitor& spec = m.spec;
-    if (!state_->devices.contains(spec.deviceName))
-        setModes(spec.deviceName, {fakeMode(static_cast<std::uint32_t>(spec.rect.width()),
-                                            static_cast<std::uint32_t>(spec.rect.height()),
-                                            static_cast<std::uint32_t>(spec.bitsPerPixel),
-                                            static_cast<std::uint32_t>(spec.refreshRate))});
+    const FakeMonitor& described = m.described;
+    if (!state_->devices.contains(described.deviceName))
+        setModes(described.deviceName, {fakeMode(static_cast<std::uint32_t>(described.rect.width()),
+                                            static_cast<std::uint32_t>(described.rect.height()),
+                                            static_cast<std::uint32_t>(described.bitsPerPixel),
+                                            static_cast<std::uint32_t>(described.refreshRate))});
     state_->monitors.push_back(std::move(m));
-    state_->damage(state_->monitors.back().spec.rect);
+    state_->damage(state_->monitors.back().described.rect);
     return state_->monitors.back().handle;
 }
 
 void FakePlatform::removeMonitor(const std::string& deviceName) {
-    if (const auto* m = state_->find(deviceName)) state_->damage(m->spec.rect);
-    std::erase_if(state_->monitors, [&](const State::Monitor& m) { return m.spec.deviceName == deviceName; });
+    if (const auto* m = state_->find(deviceName)) state_->damage(m->described.rect);
+    std::erase_if(state_->monitors, [&](const State::Monitor& m) { return m.described.deviceName == deviceName; });
 }
 
 void FakePlatform::removeAllMonitors() {
-    for (const auto& m : state_->monitors) state_->damage(m.spec.rect);
+    for (const auto& m : state_->monitors) state_->damage(m.described.rect);
     state_->monitors.clear();
 }
 
 void FakePlatform::setMonitorRect(const std::string& deviceName, const Rect& rect) {
     if (auto* m = state_->find(deviceName)) {
-        state_->damage(m->spec.rect);
-        m->spec.rect = rect;
+        state_->damage(m->described.rect);
+        m->described.rect = rect;
         state_->damage(rect);
     }
 }
 
 void FakePlatform::setWorkArea(const std::string& deviceName, const Rect& work) {
-    if (auto* m = state_->find(deviceName)) m->spec.work = work;
+    if (auto* m = state_->find(deviceName)) m->described.work = work;
 }
 
 void FakePlatform::setPrimary(const std::string& deviceName) {
-    for (auto& m : state_->monitors) m.spec.primary = (m.spec.deviceName == deviceName);
+    for (auto& m : state_->monitors) m.described.primary = (m.described.deviceName == deviceName);
 }
 
 void FakePlatform::setBitsPerPixel(const std::string& deviceName, std::int32_t bits) {
-    if (auto* m = state_->find(deviceName)) m->spec.bitsPerPixel = bits;
+    if (auto* m = state_->find(deviceName)) m->described.bitsPerPixel = bits;
 }
 
 void FakePlatform::setRefreshRate(const std::string& deviceName, std::int32_t hz) {
-    if (auto* m = state_->find(deviceName)) m->spec.refreshRate = hz;
+    if (auto* m = state_->find(deviceName)) m->described.refreshRate = hz;
 }
 
 void FakePlatform::setPicture(const std::string& deviceName, const QImage& picture) {
     if (auto* m = state_->find(deviceName)) {
-        m->spec.picture = picture.convertToFormat(QImage::Format_RGB32);
-        state_->damage(m->spec.rect);
+        m->described.picture = picture.convertToFormat(QImage::Format_RGB32);
+        state_->damage(m->described.rect);
     }
 }
 
 void FakePlatform::setOrder(const std::vector<std::string>& deviceNames) {
     auto rank = [&](const State::Monitor& m) {
-        const auto it = std::find(deviceNames.begin(), deviceNames.end(), m.spec.deviceName);
+        const auto it = std::find(deviceNames.begin(), deviceNames.end(), m.described.deviceName);
         return it - deviceNames.begin();
     };
     std::stable_sort(state_->monitors.begin(), state_->monitors.end(),
                      [&](const State::Monitor& a, const State::Monitor& b) { return rank(a) < rank(b); });
     // Where monitors overlap, the later one shows.
-    for (const auto& m : state_->monitors) state_->damage(m.spec.rect);
+    for (const auto& m : state_->monitors) state_->damage(m.described.rect);
 }
 
 MonitorHandle FakePlatform::handleOf(const std::string& deviceName) const {
