@@ -44,6 +44,7 @@ frmMain::frmMain(platform::Platform& platform) : Platform(platform) {
     ConnectZoomControls();
     ConnectIntervalControls();
     ConnectPointerMarkerControls();
+    ConnectClickForwardingControls();
     connect(cmbDisplayList, &QComboBox::activated, this, [this] { cmbDisplayList_Click(); });
     connect(cmdReload, &QToolButton::clicked, this, [this] { cmdReload_Click(); });
     InputBox = [this](const QString& prompt, const QString& title, const QString& text) {
@@ -345,7 +346,8 @@ void frmMain::Form_Load() {
 
     for (int i = 0; i < cmbDblClick->count(); ++i) {
         if (cmbDblClick->itemData(i).toInt() == AppState.DoubleClick) {
-            cmbDblClick->setCurrentIndex(i);
+            SelectComboItem(cmbDblClick, i);
+            cmbDblClick_Click();
             break;
         }
     }

@@ -115,6 +115,9 @@ public:
     void cmbTimer_KeyPress(int KeyAscii);
     void mnuTool_Timer_Select_Click(int Index);
 
+    // --- Click forwarding
+    void cmbDblClick_Click();
+
     // --- View toggles
     void ShowMenuBar(bool Show);
     void ShowTitleBar(bool Show);
@@ -223,6 +226,7 @@ private:
     void ConnectZoomControls();
     void ConnectIntervalControls();
     void ConnectPointerMarkerControls();
+    void ConnectClickForwardingControls();
     bool TimerEditEvent(QEvent* e);
     void SetZoomLook(bool pending);
     bool ZoomEditEvent(QEvent* e);

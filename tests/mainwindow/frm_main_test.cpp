@@ -105,11 +105,14 @@ TEST_F(MainWindowTest, StoredPlacementAndBarsAreAppliedAtStartUp) {
     EXPECT_FALSE(w.mnuView_Menu->isChecked());
     EXPECT_EQ(w.picFrame->y(), 0);
     EXPECT_EQ(w.cmbDblClick->currentIndex(), -1) << "no action has code 42";
+    w.cmbDblClick->setCurrentIndex(5);
+    emit w.cmbDblClick->activated(5);  // the user's choice is what the file keeps
+    EXPECT_EQ(AppState.DoubleClick, 5);
     closeWindow();
     const std::string saved = readAll(settingsFile());
     EXPECT_NE(saved.find("WindowPos_Left= 1500\r\n"), std::string::npos);
     EXPECT_NE(saved.find("ToolBar= 0\r\n"), std::string::npos);
-    EXPECT_NE(saved.find("DoubleClick= 42\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("DoubleClick= 5\r\n"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, ClosingUndoesTemporaryModesOnlyForTheTemporaryMethod) {
