@@ -45,6 +45,7 @@ frmMain::frmMain(platform::Platform& platform) : Platform(platform) {
     ConnectIntervalControls();
     ConnectPointerMarkerControls();
     ConnectClickForwardingControls();
+    ConnectViewToggles();
     connect(cmbDisplayList, &QComboBox::activated, this, [this] { cmbDisplayList_Click(); });
     connect(cmdReload, &QToolButton::clicked, this, [this] { cmdReload_Click(); });
     InputBox = [this](const QString& prompt, const QString& title, const QString& text) {
@@ -105,6 +106,10 @@ void frmMain::CreateControls() {
         button(picButtonFrame[1], ResolutionIcon(), QStringLiteral("モニタの解像度を変更"), false);
     chkMouse = button(picButtonFrame[2], PursuitIcon(), QStringLiteral("マウス追尾"), true);
     chkFullScreen = button(picButtonFrame[3], FullScreenIcon(), QStringLiteral("フル画面"), true);
+    // Pursuit and the resolution dialog are not part of this build yet: their
+    // controls are shown but cannot be used.
+    chkMouse->setEnabled(false);
+    cmdChabgeSetting->setEnabled(false);
 
     cmbZoom = new QComboBox(picToolBox);
     cmbZoom->setEditable(true);
@@ -152,6 +157,11 @@ void frmMain::CreateControls() {
     picFrameClient->setMouseTracking(true);
     picFrameClient->installEventFilter(this);
     picView = Platform.drawing().createView(picFrameClient);
+    viewWidget_ = picView->widget();
+    if (viewWidget_) {
+        viewWidget_->setMouseTracking(true);
+        viewWidget_->installEventFilter(this);
+    }
 
     scrX = new QScrollBar(Qt::Horizontal, client);
     scrY = new QScrollBar(Qt::Vertical, client);
@@ -219,6 +229,8 @@ void frmMain::CreateMenus() {
 
     mnuHelp = bar->addMenu(QStringLiteral("ヘルプ"));
     mnuHelp_About = item(mnuHelp, QStringLiteral("バージョン情報(&A)"));
+    for (QAction* notYet : {mnuTool_Dev, mnuTool_Mouse, mnuTool_Setting, mnuHelp_About})
+        notYet->setEnabled(false);
 
     // Opened over the view, never part of the menu bar.
     mnuPopup = new QMenu(this);
@@ -351,6 +363,10 @@ void frmMain::Form_Load() {
             break;
         }
     }
+    // Setting the button raises its handler, which enters full screen.
+    chkFullScreen->setChecked(AppState.FullScreen);
+    mnuView_Full->setChecked(AppState.FullScreen);
+    mnuPopup_View_Full->setChecked(AppState.FullScreen);
     // The zoom applied at the first activation sets the mode the settings ask for.
     picView->setStretchMode(platform::StretchMode::Simple);
     Form_Resize();
@@ -578,6 +594,16 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e) {
     if (watched == cmbTimer->lineEdit() && TimerEditEvent(e)) return true;
     if (watched == picFrameClient && e->type() == QEvent::MouseMove) {
         picFrame_MouseMove(static_cast<float>(static_cast<QMouseEvent*>(e)->position().y()));
+    }
+    // A move over the view without the left button is the frame's too: in full
+    // screen the view usually covers the frame's top edge, which reveals the bars.
+    // (Compared as a plain object: the filter also sees the widget's last
+    // events while it is being destroyed.)
+    if (watched == viewWidget_ && e->type() == QEvent::MouseMove) {
+        const auto* move = static_cast<QMouseEvent*>(e);
+        if (!(move->buttons() & Qt::LeftButton)) {
+            picFrame_MouseMove(static_cast<float>(move->position().y() + viewWidget_->y()));
+        }
     }
     return QMainWindow::eventFilter(watched, e);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QRect>
 #include <QTimer>
 #include <array>
@@ -118,9 +119,18 @@ public:
     // --- Click forwarding
     void cmbDblClick_Click();
 
-    // --- View toggles
+    // --- View toggles and full screen
     void ShowMenuBar(bool Show);
     void ShowTitleBar(bool Show);
+    void mnuView_Title_Click();
+    void mnuView_Menu_Click();
+    void mnuView_ToolBar_Click();
+    void mnuView_ScrolBar_Click();
+    void mnuView_StatusBar_Click();
+    void mnuView_Frame_Click(int Index);
+    void mnuView_Full_Click();
+    void chkFullScreen_Click();
+    void ApplyFullScreen(bool Full);
 
     // --- Fields shared by the subsystems
     std::int32_t FormState = 0;
@@ -227,11 +237,13 @@ private:
     void ConnectIntervalControls();
     void ConnectPointerMarkerControls();
     void ConnectClickForwardingControls();
+    void ConnectViewToggles();
     bool TimerEditEvent(QEvent* e);
     void SetZoomLook(bool pending);
     bool ZoomEditEvent(QEvent* e);
 
     std::optional<TickInputs> lastTick_;
+    QPointer<QWidget> viewWidget_;  // picView's window, for the event filter
     bool unloaded_ = false;
     bool activated_ = false;
     bool decorationCorrected_ = false;

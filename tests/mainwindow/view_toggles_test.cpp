@@ -1,0 +1,136 @@
+// The View menu's toggles, the frame items and full screen.
+#include <QAction>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QToolButton>
+
+#include "support/main_window_fixture.h"
+
+namespace orvane {
+namespace {
+
+struct ViewTogglesTest : test::MainWindowTest {
+    frmMain& w() { return *window; }
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
+    }
+};
+
+TEST_F(ViewTogglesTest, EachToggleFlipsItsOptionBothMarksAndTheWindow) {
+    start();
+    w().mnuView_ToolBar->trigger();
+    EXPECT_FALSE(AppState.ToolBar);
+    EXPECT_FALSE(w().mnuView_ToolBar->isChecked());
+    EXPECT_FALSE(w().mnuPopup_View_ToolBar->isChecked());
+    EXPECT_FALSE(w().picToolBox->isVisible());
+    EXPECT_EQ(w().picFrame->y(), 0);
+
+    w().mnuPopup_View_ToolBar->trigger();  // the twin does exactly the same
+    EXPECT_TRUE(AppState.ToolBar);
+    EXPECT_TRUE(w().mnuView_ToolBar->isChecked());
+    EXPECT_TRUE(w().picToolBox->isVisible());
+
+    w().mnuView_StatusBar->trigger();
+    EXPECT_FALSE(w().picStatusBar->isVisible());
+    w().mnuPopup_View_Menu->trigger();
+    EXPECT_FALSE(w().menuBar()->isVisible());
+    EXPECT_FALSE(w().mnuView_Menu->isChecked());
+    w().mnuView_ScrolBar->trigger();
+    EXPECT_FALSE(AppState.ScrollBar);
+    EXPECT_FALSE(w().scrX->isVisible());
+    EXPECT_TRUE(w().scrX->isEnabled()) << "a needed bar still scrolls";
+}
+
+TEST_F(ViewTogglesTest, FrameItemsSwitchEverythingAtOnce) {
+    start();
+    w().mnuView_Frame[0]->trigger();
+    EXPECT_FALSE(AppState.ToolBar || AppState.StatusBar || AppState.ScrollBar || AppState.TitleBar ||
+                 AppState.MenuBar);
+    EXPECT_FALSE(AppState.TitleBarShown);
+    EXPECT_FALSE(w().menuBar()->isVisible());
+    EXPECT_FALSE(w().picToolBox->isVisible());
+    EXPECT_FALSE(w().mnuPopup_View_Title->isChecked());
+    w().mnuPopup_View_Frame[1]->trigger();
+    EXPECT_TRUE(AppState.ToolBar && AppState.StatusBar && AppState.ScrollBar && AppState.TitleBar &&
+                AppState.MenuBar);
+    EXPECT_TRUE(AppState.TitleBarShown);
+    EXPECT_TRUE(w().menuBar()->isVisible());
+}
+
+TEST_F(ViewTogglesTest, FullScreenHidesTheFurnitureAndKeepsTheNormalPlacement) {
+    start();
+    w().move(150, 90);
+    QApplication::processEvents();
+    const std::int32_t left = AppState.WindowPos_Left;
+    w().mnuView_Full->trigger();
+    QApplication::processEvents();
+    EXPECT_TRUE(AppState.FullScreen);
+    EXPECT_TRUE(w().chkFullScreen->isChecked());
+    EXPECT_TRUE(w().mnuPopup_View_Full->isChecked());
+    EXPECT_TRUE(w().isMaximized());
+    EXPECT_FALSE(w().picToolBox->isVisible());
+    EXPECT_FALSE(w().picStatusBar->isVisible());
+    EXPECT_FALSE(w().menuBar()->isVisible());
+    EXPECT_EQ(AppState.WindowPos_State, 0);
+    EXPECT_EQ(AppState.WindowPos_Left, left);
+
+    // Options changed in full screen are only recorded until it ends.
+    w().mnuView_ToolBar->trigger();
+    EXPECT_FALSE(w().picToolBox->isVisible());
+    w().chkFullScreen->click();
+    QApplication::processEvents();
+    EXPECT_FALSE(AppState.FullScreen);
+    EXPECT_FALSE(w().mnuView_Full->isChecked());
+    EXPECT_FALSE(w().isMaximized());
+    EXPECT_FALSE(w().picToolBox->isVisible()) << "switched off while in full screen";
+    EXPECT_TRUE(w().picStatusBar->isVisible());
+    EXPECT_TRUE(w().menuBar()->isVisible());
+}
+
+TEST_F(ViewTogglesTest, InFullScreenTheTopEdgeRevealsToolAndMenuBars) {
+    start();
+    w().mnuView_Full->trigger();
+    QApplication::processEvents();
+    auto moveOverView = [&](int y) {
+        QWidget* v = w().picView->widget();
+        QMouseEvent move(QEvent::MouseMove, QPointF(50, y), QPointF(50, y), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(v, &move);
+    };
+    moveOverView(3);
+    EXPECT_TRUE(w().picToolBox->isVisible());
+    EXPECT_TRUE(w().menuBar()->isVisible());
+    moveOverView(200);
+    EXPECT_FALSE(w().picToolBox->isVisible());
+    EXPECT_FALSE(w().menuBar()->isVisible());
+
+    w().mnuView_ToolBar->trigger();  // an option switched off is not revealed
+    moveOverView(3);
+    EXPECT_FALSE(w().picToolBox->isVisible());
+    EXPECT_TRUE(w().menuBar()->isVisible());
+
+    w().mnuView_Full->trigger();  // outside full screen the edge does nothing
+    QApplication::processEvents();
+    const bool menu = w().menuBar()->isVisible();
+    moveOverView(200);
+    EXPECT_EQ(w().menuBar()->isVisible(), menu);
+}
+
+TEST_F(ViewTogglesTest, StartingInFullScreenSavesThePlacementFromBefore) {
+    writeSettings("[View]\r\nFullScreen= 1\r\nWindowPos_Left= 3000\r\n");
+    start();
+    QApplication::processEvents();
+    EXPECT_TRUE(w().isMaximized());
+    EXPECT_TRUE(w().mnuView_Full->isChecked());
+    EXPECT_FALSE(w().picToolBox->isVisible());
+    closeWindow();
+    const std::string saved = test::readAll(settingsFile());
+    EXPECT_NE(saved.find("WindowPos_Left= 3000\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("WindowPos_State= 0\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("FullScreen= 1\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orvane
