@@ -36,6 +36,11 @@ QImage solidImage(QSize size, QRgb colour) {
 
 QPoint decode(QRgb c) { return {qRed(c) | ((qBlue(c) & 0x0f) << 8), qGreen(c) | ((qBlue(c) >> 4) << 8)}; }
 
+// The window's placement: the whole left monitor (1920 x 1080 at 15 twips a pixel).
+const std::string kFillLeftMonitor =
+    "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= 28800\r\nWindowPos_Height= "
+    "16200\r\n";
+
 class OrvaneProcess {
 public:
     // Starts the binary with its own settings folder holding settings.
@@ -127,10 +132,8 @@ protected:
 TEST_F(AppTest, WatchesTheRememberedMonitorLiveAndSavesOnTermination) {
     client.showImage(right, codedImage(right.size()));
     // The window fills the left monitor and watches the right one at 100 %, no marker.
-    OrvaneProcess orvane("[Main]\r\nDisplay=" + watched() +
-                         "\r\nCursor= 4\r\nInterval= 1000\r\n"
-                         "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= 28800\r\n"
-                         "WindowPos_Height= 16200\r\n");
+    OrvaneProcess orvane("[Main]\r\nDisplay=" + watched() + "\r\nCursor= 4\r\nInterval= 1000\r\n" +
+                         kFillLeftMonitor);
     const ViewOnScreen full = waitForPicture(1, 15000);
     ASSERT_EQ(full.matches, full.samples) << "the second monitor's picture, pixel for pixel";
     ASSERT_TRUE(full.origin);
@@ -156,9 +159,7 @@ TEST_F(AppTest, WatchesTheRememberedMonitorLiveAndSavesOnTermination) {
 TEST_F(AppTest, HalfSizeShowsEveryOtherPixelOfTheWholeMonitor) {
     client.showImage(right, codedImage(right.size()));
     OrvaneProcess orvane("[Main]\r\nDisplay=" + watched() +
-                         "\r\nCursor= 4\r\nZoom= 50\r\nStretchHalftone= 1\r\n"
-                         "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= 28800\r\n"
-                         "WindowPos_Height= 16200\r\n");
+                         "\r\nCursor= 4\r\nZoom= 50\r\nStretchHalftone= 1\r\n" + kFillLeftMonitor);
     const ViewOnScreen half = waitForPicture(2, 15000);
     EXPECT_EQ(half.matches, half.samples) << "view pixel v shows monitor pixel 2v (within one pixel)";
     EXPECT_EQ(orvane.terminate(), 0);
@@ -172,10 +173,8 @@ TEST_F(AppTest, QualityStretchAveragesInsteadOfAliasing) {
     client.showImage(right, board);
     // 30 % of a one-pixel checkerboard: every view pixel covers several cells,
     // so an area average is an even grey; sampling would show black and white.
-    OrvaneProcess orvane("[Main]\r\nDisplay=" + watched() +
-                         "\r\nCursor= 4\r\nZoom= 30\r\n"
-                         "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= 28800\r\n"
-                         "WindowPos_Height= 16200\r\n");
+    OrvaneProcess orvane("[Main]\r\nDisplay=" + watched() + "\r\nCursor= 4\r\nZoom= 30\r\n" +
+                         kFillLeftMonitor);
     QElapsedTimer t;
     t.start();
     int worst = 255;

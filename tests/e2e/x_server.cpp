@@ -106,8 +106,7 @@ std::string monitorGeometry(const MonitorSpec& m) {
 
 }  // namespace
 
-std::unique_ptr<XServer> XServer::startXvfb(int width, int height, const std::vector<MonitorSpec>& monitors,
-                                            std::string& why) {
+std::unique_ptr<XServer> XServer::launch(Kind kind, std::vector<std::string> argv, std::string& why) {
     const int n = freeDisplay();
     if (n < 0) {
         why = "no free display number";
@@ -115,15 +114,24 @@ std::unique_ptr<XServer> XServer::startXvfb(int width, int height, const std::ve
     }
     std::unique_ptr<XServer> s(new XServer);
     s->display_ = ":" + std::to_string(n);
-    s->kind_ = Kind::Xvfb;
-    const std::string size = std::to_string(width) + "x" + std::to_string(height) + "x24";
-    const std::vector<std::string> argv = {"Xvfb",       s->display_, "-screen",   "0",   size,
-                                           "+extension", "RANDR",     "-nolisten", "tcp", "-noreset"};
+    s->kind_ = kind;
+    argv.insert(argv.begin() + 1, s->display_);
+    if (kind == Kind::XorgDummy) argv.push_back("/tmp/orvane-e2e-xorg" + std::to_string(n) + ".log");
     s->pid_ = spawn(argv, "", -1);
     if (s->pid_ < 0 || !waitReady(s->pid_, s->display_)) {
-        why = "Xvfb did not start on " + s->display_;
+        why = argv[0] + " did not start on " + s->display_;
         return nullptr;
     }
+    return s;
+}
+
+std::unique_ptr<XServer> XServer::startXvfb(int width, int height, const std::vector<MonitorSpec>& monitors,
+                                            std::string& why) {
+    const std::string size = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    auto s =
+        launch(Kind::Xvfb,
+               {"Xvfb", "-screen", "0", size, "+extension", "RANDR", "-nolisten", "tcp", "-noreset"}, why);
+    if (!s) return nullptr;
     for (const MonitorSpec& m : monitors) {
         // '*' marks the primary monitor; binding it to the output keeps RandR
         // from adding another, automatic one.
@@ -142,31 +150,11 @@ std::unique_ptr<XServer> XServer::start(Kind kind, std::string& why) {
         return startXvfb(3840, 1080,
                          {{"LEFT", 0, 0, 1920, 1080, true}, {"RIGHT", 1920, 0, 1920, 1080, false}}, why);
     }
-    const int n = freeDisplay();
-    if (n < 0) {
-        why = "no free display number";
-        return nullptr;
-    }
-    std::unique_ptr<XServer> s(new XServer);
-    s->display_ = ":" + std::to_string(n);
-    s->kind_ = kind;
-    const std::vector<std::string> argv = {"Xorg",
-                                           s->display_,
-                                           "-config",
-                                           std::string(ORVANE_E2E_DIR) + "/xorg-dummy-two-monitors.conf",
-                                           "-noreset",
-                                           "-nolisten",
-                                           "tcp",
-                                           "-novtswitch",
-                                           "-sharevts",
-                                           "-logfile",
-                                           "/tmp/orvane-e2e-xorg" + std::to_string(n) + ".log"};
-    s->pid_ = spawn(argv, "", -1);
-    if (s->pid_ < 0 || !waitReady(s->pid_, s->display_)) {
-        why = argv[0] + " did not start on " + s->display_;
-        return nullptr;
-    }
-    return s;
+    // The log file's name, with the display number, is appended by launch.
+    return launch(kind,
+                  {"Xorg", "-config", std::string(ORVANE_E2E_DIR) + "/xorg-dummy-two-monitors.conf",
+                   "-noreset", "-nolisten", "tcp", "-novtswitch", "-sharevts", "-logfile"},
+                  why);
 }
 
 std::unique_ptr<XServer> XServer::startPreferred(std::string& why) {

@@ -42,6 +42,9 @@ public:
 
 private:
     XServer() = default;
+    // Starts argv (the program, then its options; the display goes in after the
+    // program's name) on a free display number and waits until it answers.
+    static std::unique_ptr<XServer> launch(Kind kind, std::vector<std::string> argv, std::string& why);
     pid_t pid_ = -1;
     std::string display_;
     Kind kind_ = Kind::Xvfb;
