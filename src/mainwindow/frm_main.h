@@ -17,6 +17,7 @@
 
 #include "mainwindow/layout.h"
 #include "platform/platform.h"
+#include "view/pointer_marker.h"
 #include "view/tick.h"
 
 class QAction;
@@ -101,10 +102,15 @@ public:
     // The pursuit step run at the end of a tick while MousePursuit is on.
     void MousePursuitStep();
     void DrawFrame();
+    // Redraws only the view pixels the monitor's changed region reaches.
+    void DrawChangedPart(const QRegion& monitorRegion, platform::Point pointer);
     TickInputs CurrentTickInputs(platform::Point pointer);
 
     // --- Pointer marker
     void DrawMouseCursor(platform::Surface& TargetDC);
+    // The marker for the pointer at p; none when it is elsewhere or has no image.
+    std::optional<PointerMarker> CurrentMarker(platform::Point p);
+    void DrawMarker(platform::Surface& TargetDC, const PointerMarker& marker);
     void ShowPointerLabels(platform::Point p);
     [[nodiscard]] bool OnWatchedMonitor(platform::Point p) const;
     [[nodiscard]] bool PointerOnWatchedMonitor();

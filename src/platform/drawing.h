@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <QSize>
 #include <memory>
 
@@ -51,6 +52,8 @@ public:
     virtual void setPersistent(bool persistent) = 0;
     [[nodiscard]] virtual bool persistent() const = 0;
     virtual void present() = 0;
+    // Shows only part (view coordinates) of the persistent image.
+    virtual void present(const QRegion& part) = 0;
 };
 
 class Drawing {
@@ -67,6 +70,11 @@ public:
     virtual void copy(Surface& dst, const QRect& dstRect, Surface& src, QPoint srcPos) = 0;
     // StretchBlt SRCCOPY with dst's stretch mode.
     virtual void stretch(Surface& dst, const QRect& dstRect, Surface& src, const QRect& srcRect) = 0;
+    // The same picture as stretch(), drawn only inside part (dst's pixels):
+    // every pixel drawn equals what stretch() draws there, so redrawing the
+    // part of the picture that changed leaves no seams.
+    virtual void stretchPart(Surface& dst, const QRect& dstRect, Surface& src, const QRect& srcRect,
+                             const QRegion& part) = 0;
     // DrawIcon: the pointer image with its alpha, its top-left corner at topLeft.
     virtual void drawCursor(Surface& dst, QPoint topLeft, const CursorImage& cursor) = 0;
     // BitBlt DSTINVERT.

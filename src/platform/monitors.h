@@ -2,6 +2,7 @@
 // them: the source of every capture and the answer to colour depth and refresh rate.
 #pragma once
 
+#include <QRegion>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -23,6 +24,18 @@ struct MonitorInfo {
     std::string deviceName;  // e.g. the RandR monitor name "HDMI-1"
 };
 
+// The changes to a monitor's pixels between two looks at it, in the
+// monitor's own pixels (its top-left corner is (0, 0)).
+struct MonitorChanges {
+    QRegion region;
+    // Anything may have changed: which part is unknown, or the screen was
+    // reconfigured under the monitor.
+    bool all = false;
+
+    [[nodiscard]] static MonitorChanges everything() { return {QRegion(), true}; }
+    [[nodiscard]] bool any() const { return all || !region.isEmpty(); }
+};
+
 // An open monitor: a drawing source covering exactly that monitor, whose
 // (0, 0) is the monitor's own top-left corner. Its rectangle is fixed when it
 // is opened; if the monitor later shrinks or vanishes, the lost area reads black.
@@ -32,13 +45,10 @@ public:
     [[nodiscard]] virtual std::int32_t bitsPerPixel() const = 0;  // GetDeviceCaps BITSPIXEL
     [[nodiscard]] virtual std::int32_t refreshRate() const = 0;  // GetDeviceCaps VREFRESH, Hz; 0 when unknown
 
-    // A number that stays the same only while nothing on the monitor has
-    // changed since the previous call; a platform that cannot tell answers a
-    // new number every time. Lets the tick skip a frame identical to the last.
-    [[nodiscard]] virtual std::uint64_t changeCount() { return ++unknownChanges_; }
-
-private:
-    std::uint64_t unknownChanges_ = 0;
+    // What was drawn on the monitor since the previous call. Lets the tick
+    // skip a frame identical to the last, or redraw only the part that
+    // changed. A platform that cannot tell answers "everything" every time.
+    [[nodiscard]] virtual MonitorChanges takeChanges() { return MonitorChanges::everything(); }
 };
 
 class Monitors {

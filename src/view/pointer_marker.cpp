@@ -36,24 +36,36 @@ void frmMain::ShowPointerLabels(platform::Point p) {
     lblStatus_Cursor_View->setText(PositionText(ScreenToMonitor(p)));
 }
 
-void frmMain::DrawMouseCursor(platform::Surface& TargetDC) {
-    auto& pointer = Platform.pointer();
-    const platform::Point p = pointer.position();
-    ShowPointerLabels(p);
-    if (!OnWatchedMonitor(p)) return;
-    const platform::Point m = ScreenToMonitor(p);
-
+std::optional<PointerMarker> frmMain::CurrentMarker(platform::Point p) {
+    if (!OnWatchedMonitor(p)) return std::nullopt;
     if (AppState.Cursor == 0) {
         // No readable image (or a hidden pointer): nothing to draw.
-        const auto info = pointer.cursorInfo();
-        if (!info || !info->visible || !info->image) return;
+        auto info = Platform.pointer().cursorInfo();
+        if (!info || !info->visible || !info->image) return std::nullopt;
         const platform::Point q = ScreenToMonitor(info->position);
-        Platform.drawing().drawCursor(
-            TargetDC, QPoint(q.x - info->image->hotspot.x, q.y - info->image->hotspot.y), *info->image);
-    } else if (AppState.Cursor >= 1 && AppState.Cursor <= 3) {
-        const int side = cmbCursor->currentData().toInt();
-        if (side > 0) Platform.drawing().invert(TargetDC, DotRect(m, AppState.ZoomRate, side));
+        const QRect rect(QPoint(q.x - info->image->hotspot.x, q.y - info->image->hotspot.y),
+                         info->image->image.size());
+        return PointerMarker{rect, std::move(info)};
     }
+    if (AppState.Cursor >= 1 && AppState.Cursor <= 3) {
+        const int side = cmbCursor->currentData().toInt();
+        if (side > 0)
+            return PointerMarker{DotRect(ScreenToMonitor(p), AppState.ZoomRate, side), std::nullopt};
+    }
+    return std::nullopt;
+}
+
+void frmMain::DrawMarker(platform::Surface& TargetDC, const PointerMarker& marker) {
+    if (marker.cursor)
+        Platform.drawing().drawCursor(TargetDC, marker.rect.topLeft(), *marker.cursor->image);
+    else
+        Platform.drawing().invert(TargetDC, marker.rect);
+}
+
+void frmMain::DrawMouseCursor(platform::Surface& TargetDC) {
+    const platform::Point p = Platform.pointer().position();
+    ShowPointerLabels(p);
+    if (const auto marker = CurrentMarker(p)) DrawMarker(TargetDC, *marker);
 }
 
 void frmMain::cmbCursor_Click() {

@@ -4,8 +4,10 @@
 
 #include <QRect>
 #include <QString>
+#include <optional>
 
 #include "platform/geometry.h"
+#include "platform/pointer.h"
 
 namespace orvane {
 
@@ -13,6 +15,13 @@ namespace orvane {
 platform::Point ScreenToMonitor(platform::Point p);
 // The side x side square of a dot marker in view pixels.
 QRect DotRect(platform::Point monitorPoint, double zoomRate, int side);
+// What a tick draws as the pointer marker and the rectangle it covers in the
+// surface drawn into: an inverted dot, or the pointer image (`cursor`).
+struct PointerMarker {
+    QRect rect;
+    std::optional<platform::CursorInfo> cursor;
+};
+
 // "X = 15 Y = -12"
 QString PositionText(platform::Point p);
 

@@ -9,6 +9,7 @@
 #include "core/app_state.h"
 #include "core/rounding.h"
 #include "mainwindow/frm_main.h"
+#include "view/changed_part.h"
 #include "view/pointer_marker.h"
 
 namespace orvane {
@@ -25,7 +26,6 @@ std::unique_ptr<platform::Surface> frmMain::CreateMemoryCopy(platform::Surface& 
 TickInputs frmMain::CurrentTickInputs(platform::Point pointer) {
     TickInputs in;
     in.source = MonitorDC.get();
-    in.changes = MonitorDC->changeCount();
     in.viewRect = picView->geometry();
     in.frameSize = picFrameClient->size();
     in.window = picView->widget() ? picView->widget()->internalWinId() : 0;
@@ -54,16 +54,53 @@ void frmMain::tmrMain_Timer() {
     if (MonitorDC) {
         const platform::Point pointer = Platform.pointer().position();
         const TickInputs inputs = CurrentTickInputs(pointer);
-        // The persistent image still holds exactly this frame: only the labels
-        // can differ (a pointer moving on another monitor).
-        if (picView->persistent() && !AppState.NoRedraw && lastTick_ && *lastTick_ == inputs) {
+        const platform::MonitorChanges changes = MonitorDC->takeChanges();
+        // The persistent image holds the last frame; when nothing else the
+        // picture depends on moved, only what changed on the monitor needs
+        // drawing, and only the labels when nothing did (a pointer moving on
+        // another monitor). The buffered path draws the pointer into a copy
+        // of the whole monitor, so it always draws everything.
+        const bool sameFrame =
+            picView->persistent() && !AppState.NoRedraw && lastTick_ && *lastTick_ == inputs;
+        const bool buffered =
+            UsesBufferedPath(LeadingNumber(inputs.zoomText.toStdString()), inputs.cursorIndex) &&
+            inputs.markerDrawn;
+        if (sameFrame && !changes.any()) {
             ShowPointerLabels(pointer);
+        } else if (sameFrame && !changes.all && !buffered) {
+            DrawChangedPart(changes.region, pointer);
         } else {
             DrawFrame();
             lastTick_ = AppState.NoRedraw ? std::nullopt : std::optional<TickInputs>(inputs);
         }
     }
     if (AppState.MousePursuit) MousePursuitStep();
+}
+
+void frmMain::DrawChangedPart(const QRegion& monitorRegion, platform::Point pointer) {
+    auto& drawing = Platform.drawing();
+    platform::ViewSurface& view = *picView;
+    const QSize monitor(AppState.ViewWidth, AppState.ViewHeight);
+    QRegion part = ChangedViewRegion(monitorRegion, monitor, view.size(), view.stretchMode());
+    // The marker is drawn over the picture (inverted, or blended), so where it
+    // stands the picture under it is redrawn whole before it is drawn again.
+    const std::optional<PointerMarker> marker = CurrentMarker(pointer);
+    if (marker) part += marker->rect;
+    const QRect visible = view.geometry()
+                              .intersected(QRect(QPoint(0, 0), picFrameClient->size()))
+                              .translated(-view.geometry().topLeft());
+    part &= visible;
+    ShowPointerLabels(pointer);
+    if (part.isEmpty()) return;
+    if (AppState.ZoomRate == 1.0) {
+        for (const QRect& r : part) drawing.copy(view, r, *MonitorDC, r.topLeft());
+    } else {
+        drawing.stretchPart(view, QRect(QPoint(0, 0), view.size()), *MonitorDC, QRect(QPoint(0, 0), monitor),
+                            part);
+    }
+    if (marker) DrawMarker(view, *marker);
+    view.present(part);
+    drawing.flush();
 }
 
 void frmMain::DrawFrame() {

@@ -14,7 +14,6 @@ namespace orvane {
 
 struct TickInputs {
     const platform::MonitorContext* source = nullptr;
-    std::uint64_t changes = 0;  // the monitor's change count
     QRect viewRect;
     QSize frameSize;
     unsigned long long window = 0;  // the view's native window

@@ -10,6 +10,7 @@
 #include "platform/x11/x11_backend.h"
 #include "platform/x11/x11_drawing.h"
 #include "platform/x11/x11_platform.h"
+#include "view/changed_part.h"
 
 using namespace orvane::platform;
 using namespace orvane::e2e;
@@ -381,6 +382,64 @@ TEST_P(X11Drawing, RealPointerImageDrawsWhereItIs) {
             if (qAlpha(ci.pixel(x, y)) == 255)
                 changed += shot.pixel(100 + x, 100 + y) != picture.pixel(500 + x, 500 + y);
     EXPECT_GT(changed, 0);
+}
+
+TEST_P(X11Drawing, RedrawingTheChangedPartEqualsAWholeNewFrame) {
+    struct Case {
+        QRect viewRect;
+        StretchMode mode;
+    };
+    const Case cases[] = {
+        {QRect(0, 0, 1920, 1080), StretchMode::Simple},
+        {QRect(0, 0, 960, 540), StretchMode::Simple},
+        {QRect(0, 0, 960, 540), StretchMode::Quality},
+        {QRect(0, 0, 480, 270), StretchMode::Quality},
+        {QRect(0, 0, 576, 324), StretchMode::Quality},
+        {QRect(-300, -200, 1440, 810), StretchMode::Quality},
+        {QRect(-1100, -500, 3840, 2160), StretchMode::Quality},
+        {QRect(-1500, -600, 5760, 3240), StretchMode::Simple},
+        {QRect(0, 0, 211, 119), StretchMode::Quality},
+    };
+    // Bright patches on the pattern: in the middle, at both corners of the
+    // monitor (edges sample with padding), and two close together.
+    const QRect patches[] = {QRect(700, 400, 13, 9), QRect(0, 0, 5, 5), QRect(1913, 1074, 7, 6),
+                             QRect(310, 230, 3, 3), QRect(316, 236, 2, 2)};
+    QImage white(64, 64, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    std::vector<xcb_window_t> shown_;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.viewRect.width()) +
+                     (c.mode == StretchMode::Quality ? " quality" : " simple"));
+        for (xcb_window_t w : shown_) client.destroy(w);
+        shown_.clear();
+        placeView(c.viewRect);
+        view->setStretchMode(c.mode);
+        const QRect dst(QPoint(0, 0), c.viewRect.size());
+        const QRect src(0, 0, 1920, 1080);
+        p->drawing().stretch(*view, dst, *monitor, src);
+        view->present();
+        shown();
+
+        QRegion changed;
+        for (const QRect& r : patches) {
+            shown_.push_back(
+                client.showImage(r.translated(kRight.topLeft()), white.copy(QRect(QPoint(0, 0), r.size()))));
+            changed += r;
+        }
+        client.sync();
+        QRegion part = orvane::ChangedViewRegion(changed, src.size(), dst.size(), c.mode);
+        part &= QRect(view->visibleOrigin(), visible().size());
+        p->drawing().stretchPart(*view, dst, *monitor, src, part);
+        view->present(part);
+        const QImage partial = shown();
+        p->drawing().stretch(*view, dst, *monitor, src);
+        view->present();
+        const QImage whole = shown();
+        int differing = 0;
+        for (int y = 0; y < whole.height(); ++y)
+            for (int x = 0; x < whole.width(); ++x) differing += partial.pixel(x, y) != whole.pixel(x, y);
+        EXPECT_EQ(differing, 0);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, X11Drawing,

@@ -86,20 +86,27 @@ TEST(FakeMonitors, ContextOfShrunkOrVanishedMonitorReadsBlack) {
     EXPECT_EQ(FakePlatform::imageOf(*context), FakePlatform::solid({100, 50}, qRgb(0, 0, 0)));
 }
 
-TEST(FakeMonitors, ChangeCountMovesOnlyWhenTheContextsPixelsMayDiffer) {
+TEST(FakeMonitors, ChangesReportOnlyWhatTheContextsPixelsMayShowDifferently) {
     FakePlatform fake;
     fake.addMonitor({.deviceName = "A", .rect = {0, 0, 100, 50}, .primary = true});
     fake.addMonitor({.deviceName = "B", .rect = {100, 0, 200, 50}});
     auto b = fake.monitors().openMonitor("B");
     ASSERT_NE(b, nullptr);
-    std::uint64_t last = b->changeCount();
-    auto changed = [&] {
-        const std::uint64_t now = b->changeCount();
-        const bool moved = now != last;
-        last = now;
-        return moved;
-    };
+    // A new context has seen nothing yet.
+    EXPECT_TRUE(b->takeChanges().all);
+    auto changed = [&] { return b->takeChanges().any(); };
     EXPECT_FALSE(changed());
+    EXPECT_FALSE(changed());
+
+    // Painted pixels: only their area, in the monitor's own pixels, and
+    // clipped to the monitor.
+    fake.paint("B", QPoint(10, 20), FakePlatform::solid({3, 2}, qRgb(9, 9, 9)));
+    fake.paint("B", QPoint(98, 49), FakePlatform::solid({5, 5}, qRgb(9, 9, 9)));
+    const MonitorChanges painted = b->takeChanges();
+    EXPECT_FALSE(painted.all);
+    EXPECT_EQ(painted.region, QRegion(10, 20, 3, 2) + QRegion(98, 49, 2, 1));
+    EXPECT_FALSE(changed());
+    fake.paint("A", QPoint(0, 0), FakePlatform::solid({100, 50}, qRgb(9, 9, 9)));
     EXPECT_FALSE(changed());
 
     fake.setPicture("B", FakePlatform::solid({100, 50}, qRgb(1, 2, 3)));
@@ -141,9 +148,12 @@ TEST(FakeMonitors, ChangeCountMovesOnlyWhenTheContextsPixelsMayDiffer) {
     fake.addMonitor({.deviceName = "B", .rect = {100, 0, 200, 50}});
     auto again = fake.monitors().openMonitor("B");
     ASSERT_NE(again, nullptr);
-    const std::uint64_t first = again->changeCount();
+    EXPECT_TRUE(again->takeChanges().any());
     EXPECT_TRUE(changed());
-    EXPECT_EQ(again->changeCount(), first);
+    EXPECT_FALSE(again->takeChanges().any());
+    fake.paint("B", QPoint(1, 1), FakePlatform::solid({1, 1}, qRgb(9, 9, 9)));
+    EXPECT_EQ(again->takeChanges().region, QRegion(1, 1, 1, 1));
+    EXPECT_EQ(b->takeChanges().region, QRegion(1, 1, 1, 1));
 }
 
 TEST(FakeMonitors, CallHookCanUnplugAMonitorBetweenCalls) {

@@ -216,6 +216,75 @@ TEST_F(TickTest, AnUnchangedFrameIsNotDrawnAgain) {
     EXPECT_EQ(count("Drawing::invert"), 0);
 }
 
+struct PartCase {
+    const char* zoom;
+    bool quality;
+    int cursor;  // list index: 0 pointer image, 1 small dot, 4 none
+    bool partial;
+};
+struct PartialRedraw : TickTest, ::testing::WithParamInterface<PartCase> {};
+
+// After a small change only the view pixels it reaches are drawn and shown,
+// and they come out exactly as a whole new frame would draw them: no seams at
+// any zoom or sampler, the marker neither doubled nor lost.
+TEST_P(PartialRedraw, ASmallChangeRedrawsOnlyItsPartExactlyAsAWholeFrame) {
+    const PartCase c = GetParam();
+    QImage arrow(9, 9, QImage::Format_ARGB32_Premultiplied);
+    arrow.fill(qRgba(0, 0, 0, 0));
+    for (int i = 0; i < 9; ++i) arrow.setPixel(i, i, qRgba(100, 0, 0, 128));  // half transparent
+    fake.setCursorImage(arrow, {2, 2});
+    fake.setPointerPosition({1920 + 104, 61});  // on the patch
+    frmMain& w = startWatching(c.quality ? "StretchHalftone= 1\r\n" : "", c.cursor);
+    typeInto(w.cmbZoom, c.zoom);
+    tick();
+    tick();
+    ASSERT_EQ(count("Drawing::flush"), 0) << "settled";
+
+    fake.paint("DUMMY1", QPoint(101, 57), FakePlatform::coordinatePattern({7, 5}, 200));
+    tick();
+    const QImage partial = view().shown().convertToFormat(QImage::Format_RGB32);
+    if (c.partial) {
+        EXPECT_EQ(count("Drawing::stretch") + count("Drawing::createMemoryCopy"), 0);
+        // One stretch of the part, or at full size a copy per rectangle of it.
+        EXPECT_LE(count("Drawing::stretchPart"), 1);
+        EXPECT_GE(count("Drawing::stretchPart") + count("Drawing::copy"), 1);
+        const QRect shownPart = view().lastPresented().boundingRect();
+        EXPECT_FALSE(shownPart.isEmpty());
+        EXPECT_LT(shownPart.width() * shownPart.height(), view().visibleRect().width() * 40);
+    } else {
+        EXPECT_EQ(count("Drawing::createMemoryCopy"), 1) << "the pointer image scales with a copy";
+    }
+    if (c.cursor != 4) {
+        EXPECT_EQ(count("Drawing::invert") + count("Drawing::drawCursor"), 1);
+    }
+    w.DrawFrame();
+    EXPECT_EQ(partial, view().shown().convertToFormat(QImage::Format_RGB32));
+    tick();
+    EXPECT_EQ(count("Drawing::flush"), 0) << "nothing more to draw";
+}
+
+INSTANTIATE_TEST_SUITE_P(ZoomsSamplersAndMarkers, PartialRedraw,
+                         ::testing::Values(PartCase{"100", false, 4, true}, PartCase{"50", false, 4, true},
+                                           PartCase{"50", true, 4, true}, PartCase{"30", true, 4, true},
+                                           PartCase{"200", false, 1, true}, PartCase{"200", true, 4, true},
+                                           PartCase{"100", false, 0, true}, PartCase{"75", true, 1, true},
+                                           PartCase{"50", false, 0, false}));
+
+// A change outside the visible part of a zoomed view draws nothing.
+TEST_F(TickTest, AChangeOutOfSightIsNotDrawn) {
+    frmMain& w = startWatching();
+    typeInto(w.cmbZoom, "300");
+    tick();
+    tick();
+    const QRect visible = view().visibleRect();
+    ASSERT_LT(visible.right(), 3 * 600);
+    fake.paint("DUMMY1", QPoint(630, 470), FakePlatform::solid({5, 5}, qRgb(1, 2, 3)));
+    tick();
+    EXPECT_EQ(count("Drawing::stretchPart") + count("Drawing::stretch"), 0);
+    EXPECT_EQ(count("Drawing::flush"), 0);
+    EXPECT_EQ(w.lblStatus_Cursor_All->text(), "X = 100 Y = 100");
+}
+
 TEST_F(TickTest, WithoutThePersistentImageEveryTickDraws) {
     startWatching("NoRedraw= 1\r\n");
     tick();

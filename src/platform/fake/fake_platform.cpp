@@ -110,16 +110,20 @@ struct FakePlatform::State {
     std::function<void(const std::string&)> hook;
     bool inHook = false;
 
-    // The rectangle a monitor context reads, marked when what shows there may differ.
+    // The rectangle a monitor context reads and what may differ there since
+    // it last looked, in its own pixels; a new context has seen nothing yet.
     struct Watch {
         Rect area;
-        bool changed = true;
+        MonitorChanges changes = MonitorChanges::everything();
     };
     std::vector<Watch*> watches;
     // Everything that alters the screen's pixels in r calls this.
     void damage(const Rect& r) {
-        for (Watch* w : watches)
-            if (overlapArea(w->area, r) > 0) w->changed = true;
+        for (Watch* w : watches) {
+            const QRect area = toQRect(w->area);
+            const QRect hit = toQRect(r) & area;
+            if (!hit.isEmpty()) w->changes.region += hit.translated(-area.topLeft());
+        }
     }
 
     void call(const char* name) {
@@ -151,8 +155,8 @@ struct FakePlatform::State {
     std::vector<MonitorInfo> enumerate() const {
         std::vector<MonitorInfo> out;
         for (const auto& m : monitors)
-            out.push_back({m.handle, m.described.rect, m.described.work.value_or(m.described.rect), m.described.primary,
-                           m.described.deviceName});
+            out.push_back({m.handle, m.described.rect, m.described.work.value_or(m.described.rect),
+                           m.described.primary, m.described.deviceName});
         if (out.empty()) {
             const Rect all = screenRect();
             out.push_back({kFallbackHandle, all, all, true, kFallbackDeviceName});
@@ -238,12 +242,10 @@ public:
     [[nodiscard]] std::int32_t bitsPerPixel() const override { return bits_; }
     [[nodiscard]] std::int32_t refreshRate() const override { return hz_; }
 
-    // Changes when a picture, rectangle, presence or order of a monitor
-    // reaching into this context's rectangle changed since the last call.
-    [[nodiscard]] std::uint64_t changeCount() override {
-        if (watch_.changed) ++changes_;
-        watch_.changed = false;
-        return changes_;
+    // Where a picture, rectangle, presence or order of a monitor reaching
+    // into this context's rectangle changed since the last call.
+    [[nodiscard]] MonitorChanges takeChanges() override {
+        return std::exchange(watch_.changes, MonitorChanges{});
     }
 
     // Pixels of r in the context's own coordinates. Only what is still inside
@@ -253,7 +255,8 @@ public:
     // (a tick reads the whole monitor at every period). Null otherwise.
     [[nodiscard]] QImage direct(const QRect& r) const {
         const State::Monitor* m = state_->find(device_);
-        if (m == nullptr || !QRect(QPoint(0, 0), size()).contains(r) || m->described.rect != rect_ || covered(*m))
+        if (m == nullptr || !QRect(QPoint(0, 0), size()).contains(r) || m->described.rect != rect_ ||
+            covered(*m))
             return {};
         return state_->picture(*m);
     }
@@ -286,7 +289,6 @@ private:
     std::int32_t hz_;
     StretchMode mode_ = StretchMode::Simple;
     State::Watch watch_;
-    std::uint64_t changes_ = 0;
 };
 
 class FakeMemorySurface : public Surface {
@@ -453,6 +455,7 @@ void FakeViewSurface::setGeometry(const QRect& viewRect, QSize frameSize) {
 
 void FakeViewSurface::present() {
     ++presentCount_;
+    lastPresented_ = visible_;
     if (!persistent_ || !widget_) return;
     // Into the window's own buffer: sharing it would make the next tick's
     // drawing copy the whole image first.
@@ -460,6 +463,20 @@ void FakeViewSurface::present() {
         blit(widget_->picture, {0, 0}, offscreen_, offscreen_.rect());
     else
         widget_->picture = offscreen_.copy();
+    widget_->update();
+}
+
+void FakeViewSurface::present(const QRegion& part) {
+    ++presentCount_;
+    lastPresented_ = part & visible_;
+    if (!persistent_ || !widget_) return;
+    if (widget_->picture.size() != offscreen_.size()) {
+        present();
+        return;
+    }
+    for (const QRect& r : lastPresented_)
+        blit(widget_->picture, r.topLeft() - visible_.topLeft(), offscreen_,
+             r.translated(-visible_.topLeft()));
     widget_->update();
 }
 
@@ -555,6 +572,24 @@ public:
             stretchNearest(t, dstRect, region, src, srcRect);
         else
             stretchAverage(t, dstRect, region, src, srcRect);
+        t.done();
+    }
+
+    // Each rectangle of part is drawn exactly as that region of a whole stretch:
+    // both samplers work out every destination pixel on its own.
+    void stretchPart(Surface& dst, const QRect& dstRect, Surface& src, const QRect& srcRect,
+                     const QRegion& part) override {
+        s_->call("Drawing::stretchPart");
+        const Target t = targetOf(dst);
+        if (srcRect.width() <= 0 || srcRect.height() <= 0) return;
+        for (const QRect& r : part) {
+            const QRect region = r & dstRect & t.area();
+            if (region.isEmpty()) continue;
+            if (dst.stretchMode() == StretchMode::Simple)
+                stretchNearest(t, dstRect, region, src, srcRect);
+            else
+                stretchAverage(t, dstRect, region, src, srcRect);
+        }
         t.done();
     }
 
@@ -876,9 +911,9 @@ MonitorHandle FakePlatform::addMonitor(FakeMonitor monitor) {
     const FakeMonitor& described = m.described;
     if (!state_->devices.contains(described.deviceName))
         setModes(described.deviceName, {fakeMode(static_cast<std::uint32_t>(described.rect.width()),
-                                            static_cast<std::uint32_t>(described.rect.height()),
-                                            static_cast<std::uint32_t>(described.bitsPerPixel),
-                                            static_cast<std::uint32_t>(described.refreshRate))});
+                                                 static_cast<std::uint32_t>(described.rect.height()),
+                                                 static_cast<std::uint32_t>(described.bitsPerPixel),
+                                                 static_cast<std::uint32_t>(described.refreshRate))});
     state_->monitors.push_back(std::move(m));
     state_->damage(state_->monitors.back().described.rect);
     return state_->monitors.back().handle;
@@ -886,7 +921,8 @@ MonitorHandle FakePlatform::addMonitor(FakeMonitor monitor) {
 
 void FakePlatform::removeMonitor(const std::string& deviceName) {
     if (const auto* m = state_->find(deviceName)) state_->damage(m->described.rect);
-    std::erase_if(state_->monitors, [&](const State::Monitor& m) { return m.described.deviceName == deviceName; });
+    std::erase_if(state_->monitors,
+                  [&](const State::Monitor& m) { return m.described.deviceName == deviceName; });
 }
 
 void FakePlatform::removeAllMonitors() {
@@ -923,6 +959,18 @@ void FakePlatform::setPicture(const std::string& deviceName, const QImage& pictu
         m->described.picture = picture.convertToFormat(QImage::Format_RGB32);
         state_->damage(m->described.rect);
     }
+}
+
+void FakePlatform::paint(const std::string& deviceName, QPoint at, const QImage& pixels) {
+    auto* m = state_->find(deviceName);
+    if (m == nullptr) return;
+    QImage picture = state_->picture(*m).copy();
+    blit(picture, at, pixels.convertToFormat(QImage::Format_RGB32), pixels.rect());
+    m->described.picture = picture;
+    const QRect hit = QRect(at, pixels.size()) & picture.rect();
+    if (!hit.isEmpty())
+        state_->damage({m->described.rect.left + hit.left(), m->described.rect.top + hit.top(),
+                        m->described.rect.left + hit.right() + 1, m->described.rect.top + hit.bottom() + 1});
 }
 
 void FakePlatform::setOrder(const std::vector<std::string>& deviceNames) {

@@ -88,6 +88,7 @@ public:
     void setPersistent(bool persistent) override { persistent_ = persistent; }
     [[nodiscard]] bool persistent() const override { return persistent_; }
     void present() override;
+    void present(const QRegion& part) override;
 
     // The visible part in view coordinates.
     [[nodiscard]] QRect visibleRect() const { return visible_; }
@@ -96,6 +97,8 @@ public:
     // The persistent off-screen image (visible size).
     [[nodiscard]] const QImage& offscreen() const { return offscreen_; }
     [[nodiscard]] int presentCount() const { return presentCount_; }
+    // What the last present() showed, in view coordinates.
+    [[nodiscard]] const QRegion& lastPresented() const { return lastPresented_; }
 
     // Where drawing lands: the persistent image or straight the window's picture.
     [[nodiscard]] QImage* target();
@@ -109,6 +112,7 @@ private:
     StretchMode stretchMode_ = StretchMode::Simple;
     bool persistent_ = true;
     int presentCount_ = 0;
+    QRegion lastPresented_;
 };
 
 // Paints what the view currently shows; nothing else.
@@ -154,6 +158,9 @@ public:
     void setBitsPerPixel(const std::string& deviceName, std::int32_t bits);
     void setRefreshRate(const std::string& deviceName, std::int32_t hz);
     void setPicture(const std::string& deviceName, const QImage& picture);
+    // Draws pixels into a monitor's picture with their top-left corner at
+    // `at` (monitor pixels), as an application would: only that area changes.
+    void paint(const std::string& deviceName, QPoint at, const QImage& pixels);
     // Enumeration order by device names; names not listed keep their order after them.
     void setOrder(const std::vector<std::string>& deviceNames);
     [[nodiscard]] MonitorHandle handleOf(const std::string& deviceName) const;  // 0 when none

@@ -104,16 +104,19 @@ void Connection::initExtensions(const Options& options) {
         auto v = reply(xcb_shm_query_version_reply, xcb_shm_query_version(conn_));
         shm_ = v != nullptr;
     }
-    if (options.useXFixes && present(&xcb_xfixes_id)) {
+    int xfixesMajor = 0;
+    if ((options.useXFixes || options.useDamage) && present(&xcb_xfixes_id)) {
         // XFixes answers nothing until a client has said which version it speaks.
         auto v = reply(xcb_xfixes_query_version_reply, xcb_xfixes_query_version(conn_, 4, 0));
-        xfixes_ = v && v->major_version >= 1;
+        xfixesMajor = v ? static_cast<int>(v->major_version) : 0;
+        xfixes_ = options.useXFixes && xfixesMajor >= 1;
     }
     if (options.useXTest && present(&xcb_test_id)) {
         auto v = reply(xcb_test_get_version_reply, xcb_test_get_version(conn_, 2, 2));
         xtest_ = v != nullptr;
     }
-    if (options.useDamage && present(&xcb_damage_id)) {
+    // The damage is read through an XFixes region.
+    if (options.useDamage && xfixesMajor >= 2 && present(&xcb_damage_id)) {
         // The server answers DAMAGE requests only after the version exchange.
         auto v = reply(xcb_damage_query_version_reply, xcb_damage_query_version(conn_, 1, 1));
         if (v && v->major_version >= 1)
@@ -124,7 +127,10 @@ void Connection::initExtensions(const Options& options) {
 Connection::~Connection() {
     if (conn_) {
         if (rootPicture_ && !lost_) xcb_render_free_picture(conn_, rootPicture_);
-        if (damage_.active() && !lost_) xcb_damage_destroy(conn_, damage_.damage());
+        if (damage_.active() && !lost_) {
+            xcb_damage_destroy(conn_, damage_.damage());
+            xcb_xfixes_destroy_region(conn_, damage_.region());
+        }
         std::free(formats_);
         xcb_disconnect(conn_);
     }

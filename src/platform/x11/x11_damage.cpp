@@ -1,8 +1,9 @@
-// DAMAGE reports on the root window turned into "changed" marks on the
+// DAMAGE reports on the root window turned into the changed regions of the
 // watched rectangles (see x11_damage.h).
 #include "platform/x11/x11_damage.h"
 
 #include <xcb/damage.h>
+#include <xcb/xfixes.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -21,7 +22,15 @@ bool DamageTracker::start(xcb_connection_t* c, xcb_window_t root, std::uint8_t f
         std::free(err);
         return false;
     }
+    const xcb_xfixes_region_t parts = xcb_generate_id(c);
+    err = xcb_request_check(c, xcb_xfixes_create_region_checked(c, parts, 0, nullptr));
+    if (err) {
+        std::free(err);
+        xcb_damage_destroy(c, d);
+        return false;
+    }
     damage_ = d;
+    parts_ = parts;
     notifyEvent_ = static_cast<std::uint8_t>(firstEvent + XCB_DAMAGE_NOTIFY);
     return true;
 }
@@ -31,25 +40,35 @@ bool DamageTracker::handle(const xcb_generic_event_t& ev) {
     const auto& n = reinterpret_cast<const xcb_damage_notify_event_t&>(ev);
     if (n.damage != damage_) return true;
     reported_ = true;
-    // The area is in the root window's pixels, which are the virtual screen's.
-    const QRect area(n.area.x, n.area.y, n.area.width, n.area.height);
-    for (ChangeWatch* w : watches_) {
-        if (w->area.intersects(area)) w->changed = true;
-    }
     return true;
 }
 
 void DamageTracker::markAll() {
-    for (ChangeWatch* w : watches_) w->changed = true;
+    for (ChangeWatch* w : watches_) w->all = true;
 }
 
 void DamageTracker::remove(ChangeWatch& w) { std::erase(watches_, &w); }
 
 void DamageTracker::rearm() {
     if (!damage_ || !reported_) return;
-    xcb_damage_subtract(c_, damage_, XCB_NONE, XCB_NONE);
-    xcb_flush(c_);
     reported_ = false;
+    xcb_damage_subtract(c_, damage_, XCB_NONE, parts_);
+    xcb_xfixes_fetch_region_reply_t* r =
+        xcb_xfixes_fetch_region_reply(c_, xcb_xfixes_fetch_region(c_, parts_), nullptr);
+    if (!r) {
+        markAll();  // the damage is gone but unknown: redraw everything
+        return;
+    }
+    const xcb_rectangle_t* rects = xcb_xfixes_fetch_region_rectangles(r);
+    const int n = xcb_xfixes_fetch_region_rectangles_length(r);
+    // The region is in the root window's pixels, which are the virtual screen's.
+    for (ChangeWatch* w : watches_) {
+        for (int i = 0; i < n; ++i) {
+            const QRect hit = w->area & QRect(rects[i].x, rects[i].y, rects[i].width, rects[i].height);
+            if (!hit.isEmpty()) w->region += hit.translated(-w->area.topLeft());
+        }
+    }
+    std::free(r);
 }
 
 }  // namespace orvane::platform::x11

@@ -226,8 +226,62 @@ ServerPixmap& X11Drawing::scratch(std::size_t level, QSize size, std::uint8_t de
 }
 
 void X11Drawing::stretch(Surface& dst, const QRect& dstRect, Surface& src, const QRect& srcRect) {
+    stretchWithin(dst, dstRect, src, srcRect, nullptr);
+}
+
+void X11Drawing::stretchPart(Surface& dst, const QRect& dstRect, Surface& src, const QRect& srcRect,
+                             const QRegion& part) {
+    stretchWithin(dst, dstRect, src, srcRect, &part);
+}
+
+namespace {
+
+// The pixels of a level of the halving chain that drawing `piece` reads,
+// from the final level back to level 0 (srcRect's own pixels): each halved
+// axis doubles, with a pixel to spare on each side for the bilinear weights.
+std::vector<QRect> levelsNeeded(const QRect& dstRect, const QRect& srcRect, const QRect& piece,
+                                const std::vector<QSize>& sizes, const HalvingPlan& plan) {
+    const int passes = plan.passes();
+    std::vector<QRect> need(sizes.size());
+    const QRect n0 = sourceNeeded(dstRect, srcRect, piece, 2).translated(-srcRect.topLeft());
+    const int fx = 1 << plan.passesX;
+    const int fy = 1 << plan.passesY;
+    auto down = [](int v, int f) { return v >= 0 ? v / f : -((-v + f - 1) / f); };
+    need[static_cast<std::size_t>(passes)] =
+        QRect(QPoint(down(n0.left(), fx) - 2, down(n0.top(), fy) - 2),
+              QPoint(down(n0.right(), fx) + 2, down(n0.bottom(), fy) + 2))
+            .intersected(QRect(QPoint(0, 0), sizes.back()));
+    for (int i = passes; i > 0; --i) {
+        const QRect r = need[static_cast<std::size_t>(i)];
+        const bool hx = i - 1 < plan.passesX;
+        const bool hy = i - 1 < plan.passesY;
+        const QRect prev(
+            QPoint(hx ? 2 * r.left() - 1 : r.left() - 1, hy ? 2 * r.top() - 1 : r.top() - 1),
+            QPoint(hx ? 2 * r.right() + 2 : r.right() + 1, hy ? 2 * r.bottom() + 2 : r.bottom() + 1));
+        need[static_cast<std::size_t>(i) - 1] =
+            prev.intersected(QRect(QPoint(0, 0), sizes[static_cast<std::size_t>(i) - 1]));
+    }
+    return need;
+}
+
+}  // namespace
+
+// With a part, only the pieces of it are composited, each with the transform
+// of the whole picture and a source offset inside the view: every pixel comes
+// out exactly as the whole stretch draws it. The halving passes, too, redo
+// only what those pieces read.
+void X11Drawing::stretchWithin(Surface& dst, const QRect& dstRect, Surface& src, const QRect& srcRect,
+                               const QRegion* part) {
     if (dstRect.size() == srcRect.size()) {
-        copy(dst, dstRect, src, srcRect.topLeft());
+        if (!part) {
+            copy(dst, dstRect, src, srcRect.topLeft());
+            return;
+        }
+        for (const QRect& r : *part) {
+            const QRect piece = r & dstRect;
+            if (!piece.isEmpty())
+                copy(dst, piece, src, srcRect.topLeft() + (piece.topLeft() - dstRect.topLeft()));
+        }
         return;
     }
     X11Surface* d = x11Surface(dst);
@@ -240,17 +294,46 @@ void X11Drawing::stretch(Surface& dst, const QRect& dstRect, Surface& src, const
     if (drawn.isEmpty()) return;
     const StretchMode mode = dst.stretchMode();
     if (!c_.hasRender() || !dt.picture || !st.picture) {
+        // The slow path scales on the client, where a piece would not match
+        // the whole picture's filtering: it always draws everything.
         clientStretch(dt, dstRect, drawn, st, srcRect, mode);
         return;
     }
+    std::vector<QRect> pieces;
+    if (!part) {
+        pieces.push_back(drawn);
+    } else {
+        for (const QRect& r : *part)
+            if (const QRect piece = r & drawn; !piece.isEmpty()) pieces.push_back(piece);
+    }
+    if (pieces.empty()) return;
+
+    const HalvingPlan plan =
+        mode == StretchMode::Quality ? halvingPlan(srcRect.size(), dstRect.size()) : HalvingPlan{};
+    std::vector<QSize> sizes{srcRect.size()};
+    for (int i = 0; i < plan.passes(); ++i)
+        sizes.push_back(halvedSize(sizes.back(), i < plan.passesX, i < plan.passesY));
+    std::vector<std::vector<QRect>> needs;
+    if (part) {
+        for (const QRect& piece : pieces) needs.push_back(levelsNeeded(dstRect, srcRect, piece, sizes, plan));
+    }
+    // What of level i to (re)draw: all of it, or what the pieces read.
+    auto regionsOf = [&](std::size_t level, const QRect& all) {
+        std::vector<QRect> out;
+        if (!part) {
+            out.push_back(all);
+        } else {
+            for (const auto& n : needs)
+                if (const QRect r = n[level] & all; !r.isEmpty()) out.push_back(r);
+        }
+        return out;
+    };
 
     // Level 0 of the scaling: the source itself, or a padded copy of srcRect
     // when sampling straight from it could read past the watched monitor
     // (bilinear blends the neighbouring monitor's edge into the picture).
     // The copy costs 0.65 ms a tick at 1920x1080, so shrinking, which stays
     // inside, samples the source directly.
-    const HalvingPlan plan =
-        mode == StretchMode::Quality ? halvingPlan(srcRect.size(), dstRect.size()) : HalvingPlan{};
     auto axisInside = [](int passes, int src, int dst) {
         // An exact 50 % pass reads one pixel past an odd-sized run.
         return passes > 0 ? src % 2 == 0 : bilinearStaysInside(src, dst);
@@ -263,37 +346,40 @@ void X11Drawing::stretch(Surface& dst, const QRect& dstRect, Surface& src, const
     if (!inside || (mode == StretchMode::Quality && !st.padded && !filteredInside)) {
         // Without halving passes only what the visible part samples is copied:
         // at 300 % that is a ninth of the monitor.
-        const QRect part = plan.passes() == 0 ? sourceNeeded(dstRect, srcRect, drawn, 2) : srcRect;
-        ServerPixmap& p0 = scratch(0, part.size(), st.depth);
+        const QRect copied = plan.passes() == 0 ? sourceNeeded(dstRect, srcRect, drawn, 2) : srcRect;
+        ServerPixmap& p0 = scratch(0, copied.size(), st.depth);
         SurfaceTarget t0;
         t0.drawable = p0.pixmap();
         t0.picture = p0.picture();
         t0.depth = p0.depth();
-        t0.area = QRect(QPoint(0, 0), part.size());
-        const QRect readable = part.intersected(st.area);
-        if (readable != part) fillBlack(t0, t0.area);
-        if (!readable.isEmpty()) copyPixels(t0, readable.translated(-part.topLeft()), st, readable.topLeft());
+        t0.area = QRect(QPoint(0, 0), copied.size());
+        for (const QRect& r : regionsOf(0, QRect(QPoint(0, 0), srcRect.size()))) {
+            const QRect wanted = r.translated(srcRect.topLeft()) & copied;
+            const QRect readable = wanted.intersected(st.area);
+            if (readable != wanted) fillBlack(t0, wanted.translated(-copied.topLeft()));
+            if (!readable.isEmpty())
+                copyPixels(t0, readable.translated(-copied.topLeft()), st, readable.topLeft());
+        }
         level = p0.picture();
-        base = srcRect.topLeft() - part.topLeft();
+        base = srcRect.topLeft() - copied.topLeft();
     }
 
     QPointF levelScale(1.0, 1.0);
     if (mode == StretchMode::Quality) {
         // Exact 50 % bilinear passes average 2x2 blocks; the last pass then
         // never shrinks below half, so nothing aliases.
-        QSize size = srcRect.size();
         for (int i = 0; i < plan.passes(); ++i) {
             const bool hx = i < plan.passesX;
             const bool hy = i < plan.passesY;
-            size = halvedSize(size, hx, hy);
+            const QSize size = sizes[static_cast<std::size_t>(i) + 1];
             ServerPixmap& next = scratch(static_cast<std::size_t>(i) + 1, size, st.depth);
             StretchMap m;
             m.x = {hx ? 2.0 : 1.0, i == 0 ? base.x() : 0.0};
             m.y = {hy ? 2.0 : 1.0, i == 0 ? base.y() : 0.0};
             setTransform(c_, level, m);
             setFilter(c_, level, "bilinear");
-            composite(c_, XCB_RENDER_PICT_OP_SRC, level, next.picture(), QPoint(0, 0),
-                      QRect(QPoint(0, 0), size));
+            for (const QRect& r : regionsOf(static_cast<std::size_t>(i) + 1, QRect(QPoint(0, 0), size)))
+                composite(c_, XCB_RENDER_PICT_OP_SRC, level, next.picture(), r.topLeft(), r);
             level = next.picture();
             if (hx) levelScale.rx() *= 2.0;
             if (hy) levelScale.ry() *= 2.0;
@@ -305,7 +391,9 @@ void X11Drawing::stretch(Surface& dst, const QRect& dstRect, Surface& src, const
     const StretchMap m = stretchMap(dstRect, QRect(QPoint(0, 0), srcRect.size()), drawn, base, levelScale);
     setTransform(c_, level, m);
     setFilter(c_, level, mode == StretchMode::Quality ? "bilinear" : "nearest");
-    composite(c_, XCB_RENDER_PICT_OP_SRC, level, dt.picture, QPoint(0, 0), drawn.translated(dt.offset));
+    for (const QRect& piece : pieces)
+        composite(c_, XCB_RENDER_PICT_OP_SRC, level, dt.picture, piece.topLeft() - drawn.topLeft(),
+                  piece.translated(dt.offset));
     setIdentity(c_, level);
 }
 

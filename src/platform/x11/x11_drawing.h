@@ -68,6 +68,8 @@ public:
     std::unique_ptr<Surface> createMemoryCopy(Surface& source, QSize size) override;
     void copy(Surface& dst, const QRect& dstRect, Surface& src, QPoint srcPos) override;
     void stretch(Surface& dst, const QRect& dstRect, Surface& src, const QRect& srcRect) override;
+    void stretchPart(Surface& dst, const QRect& dstRect, Surface& src, const QRect& srcRect,
+                     const QRegion& part) override;
     void drawCursor(Surface& dst, QPoint topLeft, const CursorImage& cursor) override;
     void invert(Surface& dst, const QRect& rect) override;
     void flush() override;
@@ -79,6 +81,9 @@ private:
     void copyPixels(const SurfaceTarget& dt, const QRect& dstPart, const SurfaceTarget& st,
                     QPoint srcTopLeft);
     void fillBlack(const SurfaceTarget& dt, const QRect& r);
+    // stretch() limited to part when there is one.
+    void stretchWithin(Surface& dst, const QRect& dstRect, Surface& src, const QRect& srcRect,
+                       const QRegion* part);
     void clientStretch(const SurfaceTarget& dt, const QRect& dstRect, const QRect& drawn,
                        const SurfaceTarget& st, const QRect& srcRect, StretchMode mode);
     // srcRect of the source as level 0 of a scaling, inside a padded picture.

@@ -2,6 +2,8 @@
 // the view: a window onto the root window that includes every window on it.
 #include "platform/x11/x11_monitors.h"
 
+#include <utility>
+
 #include "platform/x11/x11_math.h"
 #include "platform/x11/x11_randr.h"
 #include "platform/x11/x11_surface.h"
@@ -35,15 +37,15 @@ public:
     std::int32_t bitsPerPixel() const override { return c_.bitsPerPixel(c_.rootDepth()); }
     std::int32_t refreshRate() const override { return refresh_; }
 
-    // Damage anywhere in the monitor's rectangle, and any screen change,
-    // counts; damage elsewhere (Orvane's own window on another monitor) does
-    // not. Without DAMAGE, or once the connection is lost, every call counts.
-    std::uint64_t changeCount() override {
-        if (c_.hasDamage()) c_.pollEvents();
-        if (!c_.hasDamage() || watch_.changed) ++changes_;
-        watch_.changed = false;
+    // Damage inside the monitor's rectangle, and any screen change, counts;
+    // damage elsewhere (Orvane's own window on another monitor) does not.
+    // Without DAMAGE, or once the connection is lost, everything may have changed.
+    MonitorChanges takeChanges() override {
+        if (!c_.hasDamage()) return MonitorChanges::everything();
+        c_.pollEvents();
+        if (!c_.hasDamage()) return MonitorChanges::everything();
         c_.damage().rearm();
-        return changes_;
+        return {std::exchange(watch_.region, QRegion()), std::exchange(watch_.all, false)};
     }
 
     SurfaceTarget target() override {
@@ -66,7 +68,6 @@ private:
     std::int32_t refresh_;
     StretchMode mode_ = StretchMode::Simple;
     ChangeWatch watch_;
-    std::uint64_t changes_ = 0;
 };
 
 }  // namespace

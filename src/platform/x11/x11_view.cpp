@@ -145,7 +145,17 @@ SurfaceTarget X11ViewSurface::target() {
 
 void X11ViewSurface::present() { repaint(QRect(QPoint(0, 0), visible_.size())); }
 
+void X11ViewSurface::present(const QRegion& part) {
+    for (const QRect& r : part) copyToWindow(r.translated(-visibleOrigin()));
+    c_.flush();
+}
+
 void X11ViewSurface::repaint(const QRect& r) {
+    copyToWindow(r);
+    c_.flush();
+}
+
+void X11ViewSurface::copyToWindow(const QRect& r) {
     if (!persistent_ || !pixmap_ || visible_.isEmpty() || !c_.alive() || !ensureWindow()) return;
     const QRect part = r.intersected(QRect(QPoint(0, 0), pixmap_->size()));
     if (part.isEmpty() || pixmap_->depth() != windowDepth_) return;
@@ -153,7 +163,6 @@ void X11ViewSurface::repaint(const QRect& r) {
                   static_cast<std::int16_t>(part.x()), static_cast<std::int16_t>(part.y()),
                   static_cast<std::int16_t>(part.x()), static_cast<std::int16_t>(part.y()),
                   static_cast<std::uint16_t>(part.width()), static_cast<std::uint16_t>(part.height()));
-    c_.flush();
 }
 
 }  // namespace orvane::platform::x11

@@ -32,6 +32,7 @@ public:
     void setPersistent(bool persistent) override { persistent_ = persistent; }
     bool persistent() const override { return persistent_; }
     void present() override;
+    void present(const QRegion& part) override;
 
     SurfaceTarget target() override;
 
@@ -43,6 +44,8 @@ private:
     bool ensureWindow();
     void ensurePixmap();
     void releaseWindow();
+    // repaint() without sending the request at once.
+    void copyToWindow(const QRect& r);
 
     Connection& c_;
     GcCache& gcs_;
