@@ -62,8 +62,9 @@ const QSize kChrome(100, 240);
 // home monitor, clear of Orvane's window.
 const QPoint kPointerAway(4000, 3200);
 
-// Whether the watched monitor changes between ticks.
-enum class Screen { Changing, Static };
+// What changes on the watched monitor between ticks: all of it (a video, a
+// scrolled page), a small area (a clock, a typed word), or nothing.
+enum class Screen { Whole, Small, Static };
 
 struct Cost {
     double orvane = 0;  // ms of this process's CPU per tick
@@ -163,8 +164,12 @@ frmMain* viewer(int size) {
 // A round trip on the backend's connection: the server has done the tick's work.
 void finishTick() { (void)env->platform->pointer().position(); }
 
-// The watched monitor's top-left pixel, which every zoom shows at scroll 0.
-QPoint changedPixel(int size) { return kSizes[size].rect.topLeft(); }
+// What a changing screen redraws between ticks: the whole watched monitor, or
+// 64x20 pixels near its top-left corner, which every zoom shows at scroll 0.
+QRect changedArea(int size, Screen screen) {
+    const QRect monitor = kSizes[size].rect;
+    return screen == Screen::Small ? QRect(monitor.topLeft() + QPoint(100, 100), QSize(64, 20)) : monitor;
+}
 
 // The pointer image as marker is drawn (and the buffered path taken) only
 // while the pointer is on the watched monitor.
@@ -224,9 +229,13 @@ std::string tickKey(int size, int zoom, bool simple, bool noRedraw, int cursor, 
             : simple    ? "simple"
                         : "quality") +
            (noRedraw ? "/noredraw" : "/persistent") + (cursor == 0 ? "/pointer-image" : "") +
-           (screen == Screen::Static ? "/static" : "");
+           (screen == Screen::Static  ? "/static"
+            : screen == Screen::Small ? "/small"
+                                      : "");
 }
-std::string changeKey(int size) { return std::string("change/") + kSizes[size].label + "/1px"; }
+std::string changeKey(int size, Screen screen) {
+    return std::string("change/") + kSizes[size].label + (screen == Screen::Small ? "/small" : "/whole");
+}
 
 // One memcpy of `pixels` at 4 bytes a pixel. Hot: the same two buffers every
 // time, as the server reads the same framebuffer rows every tick. Cold: a
@@ -288,18 +297,18 @@ void clientBench(benchmark::State& state, int size, int zoom, bool smooth) {
     record(clientKey(size, zoom, smooth), c);
 }
 
-// What changing one pixel of the watched monitor costs without a tick: the
-// share of the changing cases that is not Orvane's.
-void changeBench(benchmark::State& state, int size) {
+// What the change itself costs without a tick: the share of the changing
+// cases that is not Orvane's.
+void changeBench(benchmark::State& state, int size, Screen screen) {
     if (!env->client || !env->client->ok()) {
         state.SkipWithError("no X client");
         return;
     }
     const Meter meter;
-    for (auto _ : state) env->client->changePixel(changedPixel(size), true);
+    for (auto _ : state) env->client->changeArea(changedArea(size, screen), true);
     const Cost c = meter.per(static_cast<double>(state.iterations()));
     report(state, c);
-    record(changeKey(size), c);
+    record(changeKey(size, screen), c);
 }
 
 void tickBench(benchmark::State& state, int size, int zoom, bool simple, bool noRedraw, int cursor,
@@ -310,17 +319,17 @@ void tickBench(benchmark::State& state, int size, int zoom, bool simple, bool no
         return;
     }
     configure(*w, zoom, simple, noRedraw, cursor, cursor == 0);
-    const bool changing = screen == Screen::Changing;
+    const bool changing = screen != Screen::Static;
     const Meter meter;
     for (auto _ : state) {
         // Drawn and waited for before the tick, so the tick sees the change.
-        if (changing) env->client->changePixel(changedPixel(size), true);
+        if (changing) env->client->changeArea(changedArea(size, screen), true);
         w->tmrMain_Timer();
         finishTick();
         QCoreApplication::processEvents();
     }
     Cost c = meter.per(static_cast<double>(state.iterations()));
-    if (const Cost* ch = lookup(changeKey(size)); changing && ch) {
+    if (const Cost* ch = lookup(changeKey(size, screen)); changing && ch) {
         c.orvane = std::max(0.0, c.orvane - ch->orvane);
         c.x = std::max(0.0, c.x - ch->x);
         c.wall = std::max(0.0, c.wall - ch->wall);
@@ -355,13 +364,22 @@ void registerBenchmarks(bool withX) {
         reg("memcpy_visible/" + label + "/" + std::to_string(visible.width()) + "x" +
                 std::to_string(visible.height()),
             [s, visible](benchmark::State& st) { memcpyBench(st, visible, memcpyKey(s, true), false); });
-        reg(changeKey(s), [s](benchmark::State& st) { changeBench(st, s); });
+        for (Screen change : {Screen::Whole, Screen::Small})
+            reg(changeKey(s, change), [s, change](benchmark::State& st) { changeBench(st, s, change); });
         // Nothing changes: the tick only finds that out.
         reg(tickKey(s, 100, true, false, 4, Screen::Static),
             [s](benchmark::State& st) { tickBench(st, s, 100, true, false, 4, Screen::Static); });
         if (!quickRun || s == 0)
             reg(tickKey(s, 50, true, false, 0, Screen::Static),
                 [s](benchmark::State& st) { tickBench(st, s, 50, true, false, 0, Screen::Static); });
+        // A small area changes: only what it reaches in the view is drawn.
+        for (const auto& [zoom, simple] : std::vector<std::pair<int, bool>>{
+                 {100, true}, {50, true}, {50, false}, {25, false}, {300, true}}) {
+            if (quickRun && (s == 1 || zoom != 50)) continue;
+            reg(tickKey(s, zoom, simple, false, 4, Screen::Small), [s, zoom, simple](benchmark::State& st) {
+                tickBench(st, s, zoom, simple, false, 4, Screen::Small);
+            });
+        }
         for (int zoom : kZooms) {
             // A brief run only proves every path works: fewer cases at the large size.
             if (quickRun && s == 1 && zoom != 100 && zoom != 300) continue;
@@ -372,24 +390,24 @@ void registerBenchmarks(bool withX) {
             }
             if (zoom == 100) {
                 for (bool noRedraw : {false, true})
-                    reg(tickKey(s, zoom, true, noRedraw, 4, Screen::Changing),
+                    reg(tickKey(s, zoom, true, noRedraw, 4, Screen::Whole),
                         [s, zoom, noRedraw](benchmark::State& st) {
-                            tickBench(st, s, zoom, true, noRedraw, 4, Screen::Changing);
+                            tickBench(st, s, zoom, true, noRedraw, 4, Screen::Whole);
                         });
                 continue;
             }
             for (bool simple : {true, false})
-                reg(tickKey(s, zoom, simple, false, 4, Screen::Changing),
+                reg(tickKey(s, zoom, simple, false, 4, Screen::Whole),
                     [s, zoom, simple](benchmark::State& st) {
-                        tickBench(st, s, zoom, simple, false, 4, Screen::Changing);
+                        tickBench(st, s, zoom, simple, false, 4, Screen::Whole);
                     });
             if ((zoom == 50 || zoom == 300) && (!quickRun || (s == 0 && zoom == 50))) {
                 // The real pointer image as marker, the pointer on the watched
                 // monitor: every tick goes through a full-size memory copy first.
                 for (bool simple : {true, false})
-                    reg(tickKey(s, zoom, simple, false, 0, Screen::Changing),
+                    reg(tickKey(s, zoom, simple, false, 0, Screen::Whole),
                         [s, zoom, simple](benchmark::State& st) {
-                            tickBench(st, s, zoom, simple, false, 0, Screen::Changing);
+                            tickBench(st, s, zoom, simple, false, 0, Screen::Whole);
                         });
             }
         }
@@ -410,7 +428,7 @@ void memoryCheck() {
         for (bool simple : {true, false}) {
             configure(*w, 300, simple, false, cursor, true);
             for (int i = 0; i < (quickRun ? 2 : 10); ++i) {
-                env->client->changePixel(changedPixel(1), true);
+                env->client->changeArea(changedArea(1, Screen::Whole), true);
                 w->tmrMain_Timer();
                 finishTick();
             }
@@ -440,28 +458,34 @@ void memoryCheck() {
 // Orvane with its own timer at 100 ms for a while: the share of one core that
 // Orvane and the X server take together.
 // Static: nothing on the watched monitor changes, every tick is skipped.
-// Changing: one pixel of it changes after every tick, so every tick draws.
+// Small: a small area changes after every tick, which the tick redraws.
+// Whole: the whole monitor changes after every tick, so every tick draws a frame.
 void wholeMachine(double seconds, Screen screen) {
     frmMain* w = viewer(0);
     if (!w) return;
     // The settings' defaults (pointer image as marker, persistent image) at
     // 100 %, the pointer on the home monitor.
     configure(*w, 100, true, false, 0, false);
-    // The same window with its timer stopped: what the event loop costs alone.
-    const double idleSeconds = std::min(seconds / 4, 5.0);
+    // The same window with its timer stopped, the screen changing as in the
+    // run: what the event loop and the changes themselves cost, without Orvane.
+    const bool changing = screen != Screen::Static;
+    const double idleSeconds = std::min(seconds / 3, 10.0);
     const Meter idleMeter;
     {
         QEventLoop idle;
+        QTimer changes;
+        QObject::connect(&changes, &QTimer::timeout,
+                         [screen] { env->client->changeArea(changedArea(0, screen), false); });
+        if (changing) changes.start(100);
         QTimer::singleShot(static_cast<int>(idleSeconds * 1000), &idle, &QEventLoop::quit);
         idle.exec();
     }
     const Cost idleCost = idleMeter.per(1.0);
     int ticks = 0;
-    const bool changing = screen == Screen::Changing;
     // Connected after frmMain's own handler: runs right after each tick.
-    const auto counter = QObject::connect(&w->tmrMain, &QTimer::timeout, [&ticks, changing] {
+    const auto counter = QObject::connect(&w->tmrMain, &QTimer::timeout, [&ticks, changing, screen] {
         ++ticks;
-        if (changing) env->client->changePixel(changedPixel(0), false);
+        if (changing) env->client->changeArea(changedArea(0, screen), false);
     });
     w->tmrMain.start(100);
     const Meter meter;
@@ -471,16 +495,21 @@ void wholeMachine(double seconds, Screen screen) {
     const Cost c = meter.per(1.0);
     w->tmrMain.stop();
     QObject::disconnect(counter);
-    std::printf("\n== Whole machine (%s screen): 1920x1080 at 100 %%, timer 100 ms, %.1f s, %d ticks\n",
-                changing ? "changing" : "static", c.wall / 1000.0, ticks);
+    const char* what = screen == Screen::Static  ? "static screen"
+                       : screen == Screen::Small ? "a small area changing"
+                                                 : "whole screen changing";
+    std::printf("\n== Whole machine (%s): 1920x1080 at 100 %%, timer 100 ms, %.1f s, %d ticks\n", what,
+                c.wall / 1000.0, ticks);
     std::printf(
         "Orvane %.2f %% of a core, X server %.2f %%, together %.2f %% (per tick: Orvane %.3f ms, X %.3f "
         "ms)\n",
         100.0 * c.orvane / c.wall, 100.0 * c.x / c.wall, 100.0 * c.total() / c.wall,
         ticks ? c.orvane / ticks : 0.0, ticks ? c.x / ticks : 0.0);
-    std::printf("idle, timer stopped, %.1f s: Orvane %.2f %% of a core, X server %.2f %%\n",
-                idleCost.wall / 1000.0, 100.0 * idleCost.orvane / idleCost.wall,
-                100.0 * idleCost.x / idleCost.wall);
+    const double idleShare = 100.0 * idleCost.total() / idleCost.wall;
+    std::printf(
+        "timer stopped%s, %.1f s: Orvane %.2f %% of a core, X server %.2f %%; Orvane's ticks add %.2f %%\n",
+        changing ? ", the same changes" : "", idleCost.wall / 1000.0, 100.0 * idleCost.orvane / idleCost.wall,
+        100.0 * idleCost.x / idleCost.wall, 100.0 * c.total() / c.wall - idleShare);
 }
 
 void printSummary() {
@@ -560,11 +589,11 @@ int main(int argc, char** argv) {
     auto monitor = [](const std::string& name, const QRect& r, bool primary) {
         return e2e::MonitorSpec{name, r.x(), r.y(), r.width(), r.height(), primary};
     };
-    e.server =
-        e2e::XServer::startXvfb(kScreen.width(), kScreen.height(),
-                                {monitor("HOME", kHome, true), monitor(kSizes[1].monitor, kSizes[1].rect, false),
-                                 monitor(kSizes[0].monitor, kSizes[0].rect, false)},
-                                why);
+    e.server = e2e::XServer::startXvfb(
+        kScreen.width(), kScreen.height(),
+        {monitor("HOME", kHome, true), monitor(kSizes[1].monitor, kSizes[1].rect, false),
+         monitor(kSizes[0].monitor, kSizes[0].rect, false)},
+        why);
     std::unique_ptr<QApplication> app;
     if (e.server) {
         ::setenv("DISPLAY", e.server->display().c_str(), 1);
@@ -596,7 +625,8 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     if (withX) {
         wholeMachine(wholeSeconds, Screen::Static);
-        wholeMachine(wholeSeconds, Screen::Changing);
+        wholeMachine(wholeSeconds, Screen::Small);
+        wholeMachine(wholeSeconds, Screen::Whole);
     }
     printSummary();
     benchmark::Shutdown();

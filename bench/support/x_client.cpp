@@ -50,7 +50,7 @@ XClient::~XClient() {
 
 void XClient::sync() { std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr)); }
 
-void XClient::changePixel(QPoint screenPos, bool wait) {
+void XClient::changeArea(const QRect& screenRect, bool wait) {
     if (!ok_) return;
     if (!pixelGc_) {
         pixelGc_ = xcb_generate_id(c_);
@@ -59,8 +59,10 @@ void XClient::changePixel(QPoint screenPos, bool wait) {
     }
     pixelColour_ = (pixelColour_ + 0x010203) & 0xffffff;
     xcb_change_gc(c_, pixelGc_, XCB_GC_FOREGROUND, &pixelColour_);
-    const xcb_point_t p{static_cast<std::int16_t>(screenPos.x()), static_cast<std::int16_t>(screenPos.y())};
-    xcb_poly_point(c_, XCB_COORD_MODE_ORIGIN, screen_->root, pixelGc_, 1, &p);
+    const xcb_rectangle_t r{
+        static_cast<std::int16_t>(screenRect.x()), static_cast<std::int16_t>(screenRect.y()),
+        static_cast<std::uint16_t>(screenRect.width()), static_cast<std::uint16_t>(screenRect.height())};
+    xcb_poly_fill_rectangle(c_, screen_->root, pixelGc_, 1, &r);
     if (wait)
         sync();
     else

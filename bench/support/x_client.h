@@ -25,10 +25,10 @@ public:
     void sync();
     // An override-redirect window at rect whose background is image.
     void showImage(const QRect& rect, const QImage& image);
-    // Changes one pixel of the screen (through any window there), another
-    // colour each time: the smallest change that makes a tick draw again.
-    // With wait, returns once the server has drawn it.
-    void changePixel(QPoint screenPos, bool wait);
+    // Fills a rectangle of the screen (through any window there), another
+    // colour each time, as an application redrawing it would. With wait,
+    // returns once the server has drawn it.
+    void changeArea(const QRect& screenRect, bool wait);
 
     // Client-side mirroring of one frame: the monitor's rectangle source is read
     // into shared memory, scaled with QImage::scaled to the view's size (only the
