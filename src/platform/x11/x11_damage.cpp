@@ -7,8 +7,14 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 namespace orvane::platform::x11 {
+
+namespace {
+// Past this many rectangles a watch's region is kept as its bounding rectangle.
+constexpr std::size_t kMaxRects = 256;
+}  // namespace
 
 bool DamageTracker::start(xcb_connection_t* c, xcb_window_t root, std::uint8_t firstEvent) {
     c_ = c;
@@ -62,11 +68,23 @@ void DamageTracker::rearm() {
     const xcb_rectangle_t* rects = xcb_xfixes_fetch_region_rectangles(r);
     const int n = xcb_xfixes_fetch_region_rectangles_length(r);
     // The region is in the root window's pixels, which are the virtual screen's.
+    std::vector<QRect> hits;
     for (ChangeWatch* w : watches_) {
+        hits.clear();
         for (int i = 0; i < n; ++i) {
             const QRect hit = w->area & QRect(rects[i].x, rects[i].y, rects[i].width, rects[i].height);
-            if (!hit.isEmpty()) w->region += hit.translated(-w->area.topLeft());
+            if (!hit.isEmpty()) hits.push_back(hit.translated(-w->area.topLeft()));
         }
+        // Each union costs in the size of the region: a screen of thousands
+        // of scattered changes is taken as the rectangle around them.
+        if (hits.size() > kMaxRects) {
+            QRect around;
+            for (const QRect& h : hits) around |= h;
+            w->region += around;
+        } else {
+            for (const QRect& h : hits) w->region += h;
+        }
+        if (w->region.rectCount() > static_cast<int>(kMaxRects)) w->region = w->region.boundingRect();
     }
     std::free(r);
 }
