@@ -1,5 +1,6 @@
 // The refresh tick: copy the watched monitor into the view (plain at 100 %,
-// stretched otherwise), draw the pointer marker, present, then pursue.
+// stretched otherwise; only the part that changed when that is all that
+// did), draw the pointer marker, present, then pursue.
 #include "view/tick.h"
 
 #include <QComboBox>

@@ -1,5 +1,6 @@
-// Everything the picture a tick draws depends on. When none of it changed
-// since the last tick, the persistent image already holds that picture.
+// Everything the picture a tick draws depends on besides the monitor's own
+// pixels. When none of it changed since the last tick, the persistent image
+// holds that picture except where the monitor was drawn on.
 #pragma once
 
 #include <QRect>
