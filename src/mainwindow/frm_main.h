@@ -103,8 +103,11 @@ public:
     void MousePursuitStep();
     void DrawFrame();
     // Redraws only the view pixels the monitor's changed region reaches.
-    void DrawChangedPart(const QRegion& monitorRegion, platform::Point pointer);
-    TickInputs CurrentTickInputs(platform::Point pointer);
+    void DrawChangedPart(const QRegion& monitorRegion, platform::Point pointer,
+                         const std::optional<PointerMarker>& marker);
+    // The real pointer image scales with the picture: drawn into a copy of the monitor first.
+    [[nodiscard]] bool TakesBufferedPath(platform::Point pointer) const;
+    TickInputs CurrentTickInputs(platform::Point pointer, const std::optional<PointerMarker>& marker);
 
     // --- Pointer marker
     void DrawMouseCursor(platform::Surface& TargetDC);
@@ -113,7 +116,6 @@ public:
     void DrawMarker(platform::Surface& TargetDC, const PointerMarker& marker);
     void ShowPointerLabels(platform::Point p);
     [[nodiscard]] bool OnWatchedMonitor(platform::Point p) const;
-    [[nodiscard]] bool PointerOnWatchedMonitor();
     void cmbCursor_Click();
     void mnuView_Cursor_Select_Click(int Index);
 

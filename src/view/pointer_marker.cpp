@@ -29,8 +29,6 @@ bool frmMain::OnWatchedMonitor(platform::Point p) const {
            AppState.MonitorTable[s].rcMonitor.contains(p);
 }
 
-bool frmMain::PointerOnWatchedMonitor() { return OnWatchedMonitor(Platform.pointer().position()); }
-
 void frmMain::ShowPointerLabels(platform::Point p) {
     lblStatus_Cursor_All->setText(PositionText(p));
     lblStatus_Cursor_View->setText(PositionText(ScreenToMonitor(p)));

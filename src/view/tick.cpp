@@ -24,7 +24,14 @@ std::unique_ptr<platform::Surface> frmMain::CreateMemoryCopy(platform::Surface& 
     return Platform.drawing().createMemoryCopy(SourceDC, QSize(Width, Height));
 }
 
-TickInputs frmMain::CurrentTickInputs(platform::Point pointer) {
+bool frmMain::TakesBufferedPath(platform::Point pointer) const {
+    // A pointer elsewhere draws nothing into the copy, and then the direct
+    // path gives the same picture without copying the whole monitor first.
+    return UsesBufferedPath(LeadingNumber(cmbZoom->currentText().toStdString()), cmbCursor->currentIndex()) &&
+           OnWatchedMonitor(pointer);
+}
+
+TickInputs frmMain::CurrentTickInputs(platform::Point pointer, const std::optional<PointerMarker>& marker) {
     TickInputs in;
     in.source = MonitorDC.get();
     in.viewRect = picView->geometry();
@@ -41,11 +48,9 @@ TickInputs frmMain::CurrentTickInputs(platform::Point pointer) {
     in.markerDrawn = OnWatchedMonitor(pointer) && AppState.Cursor >= 0 && AppState.Cursor <= 3;
     if (in.markerDrawn) {
         in.pointer = pointer;
-        if (AppState.Cursor == 0) {
-            if (const auto info = Platform.pointer().cursorInfo(); info && info->visible && info->image) {
-                in.cursorSerial = info->image->serial;
-                in.cursorPosition = info->position;
-            }
+        if (marker && marker->cursor) {
+            in.cursorSerial = marker->cursor->image->serial;
+            in.cursorPosition = marker->cursor->position;
         }
     }
     return in;
@@ -54,7 +59,8 @@ TickInputs frmMain::CurrentTickInputs(platform::Point pointer) {
 void frmMain::tmrMain_Timer() {
     if (MonitorDC) {
         const platform::Point pointer = Platform.pointer().position();
-        const TickInputs inputs = CurrentTickInputs(pointer);
+        const std::optional<PointerMarker> marker = CurrentMarker(pointer);
+        const TickInputs inputs = CurrentTickInputs(pointer, marker);
         const platform::MonitorChanges changes = MonitorDC->takeChanges();
         // The persistent image holds the last frame; when nothing else the
         // picture depends on moved, only what changed on the monitor needs
@@ -63,13 +69,10 @@ void frmMain::tmrMain_Timer() {
         // of the whole monitor, so it always draws everything.
         const bool sameFrame =
             picView->persistent() && !AppState.NoRedraw && lastTick_ && *lastTick_ == inputs;
-        const bool buffered =
-            UsesBufferedPath(LeadingNumber(inputs.zoomText.toStdString()), inputs.cursorIndex) &&
-            inputs.markerDrawn;
         if (sameFrame && !changes.any()) {
             ShowPointerLabels(pointer);
-        } else if (sameFrame && !changes.all && !buffered) {
-            DrawChangedPart(changes.region, pointer);
+        } else if (sameFrame && !changes.all && !TakesBufferedPath(pointer)) {
+            DrawChangedPart(changes.region, pointer, marker);
         } else {
             DrawFrame();
             lastTick_ = AppState.NoRedraw ? std::nullopt : std::optional<TickInputs>(inputs);
@@ -78,14 +81,14 @@ void frmMain::tmrMain_Timer() {
     if (AppState.MousePursuit) MousePursuitStep();
 }
 
-void frmMain::DrawChangedPart(const QRegion& monitorRegion, platform::Point pointer) {
+void frmMain::DrawChangedPart(const QRegion& monitorRegion, platform::Point pointer,
+                              const std::optional<PointerMarker>& marker) {
     auto& drawing = Platform.drawing();
     platform::ViewSurface& view = *picView;
     const QSize monitor(AppState.ViewWidth, AppState.ViewHeight);
     QRegion part = ChangedViewRegion(monitorRegion, monitor, view.size(), view.stretchMode());
     // The marker is drawn over the picture (inverted, or blended), so where it
     // stands the picture under it is redrawn whole before it is drawn again.
-    const std::optional<PointerMarker> marker = CurrentMarker(pointer);
     if (marker) part += marker->rect;
     const QRect visible = view.geometry()
                               .intersected(QRect(QPoint(0, 0), picFrameClient->size()))
@@ -109,10 +112,7 @@ void frmMain::DrawFrame() {
     platform::ViewSurface& view = *picView;
     const QRect dest(0, 0, view.size().width(), view.size().height());
     const QRect source(0, 0, AppState.ViewWidth, AppState.ViewHeight);
-    // A pointer elsewhere draws nothing into the copy, and then the direct
-    // path gives the same picture without copying the whole monitor first.
-    if (UsesBufferedPath(LeadingNumber(cmbZoom->currentText().toStdString()), cmbCursor->currentIndex()) &&
-        PointerOnWatchedMonitor()) {
+    if (TakesBufferedPath(Platform.pointer().position())) {
         // The real pointer image is drawn at monitor scale so it shrinks or
         // grows with the picture.
         std::unique_ptr<platform::Surface> copy =

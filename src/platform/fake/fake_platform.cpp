@@ -16,6 +16,7 @@ namespace orvane::platform::fake {
 namespace {
 
 QRect toQRect(const Rect& r) { return {r.left, r.top, r.width(), r.height()}; }
+Rect fromQRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 
 QImage blackImage(QSize size) {
     QImage image(size.expandedTo(QSize(0, 0)), QImage::Format_RGB32);
@@ -969,8 +970,7 @@ void FakePlatform::paint(const std::string& deviceName, QPoint at, const QImage&
     m->described.picture = picture;
     const QRect hit = QRect(at, pixels.size()) & picture.rect();
     if (!hit.isEmpty())
-        state_->damage({m->described.rect.left + hit.left(), m->described.rect.top + hit.top(),
-                        m->described.rect.left + hit.right() + 1, m->described.rect.top + hit.bottom() + 1});
+        state_->damage(fromQRect(hit.translated(m->described.rect.left, m->described.rect.top)));
 }
 
 void FakePlatform::setOrder(const std::vector<std::string>& deviceNames) {
