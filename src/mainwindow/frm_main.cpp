@@ -45,6 +45,7 @@ frmMain::frmMain(platform::Platform& platform) : Platform(platform) {
     ConnectIntervalControls();
     ConnectPointerMarkerControls();
     ConnectClickForwardingControls();
+    ConnectMousePursuitControls();
     ConnectViewToggles();
     connect(cmbDisplayList, &QComboBox::activated, this, [this] { cmbDisplayList_Click(); });
     connect(cmdReload, &QToolButton::clicked, this, [this] { cmdReload_Click(); });
@@ -106,9 +107,8 @@ void frmMain::CreateControls() {
         button(picButtonFrame[1], ResolutionIcon(), QStringLiteral("モニタの解像度を変更"), false);
     chkMouse = button(picButtonFrame[2], PursuitIcon(), QStringLiteral("マウス追尾"), true);
     chkFullScreen = button(picButtonFrame[3], FullScreenIcon(), QStringLiteral("フル画面"), true);
-    // Pursuit and the resolution dialog are not part of this build yet: their
-    // controls are shown but cannot be used.
-    chkMouse->setEnabled(false);
+    // The resolution dialog is not part of this build yet: its button is
+    // shown but cannot be used.
     cmdChabgeSetting->setEnabled(false);
 
     cmbZoom = new QComboBox(picToolBox);
@@ -229,7 +229,7 @@ void frmMain::CreateMenus() {
 
     mnuHelp = bar->addMenu(QStringLiteral("ヘルプ"));
     mnuHelp_About = item(mnuHelp, QStringLiteral("バージョン情報(&A)"));
-    for (QAction* notYet : {mnuTool_Dev, mnuTool_Mouse, mnuTool_Setting, mnuHelp_About})
+    for (QAction* notYet : {mnuTool_Dev, mnuTool_Setting, mnuHelp_About})
         notYet->setEnabled(false);
 
     // Opened over the view, never part of the menu bar.
@@ -306,6 +306,7 @@ void frmMain::Form_Load() {
 
     FormState = 1;
     FillLists();
+    ShowClickAvailability();
 
     if (cmbDisplayList->currentIndex() >= 0) cmbDisplayList_Click();
 
@@ -327,6 +328,9 @@ void frmMain::Form_Load() {
     cmbTimer_KeyPress(13);
 
     picView->setPersistent(!AppState.NoRedraw);
+
+    // Setting the button raises its handler when the value changes.
+    chkMouse->setChecked(AppState.MousePursuit);
 
     bool found = false;
     for (std::size_t i = 0; i < AppState.MonitorTable.size(); ++i) {
@@ -595,14 +599,18 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e) {
     if (watched == picFrameClient && e->type() == QEvent::MouseMove) {
         picFrame_MouseMove(static_cast<float>(static_cast<QMouseEvent*>(e)->position().y()));
     }
-    // A move over the view without the left button is the frame's too: in full
-    // screen the view usually covers the frame's top edge, which reveals the bars.
     // (Compared as a plain object: the filter also sees the widget's last
     // events while it is being destroyed.)
-    if (watched == viewWidget_ && e->type() == QEvent::MouseMove) {
-        const auto* move = static_cast<QMouseEvent*>(e);
-        if (!(move->buttons() & Qt::LeftButton)) {
-            picFrame_MouseMove(static_cast<float>(move->position().y() + viewWidget_->y()));
+    if (watched == viewWidget_ && FormState != 0 && picView) {
+        switch (e->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove:
+                if (ViewMouseEvent(static_cast<QMouseEvent*>(e))) return true;
+                break;
+            default:
+                break;
         }
     }
     return QMainWindow::eventFilter(watched, e);

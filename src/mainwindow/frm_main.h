@@ -24,6 +24,7 @@ class QAction;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QMouseEvent;
 class QMenu;
 class QScrollBar;
 class QToolButton;
@@ -124,8 +125,30 @@ public:
     void cmbTimer_KeyPress(int KeyAscii);
     void mnuTool_Timer_Select_Click(int Index);
 
-    // --- Click forwarding
+    // --- Mouse pursuit
+    void chkMouse_Click();
+    void mnuTool_Mouse_Click();
+
+    // --- Click forwarding, grab scrolling and window dragging
     void cmbDblClick_Click();
+    // Button: 1 left, 2 right, 4 middle (a move: the sum of those held);
+    // Shift: bit 1 Shift, 2 Ctrl, 4 Alt; X, Y: pixels from picView's corner.
+    void picView_MouseDown(int Button, int Shift, float X, float Y);
+    void picView_MouseUp(int Button, int Shift, float X, float Y);
+    void picView_MouseMove(int Button, int Shift, float X, float Y);
+    void picView_DblClick();
+    void tmrTiming_Timer();
+    void mnuPopup_Move_Click();
+    void mnuPopup_Mouse_Left_Click(int Index);
+    void mnuPopup_Mouse_Middle_Click(int Index);
+    void mnuPopup_Mouse_Right_Click(int Index);
+    void SendMouseClick(int Button, bool DoubleClick);
+    std::int32_t TargetX = 0;
+    std::int32_t TargetY = 0;
+    std::int32_t DownX = 0;
+    std::int32_t DownY = 0;
+    std::int16_t LastButton = 0;
+    bool ClickBusy = false;
 
     // --- View toggles and full screen
     void ShowMenuBar(bool Show);
@@ -245,11 +268,36 @@ private:
     void ConnectIntervalControls();
     void ConnectPointerMarkerControls();
     void ConnectClickForwardingControls();
+    void ConnectMousePursuitControls();
+    // Disables what needs injected buttons where the platform cannot send them.
+    void ShowClickAvailability();
+    // Turns Qt's mouse events on the view into the view's handlers; true
+    // when the event is used up (an echo of our own injected input).
+    bool ViewMouseEvent(QMouseEvent* e);
+    // The view position of an event on the view's window.
+    [[nodiscard]] QPointF ViewPosition(const QMouseEvent* e) const;
+    // Input we injected that comes back to the view (the target lay on our
+    // own window) is used up here, so it never forwards another click.
+    void ExpectEcho(platform::Point at, int buttonEvents);
+    bool TakeEcho(const QMouseEvent* e);
+    void DragWindow(const QMouseEvent* e);
     void ConnectViewToggles();
     bool TimerEditEvent(QEvent* e);
     void SetZoomLook(bool pending);
     bool ZoomEditEvent(QEvent* e);
 
+    struct Echo {
+        platform::Point at;
+        int pending = 0;
+        qint64 until = 0;  // ms since the epoch
+    };
+    std::optional<Echo> echo_;
+    // The button whose double click is completed by its release.
+    Qt::MouseButton doubleClickButton_ = Qt::NoButton;
+    // Ctrl + left drag: the window manager moves the window, or we do.
+    enum class WindowDrag { None, BySystem, ByUs };
+    WindowDrag windowDrag_ = WindowDrag::None;
+    QPoint dragOffset_;  // pointer minus window position, while we move it
     std::optional<TickInputs> lastTick_;
     QPointer<QWidget> viewWidget_;  // picView's window, for the event filter
     bool unloaded_ = false;

@@ -34,8 +34,11 @@ public:
     // The current pointer image; nullopt when the platform cannot read it
     // (the caller then draws no pointer image).
     [[nodiscard]] virtual std::optional<CursorInfo> cursorInfo() = 0;
-    // mouse_event with one button flag, no movement.
-    virtual void sendButton(MouseButton button, bool down) = 0;
+    // One button pressed or released where the pointer stands, no movement,
+    // as if the user did it. False when it could not be sent.
+    virtual bool sendButton(MouseButton button, bool down) = 0;
+    // Whether sendButton can work at all here (X11: the XTest extension).
+    [[nodiscard]] virtual bool canSendButtons() = 0;
     [[nodiscard]] virtual int doubleClickTime() = 0;  // milliseconds
 };
 

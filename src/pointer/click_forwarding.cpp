@@ -1,15 +1,267 @@
-// Click forwarding: the action a double-click in the view performs.
+// Click forwarding: presses, releases and double clicks in the view become
+// real mouse input at the matching point of the watched monitor; a right
+// click opens the view's popup menu. Dragging with the left button scrolls
+// the picture, with Ctrl held it moves the window.
+#include <QAction>
 #include <QComboBox>
+#include <QCursor>
+#include <QDateTime>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStandardItemModel>
+#include <QWindow>
 
 #include "core/app_state.h"
+#include "core/rounding.h"
 #include "mainwindow/frm_main.h"
+#include "pointer/pointer_rules.h"
 
 namespace orvane {
 
+namespace {
+
+constexpr int kShiftCtrl = 2;
+
+// How long input we injected may take to come back to our own view.
+constexpr qint64 kEchoWindowMs = 1000;
+
+int ButtonCodeOf(Qt::MouseButton b) {
+    switch (b) {
+        case Qt::LeftButton: return 1;
+        case Qt::RightButton: return 2;
+        case Qt::MiddleButton: return 4;
+        default: return 0;
+    }
+}
+
+int ShiftCodeOf(Qt::KeyboardModifiers m) {
+    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
+}
+
+const QString kNoClicksTip = QStringLiteral("この画面ではクリックを送れません（X サーバーに XTEST 拡張がありません）");
+
+}  // namespace
+
 void frmMain::cmbDblClick_Click() { AppState.DoubleClick = cmbDblClick->currentData().toInt(); }
+
+void frmMain::picView_MouseDown(int Button, int /*Shift*/, float X, float Y) {
+    if (Button == 1) {
+        DownX = R(X);
+        DownY = R(Y);
+    }
+    const int prev = LastButton;
+    LastButton = static_cast<std::int16_t>(Button);
+    if (Button == 2 && !ClickBusy && prev != 2) {
+        tmrTiming.setInterval(Platform.pointer().doubleClickTime());
+        tmrTiming.start();
+    }
+}
+
+void frmMain::picView_MouseUp(int /*Button*/, int /*Shift*/, float X, float Y) {
+    const platform::Point t = ViewToScreen(X, Y, AppState.ZoomRate, AppState.ViewLeft, AppState.ViewTop);
+    TargetX = t.x;
+    TargetY = t.y;
+}
+
+void frmMain::tmrTiming_Timer() {
+    tmrTiming.stop();
+    if (LastButton == 2 && !ClickBusy) mnuPopup->popup(QCursor::pos());
+}
+
+void frmMain::picView_DblClick() {
+    const DoubleClickAction action = DoubleClickActionFor(AppState.DoubleClick, LastButton);
+    switch (action.kind) {
+        case DoubleClickAction::Kind::Nothing:
+            return;  // a pending popup is still shown
+        case DoubleClickAction::Kind::Move:
+            mnuPopup_Move_Click();
+            break;
+        case DoubleClickAction::Kind::Click:
+            SendMouseClick(action.button, action.twice);
+            break;
+        case DoubleClickAction::Kind::Unknown:
+            break;
+    }
+    LastButton = 0;
+    tmrTiming.stop();
+}
+
+void frmMain::mnuPopup_Move_Click() {
+    const platform::Point target{TargetX, TargetY};
+    // Only where the user pointed: never somewhere outside every monitor.
+    if (MonitorIndexAt(AppState.MonitorTable, target) < 0) return;
+    Platform.pointer().setPosition(target);
+}
+
+void frmMain::mnuPopup_Mouse_Left_Click(int Index) { SendMouseClick(1, Index != 0); }
+void frmMain::mnuPopup_Mouse_Middle_Click(int Index) { SendMouseClick(4, Index != 0); }
+void frmMain::mnuPopup_Mouse_Right_Click(int Index) { SendMouseClick(2, Index != 0); }
+
+void frmMain::SendMouseClick(int Button, bool DoubleClick) {
+    platform::Pointer& pointer = Platform.pointer();
+    const platform::Point target{TargetX, TargetY};
+    // Nothing goes anywhere the user did not point at, and where buttons
+    // cannot be sent the pointer is not moved for nothing.
+    if (!pointer.canSendButtons() || MonitorIndexAt(AppState.MonitorTable, target) < 0) return;
+    ClickBusy = true;
+    auto releaseAll = [&] {
+        for (const ButtonStep& step : ReleaseAllButtons()) pointer.sendButton(step.button, step.down);
+    };
+    releaseAll();
+    const platform::Point saved = pointer.position();
+    pointer.setPosition(target);
+    int sent = 0;
+    for (const ButtonStep& step : ClickSequence(Button, DoubleClick)) {
+        if (!pointer.sendButton(step.button, step.down)) {
+            // Never leave a button held because a step failed half way.
+            releaseAll();
+            break;
+        }
+        ++sent;
+    }
+    pointer.setPosition(saved);
+    ExpectEcho(target, sent);
+    ClickBusy = false;
+}
+
+void frmMain::picView_MouseMove(int Button, int Shift, float X, float Y) {
+    if (Button == 1 && (Shift & kShiftCtrl)) return;  // the window drag, see DragWindow
+    if (Button != 1 || AppState.MousePursuit) {
+        picFrame_MouseMove(static_cast<float>(picViewRect.top() + Y));
+        return;
+    }
+    const std::int32_t nx = GrabScrollValue(DownX, X, scrX->value(), scrX->minimum(), scrX->maximum());
+    const std::int32_t ny = GrabScrollValue(DownY, Y, scrY->value(), scrY->minimum(), scrY->maximum());
+    if (scrX->isEnabled()) scrX->setValue(nx);
+    if (scrY->isEnabled()) scrY->setValue(ny);
+}
+
+void frmMain::DragWindow(const QMouseEvent* e) {
+    const QPoint global = e->globalPosition().toPoint();
+    switch (windowDrag_) {
+        case WindowDrag::BySystem:
+            return;
+        case WindowDrag::ByUs:
+            move(global - dragOffset_);
+            return;
+        case WindowDrag::None:
+            break;
+    }
+    // The window manager moves the window as if its title bar were dragged;
+    // without one that offers it, the window follows the pointer here.
+    if (QWindow* w = windowHandle(); w && w->startSystemMove()) {
+        windowDrag_ = WindowDrag::BySystem;
+        return;
+    }
+    windowDrag_ = WindowDrag::ByUs;
+    dragOffset_ = global - pos();
+}
+
+QPointF frmMain::ViewPosition(const QMouseEvent* e) const {
+    return e->position() + QPointF(picView->visibleOrigin());
+}
+
+void frmMain::ExpectEcho(platform::Point at, int buttonEvents) {
+    if (buttonEvents <= 0) return;
+    echo_ = Echo{at, buttonEvents, QDateTime::currentMSecsSinceEpoch() + kEchoWindowMs};
+}
+
+bool frmMain::TakeEcho(const QMouseEvent* e) {
+    if (!echo_) return false;
+    if (QDateTime::currentMSecsSinceEpoch() > echo_->until) {
+        echo_.reset();
+        return false;
+    }
+    // Our window's logical pixels to the screen's device pixels.
+    const qreal ratio = viewWidget_ ? viewWidget_->devicePixelRatioF() : 1.0;
+    const QPointF g = e->globalPosition() * ratio;
+    if (std::abs(g.x() - echo_->at.x) > 1 || std::abs(g.y() - echo_->at.y) > 1) return false;
+    if (--echo_->pending <= 0) echo_.reset();
+    return true;
+}
+
+bool frmMain::ViewMouseEvent(QMouseEvent* e) {
+    const QPointF v = ViewPosition(e);
+    const float x = static_cast<float>(v.x());
+    const float y = static_cast<float>(v.y());
+    const int shift = ShiftCodeOf(e->modifiers());
+    switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
+            if (TakeEcho(e)) return true;
+            const int button = ButtonCodeOf(e->button());
+            if (button == 0) return false;
+            windowDrag_ = WindowDrag::None;
+            if (e->type() == QEvent::MouseButtonPress) {
+                doubleClickButton_ = Qt::NoButton;
+                picView_MouseDown(button, shift, x, y);
+            } else {
+                // The second press of a double click: it anchors a drag like
+                // any press; the action waits for its release (see DESIGN).
+                if (button == 1) {
+                    DownX = R(x);
+                    DownY = R(y);
+                }
+                doubleClickButton_ = e->button();
+            }
+            return false;
+        }
+        case QEvent::MouseButtonRelease: {
+            if (TakeEcho(e)) return true;
+            const int button = ButtonCodeOf(e->button());
+            if (button == 0) return false;
+            windowDrag_ = WindowDrag::None;
+            picView_MouseUp(button, shift, x, y);
+            if (doubleClickButton_ == e->button()) {
+                doubleClickButton_ = Qt::NoButton;
+                picView_DblClick();
+            }
+            return false;
+        }
+        case QEvent::MouseMove: {
+            const Qt::MouseButtons b = e->buttons();
+            const int buttons =
+                ButtonCode(b & Qt::LeftButton, b & Qt::RightButton, b & Qt::MiddleButton);
+            if (buttons == 1 && (shift & kShiftCtrl)) DragWindow(e);
+            picView_MouseMove(buttons, shift, x, y);
+            return false;
+        }
+        default:
+            return false;
+    }
+}
+
+void frmMain::ShowClickAvailability() {
+    if (Platform.pointer().canSendButtons()) return;
+    // Moving the pointer needs no injected buttons; every click action does.
+    if (auto* model = qobject_cast<QStandardItemModel*>(cmbDblClick->model())) {
+        for (int i = 0; i < cmbDblClick->count(); ++i) {
+            const auto action = DoubleClickActionFor(cmbDblClick->itemData(i).toInt(), 1);
+            if (action.kind == DoubleClickAction::Kind::Click) {
+                model->item(i)->setEnabled(false);
+                model->item(i)->setToolTip(kNoClicksTip);
+            }
+        }
+    }
+    cmbDblClick->setToolTip(cmbDblClick->toolTip() + QStringLiteral("\n") + kNoClicksTip);
+    mnuPopup_Action->menuAction()->setEnabled(false);
+    mnuPopup_Action->menuAction()->setToolTip(kNoClicksTip);
+    mnuPopup->setToolTipsVisible(true);
+}
 
 void frmMain::ConnectClickForwardingControls() {
     connect(cmbDblClick, &QComboBox::activated, this, [this] { cmbDblClick_Click(); });
+    connect(&tmrTiming, &QTimer::timeout, this, [this] { tmrTiming_Timer(); });
+    connect(mnuPopup, &QMenu::aboutToHide, this, [this] { LastButton = 0; });
+    connect(mnuPopup_Move, &QAction::triggered, this, [this] { mnuPopup_Move_Click(); });
+    for (int i = 0; i < 2; ++i) {
+        connect(mnuPopup_Mouse_Left[i], &QAction::triggered, this, [this, i] { mnuPopup_Mouse_Left_Click(i); });
+        connect(mnuPopup_Mouse_Middle[i], &QAction::triggered, this,
+                [this, i] { mnuPopup_Mouse_Middle_Click(i); });
+        connect(mnuPopup_Mouse_Right[i], &QAction::triggered, this,
+                [this, i] { mnuPopup_Mouse_Right_Click(i); });
+    }
 }
 
 }  // namespace orvane

@@ -1,10 +1,56 @@
-// Mouse pursuit: the step at the end of every tick that follows the pointer.
+// Mouse pursuit: at the end of every tick the view follows the pointer to its
+// monitor and scrolls so that the pointer is centred.
+#include <QAction>
+#include <QComboBox>
+#include <QMenu>
+#include <QScrollBar>
+#include <QToolButton>
+
+#include "core/app_state.h"
 #include "mainwindow/frm_main.h"
+#include "pointer/pointer_rules.h"
 
 namespace orvane {
 
-// Following the pointer across monitors and scrolling after it arrive with
-// the pointer subsystem; until then the tick's hook does nothing.
-void frmMain::MousePursuitStep() {}
+void frmMain::MousePursuitStep() {
+    platform::Pointer& pointer = Platform.pointer();
+    platform::Point p;
+    int found = -1;
+    // The pointer may move between two readings: each monitor is tested
+    // against a fresh one.
+    for (std::size_t i = 0; i < AppState.MonitorTable.size(); ++i) {
+        p = pointer.position();
+        if (AppState.MonitorTable[i].rcMonitor.contains(p)) {
+            found = static_cast<int>(i);
+            break;
+        }
+    }
+    if (found < 0) return;
+    if (found != cmbDisplayList->currentIndex()) SelectDisplayListIndex(found);
+    if (scrX->isEnabled()) {
+        scrX->setValue(PursuitScrollValue(p.x, AppState.ViewLeft, AppState.ZoomRate, picViewRect.width(),
+                                          scrX->minimum(), scrX->maximum()));
+    }
+    if (scrY->isEnabled()) {
+        scrY->setValue(PursuitScrollValue(p.y, AppState.ViewTop, AppState.ZoomRate, picViewRect.height(),
+                                          scrY->minimum(), scrY->maximum()));
+    }
+}
+
+void frmMain::chkMouse_Click() {
+    AppState.MousePursuit = chkMouse->isChecked();
+    mnuTool_Mouse->setChecked(AppState.MousePursuit);
+    // While pursuit is on the pointer alone chooses the monitor.
+    cmbDisplayList->setEnabled(!AppState.MousePursuit);
+    mnuTool_Select->setEnabled(!AppState.MousePursuit);
+    if (FormState == 2 && picView->widget()) picView->widget()->setFocus();
+}
+
+void frmMain::mnuTool_Mouse_Click() { chkMouse->setChecked(!chkMouse->isChecked()); }
+
+void frmMain::ConnectMousePursuitControls() {
+    connect(chkMouse, &QToolButton::toggled, this, [this] { chkMouse_Click(); });
+    connect(mnuTool_Mouse, &QAction::triggered, this, [this] { mnuTool_Mouse_Click(); });
+}
 
 }  // namespace orvane

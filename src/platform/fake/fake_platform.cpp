@@ -97,6 +97,8 @@ struct FakePlatform::State {
     bool cursorUnavailable = false;
     int doubleClickTime = 500;
     std::vector<InputEvent> inputLog;
+    bool buttonsAvailable = true;
+    int buttonsBeforeFailure = -1;
 
     std::map<std::string, Device> devices;
     std::vector<ModeChange> modeChanges;
@@ -749,10 +751,14 @@ public:
         if (s_->cursorUnavailable) return std::nullopt;
         return CursorInfo{s_->cursorVisible, s_->pointer, s_->cursorVisible ? s_->cursor : nullptr};
     }
-    void sendButton(MouseButton button, bool down) override {
+    bool sendButton(MouseButton button, bool down) override {
         s_->call("Pointer::sendButton");
+        if (!s_->buttonsAvailable) return false;
+        if (s_->buttonsBeforeFailure >= 0 && s_->buttonsBeforeFailure-- == 0) return false;
         s_->inputLog.push_back({InputEvent::Kind::Button, s_->pointer, button, down});
+        return true;
     }
+    bool canSendButtons() override { return s_->buttonsAvailable; }
     int doubleClickTime() override {
         s_->call("Pointer::doubleClickTime");
         return s_->doubleClickTime;
@@ -1037,6 +1043,8 @@ void FakePlatform::setCursorUnavailable(bool unavailable) { state_->cursorUnavai
 void FakePlatform::setDoubleClickTime(int ms) { state_->doubleClickTime = ms; }
 const std::vector<InputEvent>& FakePlatform::inputLog() const { return state_->inputLog; }
 void FakePlatform::clearInputLog() { state_->inputLog.clear(); }
+void FakePlatform::setButtonsAvailable(bool available) { state_->buttonsAvailable = available; }
+void FakePlatform::failOneButtonAfter(int sent) { state_->buttonsBeforeFailure = sent; }
 
 void FakePlatform::setModes(const std::string& device, std::vector<FakeMode> modes,
                             std::optional<std::size_t> current, std::optional<std::size_t> registered) {

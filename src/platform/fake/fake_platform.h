@@ -193,6 +193,11 @@ public:
     void setDoubleClickTime(int ms);
     [[nodiscard]] const std::vector<InputEvent>& inputLog() const;
     void clearInputLog();
+    // Off: buttons cannot be sent at all (an X server without XTest).
+    void setButtonsAvailable(bool available);
+    // After `sent` more successful button events the next one fails (nothing
+    // is logged); the ones after it succeed again.
+    void failOneButtonAfter(int sent);
 
     // --- display modes --------------------------------------------------
     // Replaces a device's table. Modes with id 0 are numbered 1, 2, … by

@@ -9,6 +9,10 @@
 #include <xcb/xfixes.h>
 #include <xcb/xtest.h>
 
+#include <QtGui/qguiapplication_platform.h>
+
+#include <QGuiApplication>
+
 #include <cstdio>
 #include <cstring>
 
@@ -245,5 +249,12 @@ xcb_render_pictformat_t Connection::formatForDepth(std::uint8_t depth) const {
 }
 
 xcb_render_pictformat_t Connection::argb32Format() const { return formatForDepth(32); }
+
+void syncQtConnection() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* q = x11 ? x11->connection() : nullptr;
+    if (!q) return;
+    std::free(xcb_get_input_focus_reply(q, xcb_get_input_focus(q), nullptr));
+}
 
 }  // namespace orvane::platform::x11

@@ -126,4 +126,8 @@ private:
     xcb_render_picture_t rootPicture_ = 0;
 };
 
+// Returns once the server has handled every request Qt sent on its own
+// connection: a window Qt created is known to the server, a popup's grab is gone.
+void syncQtConnection();
+
 }  // namespace orvane::platform::x11

@@ -39,11 +39,14 @@ void X11Pointer::setPosition(Point p) {
 
 std::optional<CursorInfo> X11Pointer::cursorInfo() { return cursor_.read(); }
 
-void X11Pointer::sendButton(MouseButton button, bool down) {
-    if (!c_.hasXTest()) return;
-    xcb_test_fake_input(c_.get(), down ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, xButton(button),
-                        XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-    c_.sync();
+bool X11Pointer::sendButton(MouseButton button, bool down) {
+    if (!c_.hasXTest() || !c_.alive()) return false;
+    // What Qt has asked of the server so far (a popup's ungrab above all) must
+    // be done before the button arrives, or the click goes to Qt's grab.
+    syncQtConnection();
+    // Checked: the caller releases what it pressed when a step fails.
+    return c_.check(xcb_test_fake_input_checked(c_.get(), down ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE,
+                                                xButton(button), XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0));
 }
 
 int X11Pointer::doubleClickTime() { return QGuiApplication::styleHints()->mouseDoubleClickInterval(); }

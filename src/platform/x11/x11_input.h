@@ -14,7 +14,8 @@ public:
     Point position() override;
     void setPosition(Point p) override;
     std::optional<CursorInfo> cursorInfo() override;
-    void sendButton(MouseButton button, bool down) override;
+    bool sendButton(MouseButton button, bool down) override;
+    bool canSendButtons() override { return c_.hasXTest(); }
     int doubleClickTime() override;
 
 private:

@@ -38,15 +38,6 @@ private:
     std::function<void(const QRect&)> onPaint_;
 };
 
-// The window was created on Qt's connection; a round trip there makes sure the
-// server knows it before requests on ours name it.
-void syncQtConnection() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* q = x11 ? x11->connection() : nullptr;
-    if (!q) return;
-    std::free(xcb_get_input_focus_reply(q, xcb_get_input_focus(q), nullptr));
-}
-
 }  // namespace
 
 X11ViewSurface::X11ViewSurface(Connection& c, GcCache& gcs, QWidget* frame) : c_(c), gcs_(gcs) {

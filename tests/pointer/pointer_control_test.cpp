@@ -1,0 +1,394 @@
+// Pointer control on the simulated desktop, driven by the mouse events Qt
+// gives the view: forwarded clicks, the popup, grab scrolling, dragging the
+// window and mouse pursuit.
+#include <QAction>
+#include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QStandardItemModel>
+#include <QTest>
+#include <QToolButton>
+
+#include "pointer/pointer_rules.h"
+#include "support/main_window_fixture.h"
+
+namespace orvane {
+namespace {
+
+using platform::MouseButton;
+using platform::Point;
+using platform::fake::InputEvent;
+
+InputEvent move(Point p) { return {InputEvent::Kind::Move, p, MouseButton::Left, false}; }
+InputEvent button(Point at, MouseButton b, bool down) { return {InputEvent::Kind::Button, at, b, down}; }
+
+std::vector<InputEvent> releaseAll(Point at) {
+    return {button(at, MouseButton::Left, false), button(at, MouseButton::Middle, false),
+            button(at, MouseButton::Right, false)};
+}
+
+// The whole injected sequence for one forwarded click from `from` at `to`.
+std::vector<InputEvent> forwarded(Point from, Point to, MouseButton b, bool twice) {
+    std::vector<InputEvent> log = releaseAll(from);
+    log.push_back(move(to));
+    for (int i = 0; i < (twice ? 2 : 1); ++i) {
+        log.push_back(button(to, b, true));
+        log.push_back(button(to, b, false));
+    }
+    log.push_back(move(from));
+    return log;
+}
+
+struct PointerControlTest : test::MainWindowTest {
+    frmMain& w() { return *window; }
+    QWidget* view() { return window->picView->widget(); }
+    // The view widget's pixel showing view position p.
+    QPoint at(QPoint p) { return p - window->picView->visibleOrigin(); }
+
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        addMonitor("LEFT", {0, 0, 1920, 1080}, true);
+        addMonitor("RIGHT", {1920, 0, 3840, 1080}, false);
+        fake.setPointerPosition({500, 400});  // on the view, as when the user clicks it
+        fake.setDoubleClickTime(60);
+    }
+    // A 400 x 300 window on LEFT watching `monitor` at `zoom` %.
+    frmMain& startWatching(const std::string& monitor, int zoom, const std::string& extra = "") {
+        writeSettings("[Main]\r\nDisplay=" + monitor + "\r\nZoom= " + std::to_string(zoom) +
+                      "\r\nInterval= 60000\r\nCursor= 4\r\n" + extra +
+                      "[View]\r\nWindowPos_Width= 6000\r\nWindowPos_Height= 4500\r\n");
+        start();
+        fake.clearInputLog();
+        return w();
+    }
+    // Chooses a double-click action with the keyboard, as a user would.
+    void chooseAction(int code) {
+        w().cmbDblClick->setFocus();
+        QTest::keyClick(w().cmbDblClick, Qt::Key_Home);
+        for (int i = 0; i < code; ++i) QTest::keyClick(w().cmbDblClick, Qt::Key_Down);
+    }
+    // Qt's order for a double click: press, release, double-click press, release.
+    void doubleClick(Qt::MouseButton b, QPoint viewPos) {
+        const QPoint p = at(viewPos);
+        QTest::mouseClick(view(), b, {}, p);
+        QTest::mouseDClick(view(), b, {}, p);
+        QTest::mouseRelease(view(), b, {}, p);
+    }
+    // Lets the event loop run until `done` holds (false after two seconds).
+    template <typename F>
+    static bool waitFor(F done) {
+        return QTest::qWaitFor(done, 2000);
+    }
+    void dragKeepsThePictureUnderThePointer(int zoom);
+    static QMenu* openPopup() { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }
+    // Chooses an entry of the open popup (or one of its submenus) with `b`.
+    void choose(QMenu* menu, QAction* action, Qt::MouseButton b = Qt::LeftButton) {
+        ASSERT_TRUE(menu);
+        QTest::mouseClick(menu, b, {}, menu->actionGeometry(action).center());
+    }
+    void chooseFromPopup(const std::vector<QAction*>& path, Qt::MouseButton b) {
+        QMenu* menu = w().mnuPopup;
+        for (QAction* a : path) {
+            ASSERT_TRUE(waitFor([&] { return openPopup() == menu; }));
+            choose(menu, a, b);
+            menu = a->menu();
+        }
+    }
+};
+
+TEST_F(PointerControlTest, EveryDoubleClickActionInjectsItsSequence) {
+    startWatching("RIGHT", 200);
+    const Point s{500, 400};
+    const Point t{1970, 25};  // view (101, 50) at 200 %: 1970.5 rounds to 1970
+    struct Case {
+        int code;
+        Qt::MouseButton pressed;
+        std::vector<InputEvent> log;
+    };
+    const std::vector<Case> cases = {
+        {1, Qt::LeftButton, {move(t)}},
+        {2, Qt::MiddleButton, forwarded(s, t, MouseButton::Middle, false)},
+        {3, Qt::RightButton, forwarded(s, t, MouseButton::Right, true)},
+        {4, Qt::RightButton, forwarded(s, t, MouseButton::Left, false)},
+        {5, Qt::LeftButton, forwarded(s, t, MouseButton::Left, true)},
+        {6, Qt::LeftButton, forwarded(s, t, MouseButton::Middle, false)},
+        {7, Qt::LeftButton, forwarded(s, t, MouseButton::Middle, true)},
+        {8, Qt::LeftButton, forwarded(s, t, MouseButton::Right, false)},
+        {9, Qt::LeftButton, forwarded(s, t, MouseButton::Right, true)},
+    };
+    for (const Case& c : cases) {
+        chooseAction(c.code);
+        ASSERT_EQ(AppState.DoubleClick, c.code);
+        fake.setPointerPosition(s);
+        fake.clearInputLog();
+        doubleClick(c.pressed, {101, 50});
+        EXPECT_EQ(fake.inputLog(), c.log) << "action " << c.code;
+        EXPECT_EQ(w().TargetX, 1970);
+        EXPECT_EQ(w().LastButton, 0) << c.code;
+        EXPECT_FALSE(w().ClickBusy);
+    }
+    // The other rounding direction, and the pointer is always back where it was.
+    fake.clearInputLog();
+    doubleClick(Qt::LeftButton, {103, 50});
+    EXPECT_EQ(fake.inputLog(), forwarded(s, {1972, 25}, MouseButton::Right, true));
+    QTest::qWait(150);
+    EXPECT_EQ(openPopup(), nullptr) << "a right double click with an action shows no popup";
+
+    chooseAction(0);
+    fake.clearInputLog();
+    doubleClick(Qt::LeftButton, {101, 50});
+    EXPECT_TRUE(fake.inputLog().empty());
+}
+
+TEST_F(PointerControlTest, ClickBusyHoldsExactlyWhileTheClickIsInjected) {
+    startWatching("RIGHT", 100, "DoubleClick= 4\r\n");
+    std::vector<bool> busy;
+    fake.setCallHook([&](const std::string& call) {
+        if (call == "Pointer::sendButton" || call == "Pointer::setPosition") busy.push_back(w().ClickBusy);
+    });
+    doubleClick(Qt::LeftButton, {10, 10});
+    fake.setCallHook({});
+    EXPECT_EQ(busy, std::vector<bool>(3 + 1 + 2 + 1, true));
+    EXPECT_FALSE(w().ClickBusy);
+}
+
+TEST_F(PointerControlTest, RightClickOpensThePopupAfterTheDoubleClickTime) {
+    fake.setDoubleClickTime(400);
+    startWatching("RIGHT", 200);
+    QTest::mouseClick(view(), Qt::RightButton, {}, at({101, 50}));
+    EXPECT_EQ(w().LastButton, 2);
+    QTest::qWait(200);
+    EXPECT_EQ(openPopup(), nullptr) << "not before the double-click time";
+    const int before = w().tmrTiming.remainingTime();
+    QTest::mousePress(view(), Qt::RightButton, {}, at({101, 50}));  // not a double click: no DblClick
+    QTest::mouseRelease(view(), Qt::RightButton, {}, at({101, 50}));
+    EXPECT_LE(w().tmrTiming.remainingTime(), before) << "a second right press does not restart the timer";
+    ASSERT_TRUE(waitFor([&] { return openPopup() == w().mnuPopup; }));
+    EXPECT_EQ(w().LastButton, 2);
+
+    // Entries can be chosen with the right button: Action > Left > Click.
+    fake.clearInputLog();
+    chooseFromPopup({w().mnuPopup_Action->menuAction(), w().mnuPopup_Mouse[0]->menuAction(),
+                     w().mnuPopup_Mouse_Left[0]},
+                    Qt::RightButton);
+    ASSERT_TRUE(waitFor([&] { return openPopup() == nullptr; }));
+    EXPECT_EQ(fake.inputLog(), forwarded({500, 400}, {1970, 25}, MouseButton::Left, false));
+    EXPECT_EQ(w().LastButton, 0) << "the popup has consumed the press";
+
+    // Move there, and the middle and right entries.
+    const std::vector<std::pair<std::vector<QAction*>, std::vector<InputEvent>>> entries = {
+        {{w().mnuPopup_Move}, {move({1970, 25})}},
+        {{w().mnuPopup_Action->menuAction(), w().mnuPopup_Mouse[1]->menuAction(), w().mnuPopup_Mouse_Middle[1]},
+         forwarded({500, 400}, {1970, 25}, MouseButton::Middle, true)},
+        {{w().mnuPopup_Action->menuAction(), w().mnuPopup_Mouse[2]->menuAction(), w().mnuPopup_Mouse_Right[0]},
+         forwarded({500, 400}, {1970, 25}, MouseButton::Right, false)},
+    };
+    for (const auto& [path, log] : entries) {
+        fake.setPointerPosition({500, 400});
+        fake.clearInputLog();
+        QTest::mouseClick(view(), Qt::RightButton, {}, at({101, 50}));
+        chooseFromPopup(path, Qt::LeftButton);
+        ASSERT_TRUE(waitFor([&] { return openPopup() == nullptr; }));
+        EXPECT_EQ(fake.inputLog(), log);
+    }
+}
+
+TEST_F(PointerControlTest, RightDoubleClickWithoutActionStillShowsThePopup) {
+    startWatching("RIGHT", 100, "DoubleClick= 0\r\n");
+    doubleClick(Qt::RightButton, {10, 10});
+    ASSERT_TRUE(waitFor([&] { return openPopup() == w().mnuPopup; }));
+    EXPECT_TRUE(fake.inputLog().empty());
+    w().mnuPopup->close();
+}
+
+TEST_F(PointerControlTest, OurOwnInjectedClickNeverForwardsAnother) {
+    // The window at the screen's corner watching its own monitor at 100 %:
+    // view position 300, 200 shows screen 300, 200, which lies on the view.
+    writeSettings(
+        "[Main]\r\nDisplay=LEFT\r\nZoom= 100\r\nInterval= 60000\r\nCursor= 4\r\nDoubleClick= 5\r\n"
+        "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= 12000\r\nWindowPos_Height= 9000\r\n");
+    start();
+    const Point t{300, 200};
+    const QPoint echo = view()->mapFromGlobal(QPoint(t.x, t.y));
+    ASSERT_TRUE(view()->rect().contains(echo)) << "the target lies on the view";
+    fake.setPointerPosition({600, 500});
+    fake.clearInputLog();
+    doubleClick(Qt::LeftButton, {300, 200});
+    ASSERT_EQ(fake.inputLog(), forwarded({600, 500}, t, MouseButton::Left, true));
+    // The injected double click arrives at the view, as the server delivers it.
+    fake.clearInputLog();
+    QTest::mouseClick(view(), Qt::LeftButton, {}, echo);
+    QTest::mouseDClick(view(), Qt::LeftButton, {}, echo);
+    QTest::mouseRelease(view(), Qt::LeftButton, {}, echo);
+    EXPECT_TRUE(fake.inputLog().empty()) << "the echo forwarded another click";
+    // The user's own double click afterwards is forwarded as always.
+    doubleClick(Qt::LeftButton, {300, 200});
+    EXPECT_EQ(fake.inputLog(), forwarded({600, 500}, t, MouseButton::Left, true));
+}
+
+TEST_F(PointerControlTest, ForwardingGoesOnlyWherePointedAndNeverLeavesAButtonHeld) {
+    startWatching("RIGHT", 50, "DoubleClick= 5\r\n");
+    // A step that fails half way: the buttons are released before it returns.
+    fake.failOneButtonAfter(3 + 1);  // the release-all and the first down pass, its up fails
+    doubleClick(Qt::LeftButton, {20, 20});
+    const Point t{1960, 40};
+    std::vector<InputEvent> expected = releaseAll({500, 400});
+    expected.push_back(move(t));
+    expected.push_back(button(t, MouseButton::Left, true));
+    for (const InputEvent& e : releaseAll(t)) expected.push_back(e);
+    expected.push_back(move({500, 400}));
+    EXPECT_EQ(fake.inputLog(), expected);
+
+    // A right button released below the picture targets a point on no
+    // monitor: neither popup entry moves the pointer or clicks.
+    w().scrY->setValue(w().scrY->maximum());
+    const QPoint inside = at({20, w().picViewRect.height() - 5});
+    for (const std::vector<QAction*>& path :
+         {std::vector<QAction*>{w().mnuPopup_Move},
+          std::vector<QAction*>{w().mnuPopup_Action->menuAction(), w().mnuPopup_Mouse[0]->menuAction(),
+                                w().mnuPopup_Mouse_Left[1]}}) {
+        fake.clearInputLog();
+        QTest::mousePress(view(), Qt::RightButton, {}, inside);
+        QTest::mouseRelease(view(), Qt::RightButton, {}, inside + QPoint(0, 40));
+        EXPECT_GE(w().TargetY, 1080);
+        chooseFromPopup(path, Qt::LeftButton);
+        ASSERT_TRUE(waitFor([&] { return openPopup() == nullptr; }));
+        EXPECT_TRUE(fake.inputLog().empty());
+        EXPECT_EQ(fake.pointer().position(), (Point{500, 400}));
+    }
+}
+
+TEST_F(PointerControlTest, WithoutButtonInjectionTheClickActionsAreDisabled) {
+    fake.setButtonsAvailable(false);
+    startWatching("RIGHT", 100, "DoubleClick= 5\r\n");
+    auto* model = qobject_cast<QStandardItemModel*>(w().cmbDblClick->model());
+    ASSERT_TRUE(model);
+    for (int i = 0; i < model->rowCount(); ++i)
+        EXPECT_EQ(model->item(i)->isEnabled(), i < 2) << "item " << i;
+    EXPECT_FALSE(w().mnuPopup_Action->menuAction()->isEnabled());
+    EXPECT_FALSE(w().mnuPopup_Action->menuAction()->toolTip().isEmpty());
+    EXPECT_TRUE(w().cmbDblClick->toolTip().contains(QStringLiteral("XTEST")));
+    EXPECT_EQ(w().cmbDblClick->currentIndex(), 5) << "the stored choice is kept";
+    doubleClick(Qt::LeftButton, {10, 10});
+    EXPECT_TRUE(fake.inputLog().empty()) << "the pointer is not moved for nothing";
+    // Moving the pointer there needs no buttons.
+    chooseAction(1);
+    doubleClick(Qt::LeftButton, {10, 10});
+    EXPECT_EQ(fake.inputLog(), std::vector<InputEvent>{move({1930, 10})});
+}
+
+// Grab scrolling at one zoom: the pressed picture point stays under the pointer.
+void PointerControlTest::dragKeepsThePictureUnderThePointer(int zoom) {
+    startWatching("RIGHT", zoom);
+    ASSERT_TRUE(w().scrX->isEnabled() && w().scrY->isEnabled());
+    w().scrX->setValue(w().scrX->maximum() / 2);
+    w().scrY->setValue(w().scrY->maximum() / 2);
+    const QPoint local(150, 100);
+    const QPoint grabbed = local + w().picView->visibleOrigin();
+    QTest::mousePress(view(), Qt::LeftButton, {}, local);
+    for (const QPoint step : {QPoint(-7, -3), QPoint(-30, -20), QPoint(25, 12)}) {
+        QTest::mouseMove(view(), local + step);
+        EXPECT_EQ(local + step + w().picView->visibleOrigin(), grabbed);
+    }
+    QTest::mouseRelease(view(), Qt::LeftButton, {}, local + QPoint(25, 12));
+    EXPECT_EQ(AppState.ScrollPos_X, w().scrX->value());
+    EXPECT_EQ(AppState.ScrollPos_Y, w().scrY->value());
+    // Past the end of the range the bars stop at their limits.
+    QTest::mousePress(view(), Qt::LeftButton, {}, local);
+    QTest::mouseMove(view(), local + QPoint(5000, 5000));
+    EXPECT_EQ(w().scrX->value(), 0);
+    EXPECT_EQ(w().scrY->value(), 0);
+    QTest::mouseRelease(view(), Qt::LeftButton, {}, local);
+}
+
+TEST_F(PointerControlTest, DraggingAt50PercentKeepsThePictureUnderThePointer) {
+    dragKeepsThePictureUnderThePointer(50);
+}
+
+TEST_F(PointerControlTest, DraggingAt200PercentKeepsThePictureUnderThePointer) {
+    dragKeepsThePictureUnderThePointer(200);
+}
+
+TEST_F(PointerControlTest, CtrlDragMovesTheWindowNotThePicture) {
+    startWatching("RIGHT", 200);
+    const QPoint before = w().pos();
+    const int x = w().scrX->value();
+    const QPoint g0 = view()->mapToGlobal(QPoint(100, 100));
+    auto local = [&](QPoint global) { return view()->mapFromGlobal(global); };
+    QTest::mousePress(view(), Qt::LeftButton, Qt::ControlModifier, local(g0));
+    // QTest's moves carry no modifiers; a user's keep Ctrl held.
+    for (const QPoint step : {QPoint(5, 5), QPoint(20, 10), QPoint(45, 35)}) {
+        QMouseEvent drag(QEvent::MouseMove, QPointF(local(g0 + step)), QPointF(g0 + step), Qt::NoButton,
+                         Qt::LeftButton, Qt::ControlModifier);
+        QApplication::sendEvent(view(), &drag);
+    }
+    ASSERT_TRUE(waitFor([&] { return w().pos() == before + QPoint(40, 30); }));
+    EXPECT_EQ(w().scrX->value(), x);
+    QTest::mouseRelease(view(), Qt::LeftButton, Qt::ControlModifier, local(g0 + QPoint(45, 35)));
+}
+
+TEST_F(PointerControlTest, PursuitFollowsThePointerAndCentresIt) {
+    startWatching("LEFT", 200, "MousePursuit= 1\r\n");
+    EXPECT_TRUE(w().chkMouse->isChecked()) << "the stored choice shows";
+    EXPECT_TRUE(w().mnuTool_Mouse->isChecked());
+    EXPECT_FALSE(w().cmbDisplayList->isEnabled());
+    EXPECT_FALSE(w().mnuTool_Select->isEnabled());
+    const int max = w().scrX->maximum();
+    ASSERT_GT(max, 0);
+
+    fake.setPointerPosition({1920 + 50, 20});  // centring would need a negative value
+    w().tmrMain_Timer();
+    EXPECT_EQ(w().cmbDisplayList->currentIndex(), 1) << "switched to the pointer's monitor";
+    EXPECT_EQ(AppState.ViewLeft, 1920);
+    EXPECT_EQ(w().scrX->value(), 0);
+    EXPECT_EQ(w().scrY->value(), 0);
+    fake.setPointerPosition({1920 + 1900, 1070});
+    w().tmrMain_Timer();
+    EXPECT_EQ(w().scrX->value(), w().scrX->maximum());
+    EXPECT_EQ(w().scrY->value(), w().scrY->maximum());
+    fake.setPointerPosition({1920 + 960, 540});
+    w().tmrMain_Timer();
+    EXPECT_EQ(w().scrX->value(), PursuitScrollValue(2880, 1920, 2.0, 3840, 0, w().scrX->maximum()));
+    EXPECT_EQ(AppState.ScrollPos_X, w().scrX->value());
+    // Off every monitor: the tick leaves the view alone.
+    fake.setPointerPosition({-50, 5000});
+    w().tmrMain_Timer();
+    EXPECT_EQ(w().cmbDisplayList->currentIndex(), 1);
+
+    // Off through the tool bar button: the monitor list is the user's again.
+    QTest::mouseClick(w().chkMouse, Qt::LeftButton);
+    EXPECT_FALSE(AppState.MousePursuit);
+    EXPECT_FALSE(w().mnuTool_Mouse->isChecked());
+    EXPECT_TRUE(w().cmbDisplayList->isEnabled());
+    EXPECT_TRUE(w().mnuTool_Select->isEnabled());
+    fake.setPointerPosition({100, 100});
+    w().tmrMain_Timer();
+    EXPECT_EQ(w().cmbDisplayList->currentIndex(), 1) << "pursuit is off";
+
+    // On again through the Tool menu.
+    QMenuBar* bar = w().menuBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(w().mnuTool->menuAction()).center());
+    ASSERT_TRUE(waitFor([&] { return openPopup() == w().mnuTool; }));
+    choose(w().mnuTool, w().mnuTool_Mouse);
+    EXPECT_TRUE(AppState.MousePursuit);
+    EXPECT_TRUE(w().chkMouse->isChecked());
+    EXPECT_FALSE(w().cmbDisplayList->isEnabled());
+    w().tmrMain_Timer();
+    EXPECT_EQ(w().cmbDisplayList->currentIndex(), 0);
+    closeWindow();
+    EXPECT_NE(test::readAll(settingsFile()).find("MousePursuit= 1"), std::string::npos);
+}
+
+TEST_F(PointerControlTest, WithPursuitALeftDragOnlyPassesTheMoveOn) {
+    startWatching("RIGHT", 200, "MousePursuit= 1\r\n");
+    fake.setPointerPosition({-50, 5000});  // the ticks leave the bars alone
+    const int x = w().scrX->value();
+    QTest::mousePress(view(), Qt::LeftButton, {}, QPoint(150, 100));
+    QTest::mouseMove(view(), QPoint(50, 50));
+    EXPECT_EQ(w().scrX->value(), x);
+    QTest::mouseRelease(view(), Qt::LeftButton, {}, QPoint(50, 50));
+}
+
+}  // namespace
+}  // namespace orvane
