@@ -435,6 +435,7 @@ void frmMain::ApplyPlacement() {
     move(R(AppState.WindowPos_Left / tx), R(AppState.WindowPos_Top / ty));
     resize(std::max(1, R(AppState.WindowPos_Width / tx) - decoration.width()),
            std::max(1, R(AppState.WindowPos_Height / ty) - decoration.height()));
+    placedSize_ = size();
 }
 
 void frmMain::RecordPlacement() {
@@ -584,7 +585,13 @@ void frmMain::CorrectForDecoration() {
         frameGeometry().size() == geometry().size())
         return;
     decorationCorrected_ = true;
-    ApplyPlacement();
+    // Only the size, and only while it is still the one the placement gave:
+    // the frame already stands where it was asked to, and by now the user
+    // may have moved or resized the window.
+    if (size() != placedSize_) return;
+    const QSize decoration = frameGeometry().size() - geometry().size();
+    resize(std::max(1, R(AppState.WindowPos_Width / TwipsPerPixelX()) - decoration.width()),
+           std::max(1, R(AppState.WindowPos_Height / TwipsPerPixelY()) - decoration.height()));
 }
 
 void frmMain::changeEvent(QEvent* e) {

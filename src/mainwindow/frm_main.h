@@ -303,6 +303,7 @@ private:
     bool unloaded_ = false;
     bool activated_ = false;
     bool decorationCorrected_ = false;
+    QSize placedSize_;  // the client size the stored placement gave
 };
 
 }  // namespace orvane

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QWidget>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -40,6 +41,11 @@ public:
     // Whether sendButton can work at all here (X11: the XTest extension).
     [[nodiscard]] virtual bool canSendButtons() = 0;
     [[nodiscard]] virtual int doubleClickTime() = 0;  // milliseconds
+    // Hands the pressed pointer to the window manager, which then moves
+    // `window` (a top-level) with it as if its title bar were dragged from
+    // `at`. False when no window manager offers that: the caller moves the
+    // window itself.
+    virtual bool startWindowMove(QWidget& window, Point at) = 0;
 };
 
 }  // namespace orvane::platform

@@ -10,7 +10,6 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStandardItemModel>
-#include <QWindow>
 
 #include "core/app_state.h"
 #include "core/rounding.h"
@@ -150,7 +149,9 @@ void frmMain::DragWindow(const QMouseEvent* e) {
     }
     // The window manager moves the window as if its title bar were dragged;
     // without one that offers it, the window follows the pointer here.
-    if (QWindow* w = windowHandle(); w && w->startSystemMove()) {
+    // (QWindow::startSystemMove starts from the last position the top-level
+    // itself saw, not the view's: the window would jump.)
+    if (Platform.pointer().startWindowMove(*this, Platform.pointer().position())) {
         windowDrag_ = WindowDrag::BySystem;
         return;
     }

@@ -759,6 +759,10 @@ public:
         return true;
     }
     bool canSendButtons() override { return s_->buttonsAvailable; }
+    bool startWindowMove(QWidget& /*window*/, Point /*at*/) override {
+        s_->call("Pointer::startWindowMove");
+        return false;  // no window manager: the program moves the window
+    }
     int doubleClickTime() override {
         s_->call("Pointer::doubleClickTime");
         return s_->doubleClickTime;

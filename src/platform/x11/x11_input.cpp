@@ -3,7 +3,10 @@
 
 #include <xcb/xtest.h>
 
+#include <QtGui/qguiapplication_platform.h>
+
 #include <QGuiApplication>
+#include <algorithm>
 #include <QStyleHints>
 
 namespace orvane::platform::x11 {
@@ -47,6 +50,54 @@ bool X11Pointer::sendButton(MouseButton button, bool down) {
     // Checked: the caller releases what it pressed when a step fails.
     return c_.check(xcb_test_fake_input_checked(c_.get(), down ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE,
                                                 xButton(button), XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0));
+}
+
+bool X11Pointer::startWindowMove(QWidget& window, Point at) {
+    if (!c_.alive()) return false;
+    const xcb_atom_t moveResize = c_.atom("_NET_WM_MOVERESIZE");
+    if (!windowManagerSupports(moveResize)) return false;
+    // The press that started the drag left Qt holding the pointer; the window
+    // manager can only take it once that grab is gone.
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (xcb_connection_t* q = x11 ? x11->connection() : nullptr) {
+        xcb_ungrab_pointer(q, XCB_CURRENT_TIME);
+        xcb_flush(q);
+        syncQtConnection();
+    }
+    xcb_client_message_event_t ev{};
+    ev.response_type = XCB_CLIENT_MESSAGE;
+    ev.format = 32;
+    ev.window = static_cast<xcb_window_t>(window.winId());
+    ev.type = moveResize;
+    ev.data.data32[0] = static_cast<std::uint32_t>(at.x);
+    ev.data.data32[1] = static_cast<std::uint32_t>(at.y);
+    ev.data.data32[2] = 8;  // _NET_WM_MOVERESIZE_MOVE
+    ev.data.data32[3] = 1;  // with the left button
+    ev.data.data32[4] = 1;  // asked for by an ordinary application
+    xcb_send_event(c_.get(), 0, c_.root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&ev));
+    c_.sync();
+    return c_.alive();
+}
+
+bool X11Pointer::windowManagerSupports(xcb_atom_t feature) {
+    // A window manager lists what it does in _NET_SUPPORTED on the root
+    // window and names its check window in _NET_SUPPORTING_WM_CHECK; a list
+    // left behind by one that has gone has no live check window.
+    auto check = c_.reply(xcb_get_property_reply,
+                          xcb_get_property(c_.get(), 0, c_.root(), c_.atom("_NET_SUPPORTING_WM_CHECK"),
+                                           XCB_ATOM_WINDOW, 0, 1));
+    if (!check || xcb_get_property_value_length(check.get()) != 4) return false;
+    const xcb_window_t wm = *static_cast<const xcb_window_t*>(xcb_get_property_value(check.get()));
+    if (!c_.reply(xcb_get_window_attributes_reply, xcb_get_window_attributes(c_.get(), wm))) return false;
+    auto supported = c_.reply(xcb_get_property_reply,
+                              xcb_get_property(c_.get(), 0, c_.root(), c_.atom("_NET_SUPPORTED"),
+                                               XCB_ATOM_ATOM, 0, 4096));
+    if (!supported) return false;
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(supported.get()));
+    const int n = xcb_get_property_value_length(supported.get()) / 4;
+    return std::find(atoms, atoms + n, feature) != atoms + n;
 }
 
 int X11Pointer::doubleClickTime() { return QGuiApplication::styleHints()->mouseDoubleClickInterval(); }

@@ -17,8 +17,10 @@ public:
     bool sendButton(MouseButton button, bool down) override;
     bool canSendButtons() override { return c_.hasXTest(); }
     int doubleClickTime() override;
+    bool startWindowMove(QWidget& window, Point at) override;
 
 private:
+    bool windowManagerSupports(xcb_atom_t feature);
     Connection& c_;
     CursorReader cursor_;
     Point last_;
