@@ -32,9 +32,23 @@ double LeadingNumber(std::string_view text) {
         digits = digits || i > point + 1;
     }
     if (!digits) return 0.0;
+    // An exponent counts only with at least one digit ("1e2" is 100, "1e" is 1).
+    bool hugeExponent = false;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t k = i + 1;
+        if (k < text.size() && (text[k] == '+' || text[k] == '-')) ++k;
+        if (isDigit(k)) {
+            hugeExponent = text[i + 1] != '-';
+            while (isDigit(k)) ++k;
+            i = k;
+        }
+    }
     // from_chars is exact and ignores the locale Qt installs ("0.05" stays 0.05).
     double value = 0.0;
-    std::from_chars(text.data() + begin, text.data() + i, value);
+    const auto [end, ec] = std::from_chars(text.data() + begin, text.data() + i, value);
+    (void)end;
+    if (ec == std::errc::result_out_of_range)
+        value = hugeExponent ? std::numeric_limits<double>::infinity() : 0.0;
     return negative ? -value : value;
 }
 

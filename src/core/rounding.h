@@ -12,7 +12,7 @@ namespace orvane {
 std::int32_t R(double x);
 
 // The decimal number at the start of text after leading blanks: optional sign,
-// digits, optional fraction. 0 when there is none.
+// digits, optional fraction, optional exponent. 0 when there is none.
 double LeadingNumber(std::string_view text);
 
 }  // namespace orvane

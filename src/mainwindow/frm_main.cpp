@@ -601,8 +601,8 @@ void frmMain::changeEvent(QEvent* e) {
 
 bool frmMain::eventFilter(QObject* watched, QEvent* e) {
     if (watched == client && e->type() == QEvent::Resize) Form_Resize();
-    if (watched == cmbZoom->lineEdit() && ZoomEditEvent(e)) return true;
-    if (watched == cmbTimer->lineEdit() && TimerEditEvent(e)) return true;
+    if (watched == cmbZoom && ZoomEditEvent(e)) return true;
+    if (watched == cmbTimer && TimerEditEvent(e)) return true;
     if (watched == picFrameClient && e->type() == QEvent::MouseMove) {
         picFrame_MouseMove(static_cast<float>(static_cast<QMouseEvent*>(e)->position().y()));
     }

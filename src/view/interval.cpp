@@ -85,7 +85,7 @@ bool frmMain::TimerEditEvent(QEvent* e) {
 
 void frmMain::ConnectIntervalControls() {
     connect(cmbTimer, &QComboBox::activated, this, [this] { cmbTimer_Click(); });
-    cmbTimer->lineEdit()->installEventFilter(this);
+    cmbTimer->installEventFilter(this);  // not its line edit: see ConnectZoomControls
     for (int i = 0; i < static_cast<int>(mnuTool_Timer_Select.size()); ++i)
         connect(mnuTool_Timer_Select[i], &QAction::triggered, this,
                 [this, i] { mnuTool_Timer_Select_Click(i); });

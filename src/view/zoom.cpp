@@ -153,7 +153,9 @@ void frmMain::ConnectZoomControls() {
     f.setPointSize(9);
     cmbZoom->setFont(f);
     connect(cmbZoom, &QComboBox::activated, this, [this] { cmbZoom_Click(); });
-    cmbZoom->lineEdit()->installEventFilter(this);
+    // Keys and focus reach the combo box; it hands them to its line edit
+    // directly, past any filter there.
+    cmbZoom->installEventFilter(this);
     for (int i = 0; i < static_cast<int>(mnuView_Zoom_Select.size()); ++i) {
         connect(mnuView_Zoom_Select[i], &QAction::triggered, this,
                 [this, i] { mnuView_Zoom_Select_Click(i); });

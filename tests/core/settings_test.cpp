@@ -3,6 +3,8 @@
 #include "core/settings.h"
 
 #include <gtest/gtest.h>
+
+#include <limits>
 #include <stdlib.h>
 
 #include "core/app_path.h"
@@ -178,7 +180,19 @@ TEST(LeadingNumberOfText, ReadsTheNumberAtTheStart) {
     EXPECT_DOUBLE_EQ(LeadingNumber("abc"), 0);
     EXPECT_DOUBLE_EQ(LeadingNumber(""), 0);
     EXPECT_DOUBLE_EQ(LeadingNumber("."), 0);
-    EXPECT_DOUBLE_EQ(LeadingNumber("1e3"), 1);
+    // An exponent is part of the number when a digit follows it.
+    EXPECT_DOUBLE_EQ(LeadingNumber("1e3"), 1000);
+    EXPECT_DOUBLE_EQ(LeadingNumber("1e2%"), 100);
+    EXPECT_DOUBLE_EQ(LeadingNumber("2.5E-1秒"), 0.25);
+    EXPECT_DOUBLE_EQ(LeadingNumber("1e+2"), 100);
+    EXPECT_DOUBLE_EQ(LeadingNumber("7e"), 7);
+    EXPECT_DOUBLE_EQ(LeadingNumber("7e-"), 7);
+    EXPECT_DOUBLE_EQ(LeadingNumber("7ex"), 7);
+    EXPECT_DOUBLE_EQ(LeadingNumber(".e5"), 0) << "no digits before the exponent";
+    EXPECT_EQ(LeadingNumber("1e999"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(LeadingNumber("-1e999"), -std::numeric_limits<double>::infinity());
+    EXPECT_DOUBLE_EQ(LeadingNumber("1e-999"), 0);
+    EXPECT_EQ(R(LeadingNumber("1e999")), 2147483647);
 }
 
 TEST(TextHelpers, TrimNullAndProgramFolder) {

@@ -105,9 +105,14 @@ TEST_F(MainWindowTest, StoredPlacementAndBarsAreAppliedAtStartUp) {
     EXPECT_FALSE(w.mnuView_Menu->isChecked());
     EXPECT_EQ(w.picFrame->y(), 0);
     EXPECT_EQ(w.cmbDblClick->currentIndex(), -1) << "no action has code 42";
-    w.cmbDblClick->setCurrentIndex(5);
-    emit w.cmbDblClick->activated(5);  // the user's choice is what the file keeps
+    EXPECT_FALSE(chooseItem(w.cmbDblClick, 5)) << "the tool bar is hidden";
+    // The tool bar back, and the window wide enough to show the whole of it.
+    ASSERT_TRUE(choose(w.mnuPopup_View_ToolBar));
+    w.resize(700, 300);
+    QApplication::processEvents();
+    ASSERT_TRUE(chooseItem(w.cmbDblClick, 5));  // the user's choice is what the file keeps
     EXPECT_EQ(AppState.DoubleClick, 5);
+    ASSERT_TRUE(choose(w.mnuPopup_View_ToolBar));
     closeWindow();
     const std::string saved = readAll(settingsFile());
     EXPECT_NE(saved.find("WindowPos_Left= 1500\r\n"), std::string::npos);
@@ -136,12 +141,12 @@ TEST_F(MainWindowTest, ClosingUndoesTemporaryModesOnlyForTheTemporaryMethod) {
 TEST_F(MainWindowTest, ExitItemsCloseAndSaveOnce) {
     addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
     frmMain& w = start();
-    w.mnuPopup_Exit->trigger();
+    ASSERT_TRUE(choose(w.mnuPopup_Exit));
     QApplication::processEvents();
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(readAll(settingsFile()), kDefaultFile);
     test::writeAll(settingsFile(), "changed by hand\r\n");
-    w.mnuFile_Exit->trigger();  // already unloaded: nothing is saved twice
+    w.close();  // a second close request: already unloaded, nothing is saved twice
     QApplication::processEvents();
     EXPECT_EQ(readAll(settingsFile()), "changed by hand\r\n");
 }

@@ -5,6 +5,8 @@
 #include <QMenu>
 
 #include "display/display.h"
+#include <QToolButton>
+
 #include "support/main_window_fixture.h"
 
 namespace orvane {
@@ -90,14 +92,13 @@ TEST_F(MainWindowTest, MenuAndListMirrorEachOther) {
     addMonitor("DUMMY2", {3840, 0, 5120, 1024}, false);
     frmMain& w = start();
     ASSERT_EQ(w.mnuTool_Select_Monitor.size(), 3u);
-    w.mnuTool_Select_Monitor[2]->trigger();
+    ASSERT_TRUE(choose(w.mnuTool_Select_Monitor[2]));
     EXPECT_EQ(w.cmbDisplayList->currentIndex(), 2);
     EXPECT_EQ(AppState.ViewLeft, 3840);
     EXPECT_EQ(menuItems(w)[2].second, true);
     EXPECT_EQ(menuItems(w)[0].second, false);
 
-    w.cmbDisplayList->setCurrentIndex(1);
-    emit w.cmbDisplayList->activated(1);  // the user's choice in the list
+    ASSERT_TRUE(chooseItem(w.cmbDisplayList, 1));
     EXPECT_EQ(AppState.ViewLeft, 1920);
     EXPECT_EQ(menuItems(w), (std::vector<std::pair<QString, bool>>{
                                 {"(*)DUMMY0", false}, {"   DUMMY1", true}, {"   DUMMY2", false}}));
@@ -113,14 +114,14 @@ TEST_F(MainWindowTest, ReloadKeepsTheWatchedMonitorByNameAndShrinksEveryList) {
     addMonitor("DUMMY1", {1920, 0, 3840, 1080}, false);
     addMonitor("DUMMY2", {3840, 0, 5120, 1024}, false);
     frmMain& w = start();
-    w.SelectDisplayListIndex(2);
+    ASSERT_TRUE(chooseItem(w.cmbDisplayList, 2));
     ASSERT_EQ(AppState.ViewLeft, 3840);
     std::weak_ptr<Display> released = AppState.DisplayTable[2];
 
     // DUMMY1 goes away: DUMMY2 moves to index 1 and stays the watched one.
     fake.removeMonitor("DUMMY1");
     fake.setMonitorRect("DUMMY2", {1920, 0, 3200, 1024});
-    w.cmdReload_Click();
+    QTest::mouseClick(w.cmdReload, Qt::LeftButton);
     EXPECT_EQ(listItems(w.cmbDisplayList), (std::vector<QString>{"(*)DUMMY0", "   DUMMY2"}));
     EXPECT_EQ(w.cmbDisplayList->currentIndex(), 1);
     EXPECT_EQ(AppState.MonitorTable.size(), 2u);
@@ -134,7 +135,7 @@ TEST_F(MainWindowTest, ReloadKeepsTheWatchedMonitorByNameAndShrinksEveryList) {
 
     // The watched monitor itself goes away: the window's own monitor is watched.
     fake.removeMonitor("DUMMY2");
-    w.mnuTool_Select_Reload->trigger();
+    ASSERT_TRUE(choose(w.mnuTool_Select_Reload));
     EXPECT_EQ(listItems(w.cmbDisplayList), std::vector<QString>{"(*)DUMMY0"});
     EXPECT_EQ(w.cmbDisplayList->currentIndex(), 0);
     EXPECT_EQ(w.mnuTool_Select_Monitor.size(), 1u);
@@ -150,11 +151,12 @@ TEST_F(MainWindowTest, NoMonitorsOrNoSelectionFallBackInsteadOfFailing) {
 
     addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
     w.cmbDisplayList->setCurrentIndex(-1);  // a reload without a selection
-    w.cmdReload_Click();
+    QTest::mouseClick(w.cmdReload, Qt::LeftButton);
     EXPECT_EQ(w.cmbDisplayList->currentIndex(), 0);
     EXPECT_EQ(listItems(w.cmbDisplayList), std::vector<QString>{"(*)DUMMY0"});
 
-    w.cmbDisplayList->setCurrentIndex(-1);  // and a selection handler without one
+    // No user can leave the list without a selection; the handler copes all the same.
+    w.cmbDisplayList->setCurrentIndex(-1);
     w.cmbDisplayList_Click();
     EXPECT_EQ(w.cmbDisplayList->currentIndex(), 0);
 }
@@ -181,7 +183,7 @@ TEST_F(MainWindowTest, DisplayObjectsFollowTheChangeMethodAndTheirMonitor) {
 
     for (auto [type, expected] : {std::pair{3, 2}, std::pair{1, 0}, std::pair{0, 0}, std::pair{7, 0}}) {
         AppState.ChangeDisplayType = type;
-        window->cmdReload_Click();
+        QTest::mouseClick(window->cmdReload, Qt::LeftButton);
         EXPECT_EQ(AppState.DisplayTable[0]->UpdateRegistry(), expected) << type;
     }
 }

@@ -53,21 +53,19 @@ struct PointerControlTest : test::MainWindowTest {
         fake.setPointerPosition({500, 400});  // on the view, as when the user clicks it
         fake.setDoubleClickTime(60);
     }
-    // A 400 x 300 window on LEFT watching `monitor` at `zoom` %.
+    // A 700 x 300 window at the corner of LEFT (the whole tool bar shows)
+    // watching `monitor` at `zoom` %.
     frmMain& startWatching(const std::string& monitor, int zoom, const std::string& extra = "") {
         writeSettings("[Main]\r\nDisplay=" + monitor + "\r\nZoom= " + std::to_string(zoom) +
                       "\r\nInterval= 60000\r\nCursor= 4\r\n" + extra +
-                      "[View]\r\nWindowPos_Width= 6000\r\nWindowPos_Height= 4500\r\n");
+                      "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= "
+                      "10500\r\nWindowPos_Height= 4500\r\n");
         start();
         fake.clearInputLog();
         return w();
     }
     // Chooses a double-click action with the keyboard, as a user would.
-    void chooseAction(int code) {
-        w().cmbDblClick->setFocus();
-        QTest::keyClick(w().cmbDblClick, Qt::Key_Home);
-        for (int i = 0; i < code; ++i) QTest::keyClick(w().cmbDblClick, Qt::Key_Down);
-    }
+    void chooseAction(int code) { ASSERT_TRUE(chooseItem(w().cmbDblClick, code)); }
     // Qt's order for a double click: press, release, double-click press, release.
     void doubleClick(Qt::MouseButton b, QPoint viewPos) {
         const QPoint p = at(viewPos);
@@ -75,15 +73,9 @@ struct PointerControlTest : test::MainWindowTest {
         QTest::mouseDClick(view(), b, {}, p);
         QTest::mouseRelease(view(), b, {}, p);
     }
-    // Lets the event loop run until `done` holds (false after two seconds).
-    template <typename F>
-    static bool waitFor(F done) {
-        return QTest::qWaitFor(done, 2000);
-    }
     void dragKeepsThePictureUnderThePointer(int zoom);
-    static QMenu* openPopup() { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }
-    // Chooses an entry of the open popup (or one of its submenus) with `b`.
-    void choose(QMenu* menu, QAction* action, Qt::MouseButton b = Qt::LeftButton) {
+    // Clicks an entry of the open popup (or one of its submenus) with `b`.
+    void clickEntry(QMenu* menu, QAction* action, Qt::MouseButton b = Qt::LeftButton) {
         ASSERT_TRUE(menu);
         QTest::mouseClick(menu, b, {}, menu->actionGeometry(action).center());
     }
@@ -91,7 +83,7 @@ struct PointerControlTest : test::MainWindowTest {
         QMenu* menu = w().mnuPopup;
         for (QAction* a : path) {
             ASSERT_TRUE(waitFor([&] { return openPopup() == menu; }));
-            choose(menu, a, b);
+            clickEntry(menu, a, b);
             menu = a->menu();
         }
     }
@@ -367,10 +359,7 @@ TEST_F(PointerControlTest, PursuitFollowsThePointerAndCentresIt) {
     EXPECT_EQ(w().cmbDisplayList->currentIndex(), 1) << "pursuit is off";
 
     // On again through the Tool menu.
-    QMenuBar* bar = w().menuBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(w().mnuTool->menuAction()).center());
-    ASSERT_TRUE(waitFor([&] { return openPopup() == w().mnuTool; }));
-    choose(w().mnuTool, w().mnuTool_Mouse);
+    ASSERT_TRUE(choose(w().mnuTool_Mouse));
     EXPECT_TRUE(AppState.MousePursuit);
     EXPECT_TRUE(w().chkMouse->isChecked());
     EXPECT_FALSE(w().cmbDisplayList->isEnabled());

@@ -7,8 +7,12 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QAbstractItemView>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QLineEdit>
+#include <QTest>
 #include <memory>
 
 #include "core/app_state.h"
@@ -18,6 +22,13 @@
 #include "support/temp_dir.h"
 
 namespace orvane::test {
+
+// The menu an action is an item of; nullptr for a menu bar's or a top menu's own action.
+inline QMenu* containingMenu(QAction* action) {
+    for (QObject* o : action->associatedObjects())
+        if (auto* m = qobject_cast<QMenu*>(o); m && m->menuAction() != action) return m;
+    return nullptr;
+}
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -31,6 +42,8 @@ protected:
         AppState.TitleBarShown = true;
         AppState.AppPath = dir.path();
         SetPrimaryScreenTwipsSource([] { return ScreenTwips{1920 * 15.0f, 1080 * 15.0f}; });
+        fake.setDoubleClickTime(50);  // the view's popup opens this long after a right click
+        QApplication::setDoubleClickInterval(100);  // the toolkit's own, for its lists
     }
     void TearDown() override {
         window.reset();
@@ -57,11 +70,83 @@ protected:
     }
     QString inputBoxAnswer;
 
-    // Types text into an editable list and presses Enter, as the user would.
+    // Types text into an editable list and presses Enter, as the user does:
+    // the keys go to the focused widget, which is the combo box itself.
     static void typeInto(QComboBox* combo, const QString& text) {
-        combo->setEditText(text);
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(combo->lineEdit(), &enter);
+        combo->setFocus();
+        QApplication::processEvents();
+        QTest::keyClick(combo, Qt::Key_A, Qt::ControlModifier);  // the old text is replaced
+        QTest::keyClicks(combo, text);
+        QTest::keyClick(combo, Qt::Key_Return);
+    }
+
+    // Lets the event loop run until `done` holds (false after two seconds).
+    template <typename F>
+    static bool waitFor(F done) {
+        return QTest::qWaitFor(done, 2000);
+    }
+    static QMenu* openPopup() { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }
+
+    // Chooses a menu item as a user does: opens its menu from the menu bar,
+    // or the view's popup with a right click on the view, opens the submenus
+    // on the way and clicks the item with `button`. False when a menu on the
+    // way could not be opened (the menu bar is hidden, say).
+    bool choose(QAction* action, Qt::MouseButton button = Qt::LeftButton) {
+        std::vector<QAction*> path{action};
+        QMenuBar* bar = nullptr;
+        QMenu* root = nullptr;
+        for (QMenu* menu = containingMenu(action); menu;) {
+            for (QObject* o : menu->menuAction()->associatedObjects())
+                if (auto* b = qobject_cast<QMenuBar*>(o)) bar = b;
+            QMenu* parent = bar ? nullptr : containingMenu(menu->menuAction());
+            if (bar || parent) path.insert(path.begin(), menu->menuAction());
+            if (!parent) {
+                if (!bar) root = menu;
+                break;
+            }
+            menu = parent;
+        }
+        QMenu* open = nullptr;
+        if (bar) {
+            if (!bar->isVisible()) return false;
+            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(path.front()).center());
+            open = path.front()->menu();
+            path.erase(path.begin());
+        } else if (root == window->mnuPopup) {
+            QWidget* view = window->picView->widget();
+            QTest::mouseClick(view, Qt::RightButton, {}, view->rect().center());
+            open = root;
+        } else {
+            return false;
+        }
+        for (QAction* a : path) {
+            if (!waitFor([&] { return openPopup() == open; })) return false;
+            QTest::mouseClick(open, a == path.back() ? button : Qt::LeftButton, {},
+                              open->actionGeometry(a).center());
+            open = a->menu();
+        }
+        return waitFor([] { return openPopup() == nullptr; });
+    }
+    // Chooses item `index` of a list as a user does: opens its drop-down
+    // list with a click on the arrow and clicks the item. False when the
+    // list could not be opened or did not close.
+    static bool chooseItem(QComboBox* combo, int index) {
+        // An editable list opens from its arrow, the others anywhere; only
+        // what the window shows can be clicked.
+        const QRect shown = QRect(combo->mapTo(combo->window(), QPoint()), combo->size())
+                                .intersected(combo->window()->rect())
+                                .translated(-combo->mapTo(combo->window(), QPoint()));
+        const QPoint at = combo->isEditable() ? QPoint(combo->width() - 4, combo->height() / 2) : shown.center();
+        if (!combo->isVisible() || !combo->isEnabled() || !shown.contains(at)) return false;
+        QTest::mouseClick(combo, Qt::LeftButton, {}, at);
+        QAbstractItemView* list = combo->view();
+        if (!waitFor([&] { return list->isVisible(); })) return false;
+        // The list ignores a release that comes within a double-click time of
+        // opening it (the opening click's own); a person is slower than that.
+        QTest::qWait(QApplication::doubleClickInterval() + 20);
+        const QRect item = list->visualRect(combo->model()->index(index, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+        return waitFor([&] { return !list->isVisible(); });
     }
 
     void addMonitor(const std::string& name, platform::Rect rect, bool primary, std::int32_t bits = 32) {

@@ -103,8 +103,7 @@ TEST_F(TickTest, ThePointerImageChoosesTheBufferedPathWhenZoomed) {
     fake.setCursorImage(arrow, {4, 4});
     fake.setPointerPosition({1920 + 100, 100});
     frmMain& w = startWatching();
-    w.SelectComboItem(w.cmbCursor, 0);
-    w.cmbCursor_Click();
+    ASSERT_TRUE(chooseItem(w.cmbCursor, 0));
 
     tick();  // 100 %: straight into the view, at the image's own size
     EXPECT_EQ(count("Drawing::createMemoryCopy"), 0);
@@ -203,7 +202,7 @@ TEST_F(TickTest, AnUnchangedFrameIsNotDrawnAgain) {
     EXPECT_EQ(count("Drawing::stretch"), 0);
 
     // A marker follows the pointer on the watched monitor.
-    w.mnuView_Cursor_Select[1]->trigger();
+    ASSERT_TRUE(choose(w.mnuView_Cursor_Select[1]));
     tick();
     EXPECT_EQ(count("Drawing::stretch"), 1) << "another marker style";
     fake.setPointerPosition({1920 + 30, 40});
@@ -321,14 +320,14 @@ TEST_F(TickTest, IntervalEntryClampsAndRestartsTheTimer) {
     typeInto(w.cmbTimer, "120");
     EXPECT_EQ(AppState.Interval, 60000);
 
-    w.mnuTool_Timer_Select[1]->trigger();
+    ASSERT_TRUE(choose(w.mnuTool_Timer_Select[1]));
     EXPECT_EQ(w.cmbTimer->currentText(), "0.5秒");
     EXPECT_EQ(AppState.Interval, 500);
     EXPECT_TRUE(w.mnuTool_Timer_Select[1]->isChecked());
     EXPECT_FALSE(w.mnuTool_Timer_Select[5]->isChecked());
 
     inputBoxAnswer = "";
-    w.mnuTool_Timer_Select[5]->trigger();
+    ASSERT_TRUE(choose(w.mnuTool_Timer_Select[5]));
     EXPECT_EQ(AppState.Interval, 10);
     EXPECT_EQ(w.cmbTimer->currentText(), "0.01秒");
 }

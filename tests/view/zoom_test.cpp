@@ -23,7 +23,9 @@ TEST(ZoomRules, TypedValuesAreRoundedAndClamped) {
     EXPECT_EQ(TypedZoomPercent("abc"), 10);
     EXPECT_EQ(TypedZoomPercent(""), 10);
     EXPECT_EQ(TypedZoomPercent("-50"), 10);
-    EXPECT_EQ(TypedZoomPercent("1e9"), 10) << "the number stops before the exponent";
+    EXPECT_EQ(TypedZoomPercent("1e2"), 100) << "the exponent is part of the number";
+    EXPECT_EQ(TypedZoomPercent("1e9"), 300);
+    EXPECT_EQ(TypedZoomPercent("1e999"), 300);
     EXPECT_EQ(ZoomText(10), " 10%");
     EXPECT_EQ(ZoomText(120), "120%");
     EXPECT_EQ(ZoomText(300), "300%");
@@ -71,25 +73,24 @@ TEST_F(ZoomTest, EveryEntryPointAppliesTheSameZoom) {
     EXPECT_DOUBLE_EQ(AppState.ZoomRate, 3.0);
     EXPECT_EQ(w().picViewRect.size(), QSize(5760, 3240));
 
-    w().mnuView_Zoom_Select[7]->trigger();
+    ASSERT_TRUE(choose(w().mnuView_Zoom_Select[7]));
     EXPECT_EQ(w().cmbZoom->currentText(), " 25%");
     EXPECT_DOUBLE_EQ(AppState.ZoomRate, 0.25);
     EXPECT_FALSE(w().mnuView_Zoom_Input->isChecked());
     EXPECT_TRUE(w().mnuView_Zoom_Select[7]->isChecked());
 
-    w().mnuPopup_View_Zoom_Select[0]->trigger();
+    ASSERT_TRUE(choose(w().mnuPopup_View_Zoom_Select[0]));
     EXPECT_DOUBLE_EQ(AppState.ZoomRate, 2.0);
 
     inputBoxAnswer = "99.5";
-    w().mnuView_Zoom_Input->trigger();
+    ASSERT_TRUE(choose(w().mnuView_Zoom_Input));
     EXPECT_EQ(w().cmbZoom->currentIndex(), 4);
     EXPECT_DOUBLE_EQ(AppState.ZoomRate, 1.0);
     inputBoxAnswer = "";  // cancelled
-    w().mnuPopup_View_Zoom_Input->trigger();
+    ASSERT_TRUE(choose(w().mnuPopup_View_Zoom_Input));
     EXPECT_DOUBLE_EQ(AppState.ZoomRate, 0.1);
 
-    w().cmbZoom->setCurrentIndex(3);
-    emit w().cmbZoom->activated(3);
+    ASSERT_TRUE(chooseItem(w().cmbZoom, 3));
     EXPECT_DOUBLE_EQ(AppState.ZoomRate, 1.25);
 }
 
@@ -127,13 +128,35 @@ TEST_F(ZoomTest, ChoicesBeforeActivationOnlyMoveTheChecks) {
     window = std::make_unique<frmMain>(fake);
     window->Form_Load();
     EXPECT_EQ(w().FormState, 1);
-    w().mnuView_Zoom_Select[0]->trigger();
+    w().mnuView_Zoom_Select[0]->trigger();  // no window is shown yet to open the menu in
     EXPECT_TRUE(w().mnuView_Zoom_Select[0]->isChecked());
     EXPECT_DOUBLE_EQ(AppState.ZoomRate, 1.0);
     EXPECT_EQ(w().picViewRect.size(), QSize(0, 0));
     w().Form_Activate();
     EXPECT_DOUBLE_EQ(AppState.ZoomRate, 2.0);
     EXPECT_EQ(w().picViewRect.size(), QSize(3840, 2160));
+}
+
+TEST_F(ZoomTest, TheBoxLooksPendingWhileATypedValueWaitsForEnter) {
+    start();
+    QTest::mouseClick(w().cmbZoom->lineEdit(), Qt::LeftButton);  // the user clicks into the box
+    ASSERT_TRUE(waitFor([&] { return w().cmbZoom->hasFocus(); }));
+    EXPECT_TRUE(w().ZoomPending);
+    QTest::keyClick(w().cmbZoom, Qt::Key_Tab);  // leaves it unchanged
+    ASSERT_FALSE(w().cmbZoom->hasFocus());
+    EXPECT_FALSE(w().ZoomPending);
+
+    QTest::mouseClick(w().cmbZoom->lineEdit(), Qt::LeftButton);
+    QTest::keyClick(w().cmbZoom, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(w().cmbZoom, "105");
+    QTest::keyClick(w().cmbZoom, Qt::Key_Tab);  // leaves it changed, not applied
+    EXPECT_TRUE(w().ZoomPending);
+    EXPECT_DOUBLE_EQ(AppState.ZoomRate, 1.0);
+    w().cmbZoom->setFocus();
+    QTest::keyClick(w().cmbZoom, Qt::Key_Enter);  // the keypad's Enter applies it too
+    EXPECT_FALSE(w().ZoomPending);
+    EXPECT_EQ(w().cmbZoom->currentText(), "105%");
+    EXPECT_DOUBLE_EQ(AppState.ZoomRate, 1.05);
 }
 
 }  // namespace
