@@ -56,6 +56,9 @@ frmMain::frmMain(platform::Platform& platform) : Platform(platform) {
     tmrMain.setTimerType(Qt::PreciseTimer);
     connect(&tmrMain, &QTimer::timeout, this, [this] { tmrMain_Timer(); });
     tmrTiming.setSingleShot(true);
+    redrawSoon_.setSingleShot(true);
+    redrawSoon_.setInterval(0);
+    connect(&redrawSoon_, &QTimer::timeout, this, [this] { RenderView(); });
 }
 
 frmMain::~frmMain() = default;
@@ -394,6 +397,7 @@ void frmMain::Form_Unload() {
     unloaded_ = true;
     tmrMain.stop();
     tmrTiming.stop();
+    redrawSoon_.stop();
     if (!AppState.FullScreen) {
         AppState.WindowPos_State = WindowStateCode();
         if (AppState.WindowPos_State == 0) RecordPlacement();
@@ -510,7 +514,7 @@ void frmMain::ApplyLayout(const LayoutResult& layout) {
     // The bars keep their values inside their ranges; the view follows them.
     picViewRect.moveTo(layout.scrX.enabled ? -scrX->value() : layout.viewLeft,
                        layout.scrY.enabled ? -scrY->value() : layout.viewTop);
-    if (picView) picView->setGeometry(picViewRect, picFrameClient->size());
+    if (picView) PlaceView();
 }
 
 void frmMain::picFrame_MouseMove(float y) {

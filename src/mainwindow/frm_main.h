@@ -98,6 +98,12 @@ public:
 
     // --- Refresh tick
     void tmrMain_Timer();
+    // The tick's drawing: the watched monitor into the view, marker, labels.
+    void RenderView();
+    // Moves the native view to picViewRect and draws it there soon.
+    void PlaceView();
+    // Draws the view once the event loop is free, not at the next tick.
+    void RedrawSoon();
     std::unique_ptr<platform::Surface> CreateMemoryCopy(platform::Surface& SourceDC, std::int32_t Width,
                                                         std::int32_t Height);
     // The pursuit step run at the end of a tick while MousePursuit is on.
@@ -299,6 +305,7 @@ private:
     WindowDrag windowDrag_ = WindowDrag::None;
     QPoint dragOffset_;  // pointer minus window position, while we move it
     std::optional<TickInputs> lastTick_;
+    QTimer redrawSoon_;
     QPointer<QWidget> viewWidget_;  // picView's window, for the event filter
     bool unloaded_ = false;
     bool activated_ = false;

@@ -44,6 +44,7 @@ void frmMain::cmbDisplayList_Click() {
     lblStatus_Display_Size->setText(size);
     AppState.Display = e.szDevice;
     cmbZoom_Click();
+    RedrawSoon();  // the same size on another monitor moves nothing, yet shows another picture
 }
 
 void frmMain::SelectDisplayListIndex(int index) {

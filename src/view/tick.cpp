@@ -57,6 +57,22 @@ TickInputs frmMain::CurrentTickInputs(platform::Point pointer, const std::option
 }
 
 void frmMain::tmrMain_Timer() {
+    RenderView();
+    if (AppState.MousePursuit) MousePursuitStep();
+}
+
+void frmMain::PlaceView() {
+    picView->setGeometry(picViewRect, picFrameClient->size());
+    RedrawSoon();
+}
+
+void frmMain::RedrawSoon() {
+    // Whatever changed what the view shows is drawn as soon as the event
+    // loop is free, once, however many changes one action made.
+    if (!redrawSoon_.isActive()) redrawSoon_.start();
+}
+
+void frmMain::RenderView() {
     if (MonitorDC) {
         const platform::Point pointer = Platform.pointer().position();
         const std::optional<PointerMarker> marker = CurrentMarker(pointer);
@@ -78,7 +94,6 @@ void frmMain::tmrMain_Timer() {
             lastTick_ = AppState.NoRedraw ? std::nullopt : std::optional<TickInputs>(inputs);
         }
     }
-    if (AppState.MousePursuit) MousePursuitStep();
 }
 
 void frmMain::DrawChangedPart(const QRegion& monitorRegion, platform::Point pointer,

@@ -63,7 +63,7 @@ void frmMain::cmbZoom_Click() {
     const std::int32_t h = R(AppState.ViewHeight * AppState.ZoomRate);
     SetZoomLook(false);
     picViewRect = QRect(0, 0, std::max(0, w), std::max(0, h));
-    picView->setGeometry(picViewRect, picFrameClient->size());
+    PlaceView();
     picView->setStretchMode(AppState.StretchHalftone ? platform::StretchMode::Simple
                                                      : platform::StretchMode::Quality);
     picView->widget()->setFocus();
@@ -127,9 +127,11 @@ void frmMain::mnuView_Zoom_Input_Click() {
 
 void frmMain::mnuPopup_View_Zoom_Input_Click() { mnuView_Zoom_Input_Click(); }
 
+// While the thumb is dragged the bar's value stays put (no tracking); the
+// picture follows the thumb's position.
 void frmMain::scrX_Scroll() {
-    picViewRect.moveLeft(-scrX->value());
-    picView->setGeometry(picViewRect, picFrameClient->size());
+    picViewRect.moveLeft(-scrX->sliderPosition());
+    PlaceView();
 }
 
 void frmMain::scrX_Change() {
@@ -138,8 +140,8 @@ void frmMain::scrX_Change() {
 }
 
 void frmMain::scrY_Scroll() {
-    picViewRect.moveTop(-scrY->value());
-    picView->setGeometry(picViewRect, picFrameClient->size());
+    picViewRect.moveTop(-scrY->sliderPosition());
+    PlaceView();
 }
 
 void frmMain::scrY_Change() {

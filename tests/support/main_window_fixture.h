@@ -9,6 +9,9 @@
 #include <QComboBox>
 #include <QAbstractItemView>
 #include <QKeyEvent>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QMenu>
 #include <QMenuBar>
 #include <QLineEdit>
@@ -147,6 +150,22 @@ protected:
         const QRect item = list->visualRect(combo->model()->index(index, 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
         return waitFor([&] { return !list->isVisible(); });
+    }
+
+    // The middle of a scroll bar's thumb, in the bar's pixels.
+    static QPoint thumbCentre(QScrollBar* bar) {
+        QStyleOptionSlider opt;
+        opt.initFrom(bar);
+        opt.orientation = bar->orientation();
+        opt.minimum = bar->minimum();
+        opt.maximum = bar->maximum();
+        opt.sliderPosition = bar->sliderPosition();
+        opt.sliderValue = bar->value();
+        opt.singleStep = bar->singleStep();
+        opt.pageStep = bar->pageStep();
+        opt.upsideDown = bar->invertedAppearance();
+        if (bar->orientation() == Qt::Horizontal) opt.state |= QStyle::State_Horizontal;
+        return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider, bar).center();
     }
 
     void addMonitor(const std::string& name, platform::Rect rect, bool primary, std::int32_t bits = 32) {

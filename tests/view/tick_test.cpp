@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QToolButton>
 
 #include "support/main_window_fixture.h"
 #include "view/interval.h"
@@ -51,6 +52,7 @@ struct TickTest : test::MainWindowTest {
 
 TEST_F(TickTest, AtFullSizeTheMonitorIsCopiedPixelExactAndPresented) {
     frmMain& w = startWatching();
+    EXPECT_EQ(view().presentCount(), 1) << "start-up draws at once, not at the first tick";
     w.scrX->setValue(30);
     tick();
     EXPECT_EQ(count("Drawing::copy"), 1);
@@ -62,7 +64,7 @@ TEST_F(TickTest, AtFullSizeTheMonitorIsCopiedPixelExactAndPresented) {
     EXPECT_EQ(visible.left(), 30);
     const QImage expected = fake.pictureOf("DUMMY1").copy(visible);
     EXPECT_EQ(shown.convertToFormat(QImage::Format_RGB32), expected.convertToFormat(QImage::Format_RGB32));
-    EXPECT_EQ(view().presentCount(), 1);
+    EXPECT_EQ(view().presentCount(), 2);
     EXPECT_GE(fake.flushCount(), 1);
 }
 
@@ -174,10 +176,53 @@ TEST_F(TickTest, AVanishedMonitorReadsBlackAndTheTickGoesOn) {
     EXPECT_EQ(count("Drawing::copy"), 0);
 }
 
+TEST_F(TickTest, WhatChangesTheViewIsDrawnAtOnceNotAtTheNextTick) {
+    frmMain& w = startWatching("Interval= 60000\r\n");  // the next tick is a minute away
+    // The view shows the watched monitor where it stands now (waiting at
+    // most for the event loop, never for a tick).
+    auto drawn = [&] {
+        return waitFor([&] {
+            const QImage shown = view().shown();
+            return !shown.isNull() &&
+                   shown.convertToFormat(QImage::Format_RGB32) ==
+                       fake.pictureOf(TrimNull(AppState.Display)).copy(view().visibleRect());
+        });
+    };
+    EXPECT_EQ(view().presentCount(), 1) << "start-up";
+    EXPECT_TRUE(drawn());
+
+    // One click on the scroll bar's arrow.
+    QTest::mouseClick(w.scrX, Qt::LeftButton, {}, QPoint(w.scrX->width() - 3, w.scrX->height() / 2));
+    EXPECT_EQ(view().visibleRect().left(), 16);
+    EXPECT_TRUE(drawn());
+    EXPECT_EQ(view().presentCount(), 2);
+
+    // Another monitor of the same size: nothing moves, yet the picture is another.
+    addMonitor("DUMMY2", {-640, 0, 0, 480}, false);
+    QTest::mouseClick(w.cmdReload, Qt::LeftButton);
+    ASSERT_TRUE(chooseItem(w.cmbDisplayList, 2));
+    EXPECT_EQ(TrimNull(AppState.Display), "DUMMY2");
+    EXPECT_TRUE(drawn());
+
+    // Full screen and back.
+    QTest::mouseClick(w.chkFullScreen, Qt::LeftButton);
+    EXPECT_TRUE(drawn());
+    const int before = view().presentCount();
+    QTest::mouseClick(w.chkFullScreen, Qt::LeftButton);
+    EXPECT_TRUE(drawn());
+    EXPECT_TRUE(waitFor([&] { return view().presentCount() > before; }));
+
+    // A zoom: at 200 % the view shows every monitor pixel twice.
+    typeInto(w.cmbZoom, "200");
+    EXPECT_TRUE(waitFor([&] {
+        const QRect visible = view().visibleRect();
+        return sourceOf(view().shown(), 0, 0) == QPoint(visible.left() / 2, visible.top() / 2) &&
+               sourceOf(view().shown(), 2, 2) == QPoint(visible.left() / 2 + 1, visible.top() / 2 + 1);
+    }));
+}
+
 TEST_F(TickTest, AnUnchangedFrameIsNotDrawnAgain) {
-    frmMain& w = startWatching();
-    tick();
-    EXPECT_EQ(count("Drawing::copy"), 1);
+    frmMain& w = startWatching();  // draws the first frame at once
     tick();  // nothing changed: the persistent image already shows this frame
     EXPECT_EQ(count("Drawing::copy"), 0);
     EXPECT_EQ(count("Drawing::flush"), 0);

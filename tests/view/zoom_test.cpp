@@ -159,5 +159,26 @@ TEST_F(ZoomTest, TheBoxLooksPendingWhileATypedValueWaitsForEnter) {
     EXPECT_DOUBLE_EQ(AppState.ZoomRate, 1.05);
 }
 
+TEST_F(ZoomTest, DraggingAThumbMovesThePictureBeforeTheButtonIsReleased) {
+    writeSettings("[Main]\r\nZoom= 200\r\n");
+    start();
+    for (QScrollBar* bar : {w().scrX, w().scrY}) {
+        ASSERT_TRUE(bar->isVisible() && bar->isEnabled());
+        const bool horizontal = bar == w().scrX;
+        const QPoint grab = thumbCentre(bar);
+        const QPoint step = horizontal ? QPoint(40, 0) : QPoint(0, 40);
+        QTest::mousePress(bar, Qt::LeftButton, {}, grab);
+        QTest::mouseMove(bar, grab + step / 2);
+        QTest::mouseMove(bar, grab + step);
+        const int offset = horizontal ? -w().picViewRect.left() : -w().picViewRect.top();
+        EXPECT_GT(offset, 40) << "the picture follows the thumb while it is dragged";
+        EXPECT_EQ(offset, bar->sliderPosition());
+        EXPECT_EQ(horizontal ? AppState.ScrollPos_X : AppState.ScrollPos_Y, 0) << "recorded only at the end";
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, grab + step);
+        EXPECT_EQ(bar->value(), offset);
+        EXPECT_EQ(horizontal ? AppState.ScrollPos_X : AppState.ScrollPos_Y, offset);
+    }
+}
+
 }  // namespace
 }  // namespace orvane
