@@ -291,6 +291,18 @@ void frmMain::SelectComboItem(QComboBox* combo, int index) {
 void frmMain::Show() {
     Form_Load();
     show();
+    // The window manager's decoration becomes known a moment after the
+    // window appears, and nothing tells the window when: look for it a
+    // while, until it is known or the start-up is long over.
+    decorationWatch_.setInterval(50);
+    connect(&decorationWatch_, &QTimer::timeout, this, [this] {
+        CorrectForDecoration();
+        if (decorationCorrected_ || ++decorationLooks_ >= 40) {
+            decorationCorrected_ = true;
+            decorationWatch_.stop();
+        }
+    });
+    decorationWatch_.start();
     CorrectForDecoration();
     // Without a window manager a window may never be activated: complete the
     // start-up once the event loop runs, if activation has not done it.
@@ -551,6 +563,11 @@ void frmMain::ShowMenuBar(bool Show) {
 void frmMain::ShowTitleBar(bool Show) {
     if (Show == AppState.TitleBarShown) return;
     AppState.TitleBarShown = Show;
+    // Only the caption goes: the border stays for resizing and the window
+    // stays where and as it is.
+    if (Platform.windowStyle().setCaption(*this, Show)) return;
+    // Where the platform cannot, the toolkit's frameless window is the
+    // closest: it loses the border too, and the window is shown anew.
     const bool wasVisible = isVisible();
     const Qt::WindowStates state = windowState();
     setWindowFlag(Qt::FramelessWindowHint, !Show);
@@ -573,29 +590,25 @@ void frmMain::closeEvent(QCloseEvent* e) {
 
 void frmMain::moveEvent(QMoveEvent* e) {
     QMainWindow::moveEvent(e);
-    CorrectForDecoration();
     if (FormState != 0) Form_Resize();
 }
 
 void frmMain::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
-    CorrectForDecoration();
+    // Leaving full screen, the window manager's resize says the window is back.
+    if (captionAfterRestore_) RestoreCaptionAfterFullScreen();
 }
 
 void frmMain::CorrectForDecoration() {
-    // The window manager's decoration is known only once the window is shown:
-    // take it off the stored outer size once, so the placement does not grow.
+    // The stored placement is the outer one; the decoration, once known, is
+    // taken off the client size and put around it, once.
     if (decorationCorrected_ || !isVisible() || WindowStateCode() != 0 ||
         frameGeometry().size() == geometry().size())
         return;
     decorationCorrected_ = true;
-    // Only the size, and only while it is still the one the placement gave:
-    // the frame already stands where it was asked to, and by now the user
-    // may have moved or resized the window.
-    if (size() != placedSize_) return;
-    const QSize decoration = frameGeometry().size() - geometry().size();
-    resize(std::max(1, R(AppState.WindowPos_Width / TwipsPerPixelX()) - decoration.width()),
-           std::max(1, R(AppState.WindowPos_Height / TwipsPerPixelY()) - decoration.height()));
+    // Only while the window is as the placement left it: nobody has resized
+    // it meanwhile (full screen, the user).
+    if (size() == placedSize_ && !AppState.FullScreen) ApplyPlacement();
 }
 
 void frmMain::changeEvent(QEvent* e) {

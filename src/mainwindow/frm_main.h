@@ -168,6 +168,8 @@ public:
     void mnuView_Full_Click();
     void chkFullScreen_Click();
     void ApplyFullScreen(bool Full);
+    // The caption held back while the window manager returns the window from full screen.
+    void RestoreCaptionAfterFullScreen();
 
     // --- Fields shared by the subsystems
     std::int32_t FormState = 0;
@@ -310,7 +312,12 @@ private:
     bool unloaded_ = false;
     bool activated_ = false;
     bool decorationCorrected_ = false;
+    QTimer decorationWatch_;
+    int decorationLooks_ = 0;
     QSize placedSize_;  // the client size the stored placement gave
+    // Where the window was before it covered its monitor by itself.
+    std::optional<QRect> geometryBeforeFullScreen_;
+    bool captionAfterRestore_ = false;
 };
 
 }  // namespace orvane

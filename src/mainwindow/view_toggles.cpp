@@ -1,6 +1,8 @@
 // The View menu's toggles and their popup twins: title bar, menu bar, tool
 // bar, scroll bars, status bar, the two frame items and full screen.
 #include <QAction>
+#include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 
 #include "core/app_state.h"
@@ -95,15 +97,41 @@ void frmMain::ApplyFullScreen(bool Full) {
         ShowMenuBar(false);
         picToolBox->setVisible(false);
         picStatusBar->setVisible(false);
-        SetWindowStateCode(2);
+        if (Platform.windowStyle().hasWindowManager()) {
+            SetWindowStateCode(2);
+        } else if (!geometryBeforeFullScreen_) {
+            // Nothing acts on "maximised" without a window manager: the
+            // window covers its monitor by itself.
+            geometryBeforeFullScreen_ = geometry();
+            if (const QScreen* s = screen()) setGeometry(s->geometry());
+        }
     } else {
-        ShowTitleBar(AppState.TitleBar);
+        // A window manager keeps the client, not the frame, in place when the
+        // caption changes: the caption comes back once the window manager has
+        // put the window back where it was, so that its frame is there too.
+        const bool captionAfterRestore = !geometryBeforeFullScreen_ && AppState.WindowPos_State != 2 &&
+                                         AppState.TitleBar && !AppState.TitleBarShown && isMaximized();
+        if (!captionAfterRestore) ShowTitleBar(AppState.TitleBar);
         ShowMenuBar(AppState.MenuBar);
         picToolBox->setVisible(AppState.ToolBar);
         picStatusBar->setVisible(AppState.StatusBar);
-        SetWindowStateCode(AppState.WindowPos_State);
+        if (geometryBeforeFullScreen_) {
+            setGeometry(*geometryBeforeFullScreen_);
+            geometryBeforeFullScreen_.reset();
+        } else {
+            captionAfterRestore_ = captionAfterRestore;
+            SetWindowStateCode(AppState.WindowPos_State);
+            // Should the window manager never answer, the caption comes back all the same.
+            if (captionAfterRestore) QTimer::singleShot(1000, this, [this] { RestoreCaptionAfterFullScreen(); });
+        }
     }
     SwitchingFullScreen = false;
+}
+
+void frmMain::RestoreCaptionAfterFullScreen() {
+    if (!captionAfterRestore_) return;
+    captionAfterRestore_ = false;
+    if (!AppState.FullScreen) ShowTitleBar(AppState.TitleBar);
 }
 
 void frmMain::ConnectViewToggles() {

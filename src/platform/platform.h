@@ -18,6 +18,20 @@ public:
     virtual bool openLink(const std::string& target) = 0;
 };
 
+// The main window's frame as the window manager draws it.
+class WindowStyle {
+public:
+    virtual ~WindowStyle() = default;
+    // True when a window manager runs: it decorates, places and maximises
+    // windows. Without one a window is exactly where and as big as it asks.
+    [[nodiscard]] virtual bool hasWindowManager() = 0;
+    // Gives the top-level `window` its caption or takes it away, keeping its
+    // sizing border, place, size, stacking and visibility (no unmapping, no
+    // activation). False when this platform cannot: the caller falls back
+    // on what the toolkit offers.
+    virtual bool setCaption(QWidget& window, bool shown) = 0;
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -26,6 +40,7 @@ public:
     [[nodiscard]] virtual Pointer& pointer() = 0;
     [[nodiscard]] virtual DisplayModes& displayModes() = 0;
     [[nodiscard]] virtual Shell& shell() = 0;
+    [[nodiscard]] virtual WindowStyle& windowStyle() = 0;
 };
 
 }  // namespace orvane::platform

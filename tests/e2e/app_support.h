@@ -83,6 +83,7 @@ protected:
     TestClient client;
     const QRect right{1920, 0, 1920, 1080};
 
+public:
     void SetUp() override;
     QImage screen() { return backend->drawing().grab(QRect(0, 0, 1920, 1080)); }
     // The right-hand monitor's name on either test server.

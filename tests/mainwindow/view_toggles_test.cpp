@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QToolButton>
 
@@ -131,6 +132,63 @@ TEST_F(ViewTogglesTest, StartingInFullScreenSavesThePlacementFromBefore) {
     EXPECT_NE(saved.find("WindowPos_Left= 3000\r\n"), std::string::npos) << saved;
     EXPECT_NE(saved.find("WindowPos_State= 0\r\n"), std::string::npos);
     EXPECT_NE(saved.find("FullScreen= 1\r\n"), std::string::npos);
+}
+
+// Counts the times a widget is hidden.
+struct HideCounter : QObject {
+    int hides = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Hide) ++hides;
+        return false;
+    }
+};
+
+TEST_F(ViewTogglesTest, TheTitleBarToggleChangesOnlyTheCaption) {
+    start();
+    HideCounter counter;
+    w().installEventFilter(&counter);
+    const QRect before = w().geometry();
+    ASSERT_TRUE(choose(w().mnuView_Title));
+    EXPECT_FALSE(AppState.TitleBar);
+    EXPECT_FALSE(AppState.TitleBarShown);
+    ASSERT_TRUE(choose(w().mnuPopup_View_Title));
+    EXPECT_TRUE(AppState.TitleBarShown);
+    using platform::fake::CaptionChange;
+    EXPECT_EQ(fake.captionChanges(), (std::vector<CaptionChange>{{window.get(), false}, {window.get(), true}}));
+    EXPECT_EQ(counter.hides, 0) << "the window is never hidden";
+    EXPECT_TRUE(w().isVisible());
+    EXPECT_EQ(w().geometry(), before);
+    EXPECT_FALSE(w().windowFlags() & Qt::FramelessWindowHint);
+    w().removeEventFilter(&counter);
+}
+
+TEST_F(ViewTogglesTest, WhereCaptionsCannotChangeTheWindowGoesFramelessAndStaysShown) {
+    fake.setCaptionsSupported(false);
+    start();
+    ASSERT_TRUE(choose(w().mnuView_Title));
+    EXPECT_TRUE(w().windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(w().isVisible());
+    ASSERT_TRUE(choose(w().mnuPopup_View_Title));
+    EXPECT_FALSE(w().windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(w().isVisible());
+}
+
+TEST_F(ViewTogglesTest, WithoutAWindowManagerFullScreenCoversTheMonitorAndComesBack) {
+    fake.setWindowManager(false);
+    start();
+    w().move(150, 90);
+    QApplication::processEvents();
+    const QRect before = w().geometry();
+    ASSERT_TRUE(choose(w().mnuView_Full));
+    ASSERT_TRUE(waitFor([&] { return w().geometry() == w().screen()->geometry(); }));
+    EXPECT_FALSE(w().picToolBox->isVisible());
+    ASSERT_TRUE(choose(w().mnuPopup_View_Full));
+    ASSERT_TRUE(waitFor([&] { return w().geometry() == before; }));
+    EXPECT_TRUE(w().picToolBox->isVisible());
+    closeWindow();
+    const std::string saved = test::readAll(settingsFile());
+    EXPECT_NE(saved.find("WindowPos_Left= 2250\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("WindowPos_State= 0\r\n"), std::string::npos);
 }
 
 }  // namespace

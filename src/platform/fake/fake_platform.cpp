@@ -110,6 +110,10 @@ struct FakePlatform::State {
     std::vector<std::string> links;
     bool linkResult = true;
 
+    bool windowManager = true;
+    bool captionsSupported = true;
+    std::vector<CaptionChange> captions;
+
     std::function<void(const std::string&)> hook;
     bool inHook = false;
 
@@ -869,6 +873,24 @@ private:
     std::shared_ptr<State> s_;
 };
 
+class FakeWindowStyle : public WindowStyle {
+public:
+    explicit FakeWindowStyle(std::shared_ptr<State> s) : s_(std::move(s)) {}
+    bool hasWindowManager() override {
+        s_->call("WindowStyle::hasWindowManager");
+        return s_->windowManager;
+    }
+    bool setCaption(QWidget& window, bool shown) override {
+        s_->call("WindowStyle::setCaption");
+        if (!s_->captionsSupported) return false;
+        s_->captions.push_back({&window, shown});
+        return true;
+    }
+
+private:
+    std::shared_ptr<State> s_;
+};
+
 class FakeShell : public Shell {
 public:
     explicit FakeShell(std::shared_ptr<State> s) : s_(std::move(s)) {}
@@ -886,12 +908,13 @@ private:
 
 struct FakePlatform::Services {
     explicit Services(const std::shared_ptr<State>& s)
-        : monitors(s), drawing(s), pointer(s), displayModes(s), shell(s) {}
+        : monitors(s), drawing(s), pointer(s), displayModes(s), shell(s), windowStyle(s) {}
     FakeMonitors monitors;
     FakeDrawing drawing;
     FakePointer pointer;
     FakeDisplayModes displayModes;
     FakeShell shell;
+    FakeWindowStyle windowStyle;
 };
 
 // ---------------------------------------------------------------------------
@@ -913,6 +936,11 @@ Drawing& FakePlatform::drawing() { return services_->drawing; }
 Pointer& FakePlatform::pointer() { return services_->pointer; }
 DisplayModes& FakePlatform::displayModes() { return services_->displayModes; }
 Shell& FakePlatform::shell() { return services_->shell; }
+WindowStyle& FakePlatform::windowStyle() { return services_->windowStyle; }
+
+void FakePlatform::setWindowManager(bool running) { state_->windowManager = running; }
+void FakePlatform::setCaptionsSupported(bool supported) { state_->captionsSupported = supported; }
+const std::vector<CaptionChange>& FakePlatform::captionChanges() const { return state_->captions; }
 
 MonitorHandle FakePlatform::addMonitor(FakeMonitor monitor) {
     if (!monitor.picture.isNull()) monitor.picture = monitor.picture.convertToFormat(QImage::Format_RGB32);

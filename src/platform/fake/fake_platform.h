@@ -65,6 +65,13 @@ struct ModeChange {
     std::int32_t result = 0;
 };
 
+// Every caption WindowStyle::setCaption gave or took, in order.
+struct CaptionChange {
+    QWidget* window = nullptr;
+    bool shown = false;
+    friend bool operator==(const CaptionChange&, const CaptionChange&) = default;
+};
+
 class FakePlatform;
 class FakeViewWidget;
 
@@ -143,6 +150,7 @@ public:
     [[nodiscard]] Pointer& pointer() override;
     [[nodiscard]] DisplayModes& displayModes() override;
     [[nodiscard]] Shell& shell() override;
+    [[nodiscard]] WindowStyle& windowStyle() override;
 
     // --- monitors -------------------------------------------------------
     // Appends a monitor to the enumeration order; the handle stays its own
@@ -226,6 +234,13 @@ public:
     // --- shell ----------------------------------------------------------
     [[nodiscard]] const std::vector<std::string>& openedLinks() const;
     void setOpenLinkResult(bool result);
+
+    // --- window style -----------------------------------------------------
+    // Whether a window manager runs (default: yes).
+    void setWindowManager(bool running);
+    // Off: setCaption answers that it cannot change captions.
+    void setCaptionsSupported(bool supported);
+    [[nodiscard]] const std::vector<CaptionChange>& captionChanges() const;
 
     // --- scripting between calls -----------------------------------------
     // Called at the start of every interface call with its name, e.g.

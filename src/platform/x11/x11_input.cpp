@@ -1,12 +1,13 @@
 // Pointer position, warping and injected button events on the X server.
 #include "platform/x11/x11_input.h"
 
+#include "platform/x11/x11_window_style.h"
+
 #include <xcb/xtest.h>
 
 #include <QtGui/qguiapplication_platform.h>
 
 #include <QGuiApplication>
-#include <algorithm>
 #include <QStyleHints>
 
 namespace orvane::platform::x11 {
@@ -55,7 +56,7 @@ bool X11Pointer::sendButton(MouseButton button, bool down) {
 bool X11Pointer::startWindowMove(QWidget& window, Point at) {
     if (!c_.alive()) return false;
     const xcb_atom_t moveResize = c_.atom("_NET_WM_MOVERESIZE");
-    if (!windowManagerSupports(moveResize)) return false;
+    if (!windowManagerSupports(c_, moveResize)) return false;
     // The press that started the drag left Qt holding the pointer; the window
     // manager can only take it once that grab is gone.
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -79,25 +80,6 @@ bool X11Pointer::startWindowMove(QWidget& window, Point at) {
                    reinterpret_cast<const char*>(&ev));
     c_.sync();
     return c_.alive();
-}
-
-bool X11Pointer::windowManagerSupports(xcb_atom_t feature) {
-    // A window manager lists what it does in _NET_SUPPORTED on the root
-    // window and names its check window in _NET_SUPPORTING_WM_CHECK; a list
-    // left behind by one that has gone has no live check window.
-    auto check = c_.reply(xcb_get_property_reply,
-                          xcb_get_property(c_.get(), 0, c_.root(), c_.atom("_NET_SUPPORTING_WM_CHECK"),
-                                           XCB_ATOM_WINDOW, 0, 1));
-    if (!check || xcb_get_property_value_length(check.get()) != 4) return false;
-    const xcb_window_t wm = *static_cast<const xcb_window_t*>(xcb_get_property_value(check.get()));
-    if (!c_.reply(xcb_get_window_attributes_reply, xcb_get_window_attributes(c_.get(), wm))) return false;
-    auto supported = c_.reply(xcb_get_property_reply,
-                              xcb_get_property(c_.get(), 0, c_.root(), c_.atom("_NET_SUPPORTED"),
-                                               XCB_ATOM_ATOM, 0, 4096));
-    if (!supported) return false;
-    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(supported.get()));
-    const int n = xcb_get_property_value_length(supported.get()) / 4;
-    return std::find(atoms, atoms + n, feature) != atoms + n;
 }
 
 int X11Pointer::doubleClickTime() { return QGuiApplication::styleHints()->mouseDoubleClickInterval(); }

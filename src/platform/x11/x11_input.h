@@ -20,7 +20,6 @@ public:
     bool startWindowMove(QWidget& window, Point at) override;
 
 private:
-    bool windowManagerSupports(xcb_atom_t feature);
     Connection& c_;
     CursorReader cursor_;
     Point last_;

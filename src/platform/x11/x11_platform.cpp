@@ -13,6 +13,7 @@
 #include "platform/x11/x11_input.h"
 #include "platform/x11/x11_modes.h"
 #include "platform/x11/x11_monitors.h"
+#include "platform/x11/x11_window_style.h"
 
 namespace orvane::platform::x11 {
 
@@ -26,12 +27,14 @@ public:
           monitors_(*c_),
           drawing_(*c_, capture_),
           pointer_(*c_),
-          modes_(*c_) {}
+          modes_(*c_),
+          windowStyle_(*c_) {}
     Monitors& monitors() override { return monitors_; }
     Drawing& drawing() override { return drawing_; }
     Pointer& pointer() override { return pointer_; }
     DisplayModes& displayModes() override { return modes_; }
     Shell& shell() override { return shell_; }
+    WindowStyle& windowStyle() override { return windowStyle_; }
 
 private:
     // Declared first: destroyed last, after everything that frees X resources.
@@ -42,6 +45,7 @@ private:
     X11Pointer pointer_;
     X11DisplayModes modes_;
     QtShell shell_;
+    X11WindowStyle windowStyle_;
 };
 
 }  // namespace
