@@ -232,8 +232,7 @@ void frmMain::CreateMenus() {
 
     mnuHelp = bar->addMenu(QStringLiteral("ヘルプ"));
     mnuHelp_About = item(mnuHelp, QStringLiteral("バージョン情報(&A)"));
-    for (QAction* notYet : {mnuTool_Dev, mnuTool_Setting, mnuHelp_About})
-        notYet->setEnabled(false);
+    for (QAction* notYet : {mnuTool_Dev, mnuTool_Setting, mnuHelp_About}) notYet->setEnabled(false);
 
     // Opened over the view, never part of the menu bar.
     mnuPopup = new QMenu(this);

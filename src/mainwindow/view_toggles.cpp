@@ -122,7 +122,8 @@ void frmMain::ApplyFullScreen(bool Full) {
             captionAfterRestore_ = captionAfterRestore;
             SetWindowStateCode(AppState.WindowPos_State);
             // Should the window manager never answer, the caption comes back all the same.
-            if (captionAfterRestore) QTimer::singleShot(1000, this, [this] { RestoreCaptionAfterFullScreen(); });
+            if (captionAfterRestore)
+                QTimer::singleShot(1000, this, [this] { RestoreCaptionAfterFullScreen(); });
         }
     }
     SwitchingFullScreen = false;

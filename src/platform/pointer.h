@@ -16,14 +16,14 @@ namespace orvane::platform {
 enum class MouseButton { Left = 1, Right = 2, Middle = 4 };
 
 struct CursorImage {
-    QImage image;             // Format_ARGB32_Premultiplied
-    Point hotspot;            // within image
-    std::uint64_t serial = 0; // changes whenever the image changes
+    QImage image;              // Format_ARGB32_Premultiplied
+    Point hotspot;             // within image
+    std::uint64_t serial = 0;  // changes whenever the image changes
 };
 
 struct CursorInfo {
     bool visible = true;
-    Point position;  // virtual-screen pixels
+    Point position;                            // virtual-screen pixels
     std::shared_ptr<const CursorImage> image;  // null when hidden
 };
 

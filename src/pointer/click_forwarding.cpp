@@ -27,18 +27,24 @@ constexpr qint64 kEchoWindowMs = 1000;
 
 int ButtonCodeOf(Qt::MouseButton b) {
     switch (b) {
-        case Qt::LeftButton: return 1;
-        case Qt::RightButton: return 2;
-        case Qt::MiddleButton: return 4;
-        default: return 0;
+        case Qt::LeftButton:
+            return 1;
+        case Qt::RightButton:
+            return 2;
+        case Qt::MiddleButton:
+            return 4;
+        default:
+            return 0;
     }
 }
 
 int ShiftCodeOf(Qt::KeyboardModifiers m) {
-    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
+    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
+           (m & Qt::AltModifier ? 4 : 0);
 }
 
-const QString kNoClicksTip = QStringLiteral("この画面ではクリックを送れません（X サーバーに XTEST 拡張がありません）");
+const QString kNoClicksTip =
+    QStringLiteral("この画面ではクリックを送れません（X サーバーに XTEST 拡張がありません）");
 
 }  // namespace
 
@@ -222,8 +228,7 @@ bool frmMain::ViewMouseEvent(QMouseEvent* e) {
         }
         case QEvent::MouseMove: {
             const Qt::MouseButtons b = e->buttons();
-            const int buttons =
-                ButtonCode(b & Qt::LeftButton, b & Qt::RightButton, b & Qt::MiddleButton);
+            const int buttons = ButtonCode(b & Qt::LeftButton, b & Qt::RightButton, b & Qt::MiddleButton);
             if (buttons == 1 && (shift & kShiftCtrl)) DragWindow(e);
             picView_MouseMove(buttons, shift, x, y);
             return false;
@@ -257,7 +262,8 @@ void frmMain::ConnectClickForwardingControls() {
     connect(mnuPopup, &QMenu::aboutToHide, this, [this] { LastButton = 0; });
     connect(mnuPopup_Move, &QAction::triggered, this, [this] { mnuPopup_Move_Click(); });
     for (int i = 0; i < 2; ++i) {
-        connect(mnuPopup_Mouse_Left[i], &QAction::triggered, this, [this, i] { mnuPopup_Mouse_Left_Click(i); });
+        connect(mnuPopup_Mouse_Left[i], &QAction::triggered, this,
+                [this, i] { mnuPopup_Mouse_Left_Click(i); });
         connect(mnuPopup_Mouse_Middle[i], &QAction::triggered, this,
                 [this, i] { mnuPopup_Mouse_Middle_Click(i); });
         connect(mnuPopup_Mouse_Right[i], &QAction::triggered, this,

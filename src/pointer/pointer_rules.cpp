@@ -37,17 +37,28 @@ int MonitorIndexAt(const std::vector<MonitorEntry>& monitors, platform::Point p)
 DoubleClickAction DoubleClickActionFor(std::int32_t code, int lastButton) {
     using K = DoubleClickAction::Kind;
     switch (code) {
-        case 0: return {K::Nothing, 0, false};
-        case 1: return {K::Move, 0, false};
-        case 2: return {K::Click, lastButton, false};
-        case 3: return {K::Click, lastButton, true};
-        case 4: return {K::Click, 1, false};
-        case 5: return {K::Click, 1, true};
-        case 6: return {K::Click, 4, false};
-        case 7: return {K::Click, 4, true};
-        case 8: return {K::Click, 2, false};
-        case 9: return {K::Click, 2, true};
-        default: return {K::Unknown, 0, false};
+        case 0:
+            return {K::Nothing, 0, false};
+        case 1:
+            return {K::Move, 0, false};
+        case 2:
+            return {K::Click, lastButton, false};
+        case 3:
+            return {K::Click, lastButton, true};
+        case 4:
+            return {K::Click, 1, false};
+        case 5:
+            return {K::Click, 1, true};
+        case 6:
+            return {K::Click, 4, false};
+        case 7:
+            return {K::Click, 4, true};
+        case 8:
+            return {K::Click, 2, false};
+        case 9:
+            return {K::Click, 2, true};
+        default:
+            return {K::Unknown, 0, false};
     }
 }
 
@@ -59,10 +70,17 @@ std::vector<ButtonStep> ReleaseAllButtons() {
 std::vector<ButtonStep> ClickSequence(int button, bool twice) {
     platform::MouseButton b;
     switch (button) {
-        case 1: b = platform::MouseButton::Left; break;
-        case 2: b = platform::MouseButton::Right; break;
-        case 4: b = platform::MouseButton::Middle; break;
-        default: return {};
+        case 1:
+            b = platform::MouseButton::Left;
+            break;
+        case 2:
+            b = platform::MouseButton::Right;
+            break;
+        case 4:
+            b = platform::MouseButton::Middle;
+            break;
+        default:
+            return {};
     }
     std::vector<ButtonStep> steps{{b, true}, {b, false}};
     if (twice) steps.insert(steps.end(), {{b, true}, {b, false}});

@@ -3,9 +3,9 @@
 #include "core/settings.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <limits>
-#include <stdlib.h>
 
 #include "core/app_path.h"
 #include "core/app_state.h"

@@ -101,15 +101,15 @@ WindowManager::WindowManager() {
     // openbox has taken the screen once it names itself on the root window.
     TestClient client;
     const char name[] = "_NET_SUPPORTING_WM_CHECK";
-    auto* atom = xcb_intern_atom_reply(client.conn(), xcb_intern_atom(client.conn(), 0, sizeof name - 1, name),
-                                       nullptr);
+    auto* atom = xcb_intern_atom_reply(client.conn(),
+                                       xcb_intern_atom(client.conn(), 0, sizeof name - 1, name), nullptr);
     if (!atom) return;
     QElapsedTimer t;
     t.start();
     while (!running_ && t.elapsed() < 10000 && process_.state() == QProcess::Running) {
         auto* prop = xcb_get_property_reply(
-            client.conn(), xcb_get_property(client.conn(), 0, client.root(), atom->atom, XCB_ATOM_WINDOW, 0, 1),
-            nullptr);
+            client.conn(),
+            xcb_get_property(client.conn(), 0, client.root(), atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr);
         running_ = prop && xcb_get_property_value_length(prop) == 4;
         std::free(prop);
         if (!running_) processEvents(50);

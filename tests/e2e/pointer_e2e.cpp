@@ -39,7 +39,8 @@ TEST_F(PointerTest, DoubleClickInTheViewDoubleClicksTheWatchedMonitor) {
     const ViewOnScreen view = waitForPicture(1, 15000);
     ASSERT_TRUE(view.whole());
     const QPoint p = *view.origin + QPoint(700, 400);  // shows monitor pixel 700, 400
-    ASSERT_TRUE(xdotool({"mousemove", num(p.x()), num(p.y()), "click", "--repeat", "2", "--delay", "80", "1"}));
+    ASSERT_TRUE(
+        xdotool({"mousemove", num(p.x()), num(p.y()), "click", "--repeat", "2", "--delay", "80", "1"}));
     auto events = client.buttonEvents(4);
     processEvents(300);  // nothing more may follow
     events = client.buttonEvents(4);
@@ -50,7 +51,8 @@ TEST_F(PointerTest, DoubleClickInTheViewDoubleClicksTheWatchedMonitor) {
 
 TEST_F(PointerTest, ThePopupMovesThePointerAndClicksAtTheMappedPoint) {
     client.showImage(right, codedImage(right.size()));
-    OrvaneProcess orvane("[Main]\r\nDisplay=" + watched() + "\r\nCursor= 4\r\nZoom= 50\r\n" + kFillLeftMonitor);
+    OrvaneProcess orvane("[Main]\r\nDisplay=" + watched() + "\r\nCursor= 4\r\nZoom= 50\r\n" +
+                         kFillLeftMonitor);
     const ViewOnScreen view = waitForPicture(2, 15000);
     ASSERT_TRUE(view.whole());
     const QPoint p = *view.origin + QPoint(300, 200);  // monitor pixel 600, 400
@@ -129,13 +131,13 @@ TEST_F(PointerTest, CtrlDragMovesTheWindowUnderAWindowManager) {
     if (!wm.running()) GTEST_SKIP() << "openbox is not available";
     client.showImage(right, codedImage(right.size()));
     dragsTheWindow("[Main]\r\nDisplay=" + watched() + "\r\nCursor= 4\r\n" +
-                              placement(QRect(100, 100, 1300, 850)));
+                   placement(QRect(100, 100, 1300, 850)));
 }
 
 TEST_F(PointerTest, CtrlDragMovesTheWindowWithoutAWindowManager) {
     client.showImage(right, codedImage(right.size()));
     dragsTheWindow("[Main]\r\nDisplay=" + watched() + "\r\nCursor= 4\r\n" +
-                              placement(QRect(100, 100, 1300, 850)));
+                   placement(QRect(100, 100, 1300, 850)));
 }
 
 }  // namespace

@@ -27,7 +27,8 @@ public:
     // Finds the visible window titled オルヴァン and starts listening to it.
     bool find() {
         std::string out;
-        runWithDisplay(server().display(), {"xdotool", "search", "--onlyvisible", "--name", "オルヴァン"}, &out);
+        runWithDisplay(server().display(), {"xdotool", "search", "--onlyvisible", "--name", "オルヴァン"},
+                       &out);
         std::istringstream ids(out);
         unsigned long id = 0;
         int best = 0;
@@ -130,14 +131,16 @@ TEST_F(WindowTest, TheTitleBarToggleKeepsTheWindowMappedInPlaceWithItsBorder) {
     watch.unmaps();
 
     popup({"v", "i"}, region.center());  // 表示 > タイトルバー
-    EXPECT_TRUE(eventually([&] { return watch.client().top() - watch.frame().top() < 10; })) << "caption gone";
+    EXPECT_TRUE(eventually([&] { return watch.client().top() - watch.frame().top() < 10; }))
+        << "caption gone";
     EXPECT_EQ(watch.frame().topLeft(), frame.topLeft()) << "the frame stays where it was";
     EXPECT_GT(watch.client().left(), watch.frame().left()) << "a border to resize by";
     EXPECT_EQ(watch.unmaps(), 0) << "never unmapped";
     EXPECT_TRUE(watch.viewable());
 
     popup({"v", "i"}, region.center());
-    EXPECT_TRUE(eventually([&] { return watch.client().top() - watch.frame().top() > 10; })) << "caption back";
+    EXPECT_TRUE(eventually([&] { return watch.client().top() - watch.frame().top() > 10; }))
+        << "caption back";
     EXPECT_EQ(watch.frame().topLeft(), frame.topLeft());
     EXPECT_EQ(watch.unmaps(), 0);
     EXPECT_EQ(orvane.terminate(), 0);
@@ -156,8 +159,9 @@ void fullScreenAndBack(WindowTest& t, bool windowManager) {
     EXPECT_TRUE(WindowTest::eventually([&] {
         const QRect c = watch.client();
         return monitor.contains(c) && c.width() >= 1900 && c.height() >= 1060;
-    })) << "covers the monitor: " << watch.client().x() << "," << watch.client().y() << " "
-        << watch.client().width() << "x" << watch.client().height();
+    })) << "covers the monitor: "
+        << watch.client().x() << "," << watch.client().y() << " " << watch.client().width() << "x"
+        << watch.client().height();
     if (!windowManager) {
         EXPECT_EQ(watch.client(), monitor);
     }

@@ -154,7 +154,8 @@ TEST_F(ViewTogglesTest, TheTitleBarToggleChangesOnlyTheCaption) {
     ASSERT_TRUE(choose(w().mnuPopup_View_Title));
     EXPECT_TRUE(AppState.TitleBarShown);
     using platform::fake::CaptionChange;
-    EXPECT_EQ(fake.captionChanges(), (std::vector<CaptionChange>{{window.get(), false}, {window.get(), true}}));
+    EXPECT_EQ(fake.captionChanges(),
+              (std::vector<CaptionChange>{{window.get(), false}, {window.get(), true}}));
     EXPECT_EQ(counter.hides, 0) << "the window is never hidden";
     EXPECT_TRUE(w().isVisible());
     EXPECT_EQ(w().geometry(), before);

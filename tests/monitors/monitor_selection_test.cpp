@@ -3,10 +3,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
-
-#include "display/display.h"
 #include <QToolButton>
 
+#include "display/display.h"
 #include "support/main_window_fixture.h"
 
 namespace orvane {

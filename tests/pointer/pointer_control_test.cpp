@@ -161,9 +161,9 @@ TEST_F(PointerControlTest, RightClickOpensThePopupAfterTheDoubleClickTime) {
 
     // Entries can be chosen with the right button: Action > Left > Click.
     fake.clearInputLog();
-    chooseFromPopup({w().mnuPopup_Action->menuAction(), w().mnuPopup_Mouse[0]->menuAction(),
-                     w().mnuPopup_Mouse_Left[0]},
-                    Qt::RightButton);
+    chooseFromPopup(
+        {w().mnuPopup_Action->menuAction(), w().mnuPopup_Mouse[0]->menuAction(), w().mnuPopup_Mouse_Left[0]},
+        Qt::RightButton);
     ASSERT_TRUE(waitFor([&] { return openPopup() == nullptr; }));
     EXPECT_EQ(fake.inputLog(), forwarded({500, 400}, {1970, 25}, MouseButton::Left, false));
     EXPECT_EQ(w().LastButton, 0) << "the popup has consumed the press";
@@ -171,9 +171,11 @@ TEST_F(PointerControlTest, RightClickOpensThePopupAfterTheDoubleClickTime) {
     // Move there, and the middle and right entries.
     const std::vector<std::pair<std::vector<QAction*>, std::vector<InputEvent>>> entries = {
         {{w().mnuPopup_Move}, {move({1970, 25})}},
-        {{w().mnuPopup_Action->menuAction(), w().mnuPopup_Mouse[1]->menuAction(), w().mnuPopup_Mouse_Middle[1]},
+        {{w().mnuPopup_Action->menuAction(), w().mnuPopup_Mouse[1]->menuAction(),
+          w().mnuPopup_Mouse_Middle[1]},
          forwarded({500, 400}, {1970, 25}, MouseButton::Middle, true)},
-        {{w().mnuPopup_Action->menuAction(), w().mnuPopup_Mouse[2]->menuAction(), w().mnuPopup_Mouse_Right[0]},
+        {{w().mnuPopup_Action->menuAction(), w().mnuPopup_Mouse[2]->menuAction(),
+          w().mnuPopup_Mouse_Right[0]},
          forwarded({500, 400}, {1970, 25}, MouseButton::Right, false)},
     };
     for (const auto& [path, log] : entries) {
@@ -199,7 +201,8 @@ TEST_F(PointerControlTest, OurOwnInjectedClickNeverForwardsAnother) {
     // view position 300, 200 shows screen 300, 200, which lies on the view.
     writeSettings(
         "[Main]\r\nDisplay=LEFT\r\nZoom= 100\r\nInterval= 60000\r\nCursor= 4\r\nDoubleClick= 5\r\n"
-        "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= 12000\r\nWindowPos_Height= 9000\r\n");
+        "[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\nWindowPos_Width= 12000\r\nWindowPos_Height= "
+        "9000\r\n");
     start();
     const Point t{300, 200};
     const QPoint echo = view()->mapFromGlobal(QPoint(t.x, t.y));
@@ -256,8 +259,7 @@ TEST_F(PointerControlTest, WithoutButtonInjectionTheClickActionsAreDisabled) {
     startWatching("RIGHT", 100, "DoubleClick= 5\r\n");
     auto* model = qobject_cast<QStandardItemModel*>(w().cmbDblClick->model());
     ASSERT_TRUE(model);
-    for (int i = 0; i < model->rowCount(); ++i)
-        EXPECT_EQ(model->item(i)->isEnabled(), i < 2) << "item " << i;
+    for (int i = 0; i < model->rowCount(); ++i) EXPECT_EQ(model->item(i)->isEnabled(), i < 2) << "item " << i;
     EXPECT_FALSE(w().mnuPopup_Action->menuAction()->isEnabled());
     EXPECT_FALSE(w().mnuPopup_Action->menuAction()->toolTip().isEmpty());
     EXPECT_TRUE(w().cmbDblClick->toolTip().contains(QStringLiteral("XTEST")));

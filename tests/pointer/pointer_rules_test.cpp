@@ -51,9 +51,9 @@ TEST(PointerRules, EachDoubleClickCodeNamesItsAction) {
         int button;
         bool twice;
     };
-    const Case cases[] = {{0, K::Nothing, 0, false}, {1, K::Move, 0, false},  {2, K::Click, 4, false},
-                          {3, K::Click, 4, true},    {4, K::Click, 1, false}, {5, K::Click, 1, true},
-                          {6, K::Click, 4, false},   {7, K::Click, 4, true},  {8, K::Click, 2, false},
+    const Case cases[] = {{0, K::Nothing, 0, false}, {1, K::Move, 0, false},     {2, K::Click, 4, false},
+                          {3, K::Click, 4, true},    {4, K::Click, 1, false},    {5, K::Click, 1, true},
+                          {6, K::Click, 4, false},   {7, K::Click, 4, true},     {8, K::Click, 2, false},
                           {9, K::Click, 2, true},    {10, K::Unknown, 0, false}, {-1, K::Unknown, 0, false}};
     for (const Case& c : cases) {
         const DoubleClickAction a = DoubleClickActionFor(c.code, 4);  // last press: middle
@@ -66,18 +66,18 @@ TEST(PointerRules, EachDoubleClickCodeNamesItsAction) {
 }
 
 TEST(PointerRules, ClickSequencesPairEveryDownWithAnUp) {
-    EXPECT_EQ(ClickSequence(1, false), (std::vector<ButtonStep>{{MouseButton::Left, true}, {MouseButton::Left, false}}));
-    EXPECT_EQ(ClickSequence(2, true),
-              (std::vector<ButtonStep>{{MouseButton::Right, true},
-                                       {MouseButton::Right, false},
-                                       {MouseButton::Right, true},
-                                       {MouseButton::Right, false}}));
+    EXPECT_EQ(ClickSequence(1, false),
+              (std::vector<ButtonStep>{{MouseButton::Left, true}, {MouseButton::Left, false}}));
+    EXPECT_EQ(ClickSequence(2, true), (std::vector<ButtonStep>{{MouseButton::Right, true},
+                                                               {MouseButton::Right, false},
+                                                               {MouseButton::Right, true},
+                                                               {MouseButton::Right, false}}));
     EXPECT_EQ(ClickSequence(4, false).front(), (ButtonStep{MouseButton::Middle, true}));
     EXPECT_TRUE(ClickSequence(0, true).empty()) << "no button: nothing is sent";
     EXPECT_TRUE(ClickSequence(3, false).empty());
-    EXPECT_EQ(ReleaseAllButtons(), (std::vector<ButtonStep>{{MouseButton::Left, false},
-                                                            {MouseButton::Middle, false},
-                                                            {MouseButton::Right, false}}));
+    EXPECT_EQ(ReleaseAllButtons(),
+              (std::vector<ButtonStep>{
+                  {MouseButton::Left, false}, {MouseButton::Middle, false}, {MouseButton::Right, false}}));
 }
 
 TEST(PointerRules, MonitorUnderAPointIsTheFirstThatHoldsIt) {

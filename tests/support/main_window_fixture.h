@@ -5,16 +5,16 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
-#include <QAbstractItemView>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
-#include <QMenu>
-#include <QMenuBar>
-#include <QLineEdit>
 #include <QTest>
 #include <memory>
 
@@ -45,7 +45,7 @@ protected:
         AppState.TitleBarShown = true;
         AppState.AppPath = dir.path();
         SetPrimaryScreenTwipsSource([] { return ScreenTwips{1920 * 15.0f, 1080 * 15.0f}; });
-        fake.setDoubleClickTime(50);  // the view's popup opens this long after a right click
+        fake.setDoubleClickTime(50);                // the view's popup opens this long after a right click
         QApplication::setDoubleClickInterval(100);  // the toolkit's own, for its lists
     }
     void TearDown() override {
@@ -139,7 +139,8 @@ protected:
         const QRect shown = QRect(combo->mapTo(combo->window(), QPoint()), combo->size())
                                 .intersected(combo->window()->rect())
                                 .translated(-combo->mapTo(combo->window(), QPoint()));
-        const QPoint at = combo->isEditable() ? QPoint(combo->width() - 4, combo->height() / 2) : shown.center();
+        const QPoint at =
+            combo->isEditable() ? QPoint(combo->width() - 4, combo->height() / 2) : shown.center();
         if (!combo->isVisible() || !combo->isEnabled() || !shown.contains(at)) return false;
         QTest::mouseClick(combo, Qt::LeftButton, {}, at);
         QAbstractItemView* list = combo->view();
@@ -165,7 +166,9 @@ protected:
         opt.pageStep = bar->pageStep();
         opt.upsideDown = bar->invertedAppearance();
         if (bar->orientation() == Qt::Horizontal) opt.state |= QStyle::State_Horizontal;
-        return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider, bar).center();
+        return bar->style()
+            ->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider, bar)
+            .center();
     }
 
     void addMonitor(const std::string& name, platform::Rect rect, bool primary, std::int32_t bits = 32) {

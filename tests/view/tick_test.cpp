@@ -223,7 +223,7 @@ TEST_F(TickTest, WhatChangesTheViewIsDrawnAtOnceNotAtTheNextTick) {
 
 TEST_F(TickTest, AnUnchangedFrameIsNotDrawnAgain) {
     frmMain& w = startWatching();  // draws the first frame at once
-    tick();  // nothing changed: the persistent image already shows this frame
+    tick();                        // nothing changed: the persistent image already shows this frame
     EXPECT_EQ(count("Drawing::copy"), 0);
     EXPECT_EQ(count("Drawing::flush"), 0);
 

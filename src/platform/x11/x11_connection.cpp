@@ -2,6 +2,7 @@
 // turns a broken connection into one clear message instead of a crash.
 #include "platform/x11/x11_connection.h"
 
+#include <QtGui/qguiapplication_platform.h>
 #include <xcb/damage.h>
 #include <xcb/randr.h>
 #include <xcb/shm.h>
@@ -9,10 +10,7 @@
 #include <xcb/xfixes.h>
 #include <xcb/xtest.h>
 
-#include <QtGui/qguiapplication_platform.h>
-
 #include <QGuiApplication>
-
 #include <cstdio>
 #include <cstring>
 

@@ -1,14 +1,13 @@
 // Pointer position, warping and injected button events on the X server.
 #include "platform/x11/x11_input.h"
 
-#include "platform/x11/x11_window_style.h"
-
-#include <xcb/xtest.h>
-
 #include <QtGui/qguiapplication_platform.h>
+#include <xcb/xtest.h>
 
 #include <QGuiApplication>
 #include <QStyleHints>
+
+#include "platform/x11/x11_window_style.h"
 
 namespace orvane::platform::x11 {
 

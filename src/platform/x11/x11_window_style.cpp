@@ -22,9 +22,9 @@ constexpr std::uint32_t kDecorResizeHandle = 1U << 2;
 
 xcb_window_t windowManagerWindow(Connection& c) {
     if (!c.alive()) return XCB_NONE;
-    auto check = c.reply(xcb_get_property_reply, xcb_get_property(c.get(), 0, c.root(),
-                                                                  c.atom("_NET_SUPPORTING_WM_CHECK"),
-                                                                  XCB_ATOM_WINDOW, 0, 1));
+    auto check = c.reply(
+        xcb_get_property_reply,
+        xcb_get_property(c.get(), 0, c.root(), c.atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 0, 1));
     if (!check || xcb_get_property_value_length(check.get()) != 4) return XCB_NONE;
     const xcb_window_t wm = *static_cast<const xcb_window_t*>(xcb_get_property_value(check.get()));
     // A window manager that has ended leaves the property naming a window that is gone.
@@ -34,9 +34,9 @@ xcb_window_t windowManagerWindow(Connection& c) {
 
 bool windowManagerSupports(Connection& c, xcb_atom_t feature) {
     if (windowManagerWindow(c) == XCB_NONE) return false;
-    auto supported = c.reply(xcb_get_property_reply, xcb_get_property(c.get(), 0, c.root(),
-                                                                      c.atom("_NET_SUPPORTED"), XCB_ATOM_ATOM,
-                                                                      0, 4096));
+    auto supported =
+        c.reply(xcb_get_property_reply,
+                xcb_get_property(c.get(), 0, c.root(), c.atom("_NET_SUPPORTED"), XCB_ATOM_ATOM, 0, 4096));
     if (!supported) return false;
     const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(supported.get()));
     const int n = xcb_get_property_value_length(supported.get()) / 4;
@@ -57,8 +57,9 @@ bool X11WindowStyle::setCaption(QWidget& window, bool shown) {
     const std::array<std::uint32_t, 5> hints = {
         kHintsDecorations, 0, shown ? kDecorAll : (kDecorBorder | kDecorResizeHandle), 0, 0};
     const xcb_atom_t motif = c_.atom("_MOTIF_WM_HINTS");
-    const bool ok = c_.check(xcb_change_property_checked(c_.get(), XCB_PROP_MODE_REPLACE, id, motif, motif, 32,
-                                                         static_cast<std::uint32_t>(hints.size()), hints.data()));
+    const bool ok =
+        c_.check(xcb_change_property_checked(c_.get(), XCB_PROP_MODE_REPLACE, id, motif, motif, 32,
+                                             static_cast<std::uint32_t>(hints.size()), hints.data()));
     // Openbox reads the Motif hints only when it takes a window on; its own
     // window state does the same at any time and keeps the border.
     const xcb_atom_t undecorated = c_.atom("_OB_WM_STATE_UNDECORATED");
@@ -68,28 +69,31 @@ bool X11WindowStyle::setCaption(QWidget& window, bool shown) {
 }
 
 std::optional<X11WindowStyle::Extents> X11WindowStyle::frameExtents(xcb_window_t window) {
-    auto r = c_.reply(xcb_get_property_reply, xcb_get_property(c_.get(), 0, window, c_.atom("_NET_FRAME_EXTENTS"),
-                                                              XCB_ATOM_CARDINAL, 0, 4));
+    auto r = c_.reply(
+        xcb_get_property_reply,
+        xcb_get_property(c_.get(), 0, window, c_.atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 0, 4));
     if (!r || r->format != 32 || xcb_get_property_value_length(r.get()) != 16) return std::nullopt;
     const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(r.get()));
-    return Extents{static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3])};
+    return Extents{static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]),
+                   static_cast<int>(v[3])};
 }
 
 bool X11WindowStyle::placedByWindowManager(xcb_window_t window) {
     auto r = c_.reply(xcb_get_property_reply, xcb_get_property(c_.get(), 0, window, c_.atom("_NET_WM_STATE"),
-                                                              XCB_ATOM_ATOM, 0, 1024));
+                                                               XCB_ATOM_ATOM, 0, 1024));
     if (!r || r->format != 32) return false;
     const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(r.get()));
     const int n = xcb_get_property_value_length(r.get()) / 4;
-    for (const char* name : {"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ",
-                             "_NET_WM_STATE_FULLSCREEN"}) {
+    for (const char* name :
+         {"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ", "_NET_WM_STATE_FULLSCREEN"}) {
         if (std::find(atoms, atoms + n, c_.atom(name)) != atoms + n) return true;
     }
     return false;
 }
 
 std::optional<QPoint> X11WindowStyle::clientPosition(xcb_window_t window) {
-    auto t = c_.reply(xcb_translate_coordinates_reply, xcb_translate_coordinates(c_.get(), window, c_.root(), 0, 0));
+    auto t = c_.reply(xcb_translate_coordinates_reply,
+                      xcb_translate_coordinates(c_.get(), window, c_.root(), 0, 0));
     if (!t) return std::nullopt;
     return QPoint(t->dst_x, t->dst_y);
 }
@@ -149,8 +153,8 @@ void X11WindowStyle::setWindowState(xcb_window_t window, xcb_atom_t state, bool 
     // Before it is mapped the window says its state itself, in the property
     // the window manager reads when it takes the window on (Qt keeps what it
     // finds there when it adds its own).
-    auto current = c_.reply(xcb_get_property_reply, xcb_get_property(c_.get(), 0, window, netWmState,
-                                                                    XCB_ATOM_ATOM, 0, 1024));
+    auto current = c_.reply(xcb_get_property_reply,
+                            xcb_get_property(c_.get(), 0, window, netWmState, XCB_ATOM_ATOM, 0, 1024));
     std::vector<xcb_atom_t> atoms;
     if (current && current->format == 32) {
         const auto* data = static_cast<const xcb_atom_t*>(xcb_get_property_value(current.get()));
