@@ -71,15 +71,18 @@ std::string OrvaneProcess::savedSettings() const {
     return s.str();
 }
 
-ViewOnScreen findView(const QImage& shot, const QRect& region, int scale) {
+ViewOnScreen findView(const QImage& shot, const QRect& region, double scale) {
     ViewOnScreen v;
     for (int y = region.top(); y <= region.bottom(); y += 23) {
         for (int x = region.left(); x <= region.right(); x += 31) {
             ++v.samples;
             const QPoint m = decode(shot.pixel(x, y));
-            const QPoint origin(x - m.x() / scale, y - m.y() / scale);
+            const QPoint origin(x - static_cast<int>(m.x() / scale), y - static_cast<int>(m.y() / scale));
             if (!v.origin) v.origin = origin;
-            if ((origin - *v.origin).manhattanLength() <= (scale == 1 ? 0 : 1)) ++v.matches;
+            // Scaled, a view pixel's origin estimate is off by up to one on each axis.
+            const QPoint d = origin - *v.origin;
+            const int slack = scale == 1 ? 0 : 1;
+            if (std::abs(d.x()) <= slack && std::abs(d.y()) <= slack) ++v.matches;
         }
     }
     return v;
@@ -132,7 +135,7 @@ void AppTest::SetUp() {
     ASSERT_TRUE(backend) << error;
 }
 
-ViewOnScreen AppTest::waitForPicture(int scale, int timeoutMs, QRect region) {
+ViewOnScreen AppTest::waitForPicture(double scale, int timeoutMs, QRect region) {
     QElapsedTimer t;
     t.start();
     ViewOnScreen v;

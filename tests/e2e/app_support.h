@@ -48,14 +48,14 @@ private:
 
 // Where the view's picture of a coded monitor lies on the screen: the screen
 // position of monitor pixel (0, 0) at scale 1 (each view pixel shows `scale`
-// monitor pixels), sampled inside `region`.
+// monitor pixels; 0.5 at 200 %), sampled inside `region`.
 struct ViewOnScreen {
     std::optional<QPoint> origin;
     int matches = 0;
     int samples = 0;
     [[nodiscard]] bool whole() const { return origin && matches == samples; }
 };
-ViewOnScreen findView(const QImage& shot, const QRect& region, int scale);
+ViewOnScreen findView(const QImage& shot, const QRect& region, double scale);
 
 // Runs xdotool on the test server with these arguments; true when it succeeded.
 bool xdotool(const std::vector<std::string>& args);
@@ -91,7 +91,7 @@ public:
     // Waits until the view pixels inside region decode consistently, i.e. the
     // picture is shown (the default region lies inside a view filling the
     // left monitor at either scale: at 50 % it is centred in the frame).
-    ViewOnScreen waitForPicture(int scale, int timeoutMs, QRect region = QRect(600, 350, 700, 400));
+    ViewOnScreen waitForPicture(double scale, int timeoutMs, QRect region = QRect(600, 350, 700, 400));
 };
 
 }  // namespace orvane::e2e
