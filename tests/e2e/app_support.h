@@ -57,6 +57,8 @@ struct ViewOnScreen {
 };
 ViewOnScreen findView(const QImage& shot, const QRect& region, double scale);
 
+// A number as xdotool's argument.
+inline std::string num(int v) { return std::to_string(v); }
 // Runs xdotool on the test server with these arguments; true when it succeeded.
 bool xdotool(const std::vector<std::string>& args);
 

@@ -10,8 +10,6 @@
 namespace orvane::e2e {
 namespace {
 
-std::string num(int v) { return std::to_string(v); }
-
 struct PointerTest : AppTest {
     // Waits until the pointer stands at p.
     bool pointerReaches(QPoint p, int timeoutMs = 2000) {

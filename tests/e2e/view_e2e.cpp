@@ -12,8 +12,6 @@
 namespace orvane::e2e {
 namespace {
 
-std::string num(int v) { return std::to_string(v); }
-
 struct ViewTest : AppTest {
     // The window fills the left monitor (no window manager): its client
     // area starts at the screen's corner.

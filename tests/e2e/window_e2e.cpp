@@ -14,8 +14,6 @@
 namespace orvane::e2e {
 namespace {
 
-std::string num(int v) { return std::to_string(v); }
-
 // A connection of the test's own that watches Orvane's top-level window.
 class WindowWatch {
 public:
