@@ -47,6 +47,7 @@ frmMain::frmMain(platform::Platform& platform) : Platform(platform) {
     ConnectClickForwardingControls();
     ConnectMousePursuitControls();
     ConnectViewToggles();
+    ConnectDialogs();
     connect(cmbDisplayList, &QComboBox::activated, this, [this] { cmbDisplayList_Click(); });
     connect(cmdReload, &QToolButton::clicked, this, [this] { cmdReload_Click(); });
     InputBox = [this](const QString& prompt, const QString& title, const QString& text) {
@@ -232,7 +233,7 @@ void frmMain::CreateMenus() {
 
     mnuHelp = bar->addMenu(QStringLiteral("ヘルプ"));
     mnuHelp_About = item(mnuHelp, QStringLiteral("バージョン情報(&A)"));
-    for (QAction* notYet : {mnuTool_Dev, mnuTool_Setting, mnuHelp_About}) notYet->setEnabled(false);
+    for (QAction* notYet : {mnuTool_Dev, mnuHelp_About}) notYet->setEnabled(false);
 
     // Opened over the view, never part of the menu bar.
     mnuPopup = new QMenu(this);

@@ -31,6 +31,8 @@ class QToolButton;
 
 namespace orvane {
 
+class frmSetting;
+
 // Which way the tick draws: through an unscaled copy (so the real pointer
 // image scales with the picture) or straight into the view.
 bool UsesBufferedPath(double zoomPercentOfText, int cursorListIndex);
@@ -171,6 +173,9 @@ public:
     // The caption held back while the window manager returns the window from full screen.
     void RestoreCaptionAfterFullScreen();
 
+    // --- Dialogs
+    void mnuTool_Setting_Click();
+
     // --- Fields shared by the subsystems
     std::int32_t FormState = 0;
     bool SwitchingFullScreen = false;
@@ -290,6 +295,7 @@ private:
     bool TakeEcho(const QMouseEvent* e);
     void DragWindow(const QMouseEvent* e);
     void ConnectViewToggles();
+    void ConnectDialogs();
     bool TimerEditEvent(QEvent* e);
     void SetZoomLook(bool pending);
     bool ZoomEditEvent(QEvent* e);
@@ -306,6 +312,7 @@ private:
     enum class WindowDrag { None, BySystem, ByUs };
     WindowDrag windowDrag_ = WindowDrag::None;
     QPoint dragOffset_;  // pointer minus window position, while we move it
+    frmSetting* settingDialog_ = nullptr;  // made on first use, owned by the window
     std::optional<TickInputs> lastTick_;
     QTimer redrawSoon_;
     QPointer<QWidget> viewWidget_;  // picView's window, for the event filter

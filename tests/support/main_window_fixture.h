@@ -8,6 +8,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,6 +17,8 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "core/app_state.h"
@@ -130,6 +133,21 @@ protected:
         }
         return waitFor([] { return openPopup() == nullptr; });
     }
+    // Runs `act` on the next modal dialog once it is open, inside its own
+    // event loop, as the user would act on it there.
+    static void whenDialogOpens(std::function<void(QDialog*)> act) {
+        auto* poll = new QTimer;
+        poll->setInterval(10);
+        QObject::connect(poll, &QTimer::timeout, [poll, act] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible()) return;
+            poll->stop();
+            poll->deleteLater();
+            act(dialog);
+        });
+        poll->start();
+    }
+
     // Chooses item `index` of a list as a user does: opens its drop-down
     // list with a click on the arrow and clicks the item. False when the
     // list could not be opened or did not close.
