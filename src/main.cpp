@@ -9,6 +9,7 @@
 #include "core/exit_signals.h"
 #include "core/settings.h"
 #include "mainwindow/frm_main.h"
+#include "mainwindow/toolbar_icons.h"
 #include "platform/x11/x11_platform.h"
 
 int main(int argc, char** argv) {
@@ -24,7 +25,9 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
-    QApplication::setApplicationDisplayName(QStringLiteral("オルヴァン"));
+    // No display name: Qt would append it to every window's caption, and
+    // the captions already begin with the title.
+    QApplication::setWindowIcon(ProgramIcon());  // every window's
 
     AppState.TitleBarShown = true;
     AppState.AppPath = ProgramFolder();

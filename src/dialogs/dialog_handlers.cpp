@@ -4,6 +4,7 @@
 #include <QMenu>
 
 #include "core/app_state.h"
+#include "dialogs/frm_about.h"
 #include "dialogs/frm_setting.h"
 #include "mainwindow/frm_main.h"
 
@@ -42,8 +43,17 @@ void frmMain::mnuTool_Setting_Click() {
     RedrawSoon();
 }
 
+void frmMain::mnuHelp_About_Click() {
+    tmrMain.stop();
+    if (!aboutDialog_) aboutDialog_ = new frmAbout(this, Platform.shell());  // the window owns it
+    aboutDialog_->Form_Load();
+    aboutDialog_->exec();
+    tmrMain.start();
+}
+
 void frmMain::ConnectDialogs() {
     connect(mnuTool_Setting, &QAction::triggered, this, [this] { mnuTool_Setting_Click(); });
+    connect(mnuHelp_About, &QAction::triggered, this, [this] { mnuHelp_About_Click(); });
 }
 
 }  // namespace orvane

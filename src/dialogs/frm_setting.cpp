@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 #include "core/app_state.h"
 #include "dialogs/twips.h"
@@ -31,10 +32,15 @@ frmSetting::frmSetting(QWidget* owner) : QDialog(owner) {
     const Twips t(this);
     setFixedSize(t.size(4725, 4950));
 
+    // The notes were laid out for a tighter font than today's CJK fonts: a
+    // point smaller, their two lines fit the height they were given.
+    QFont small = font();
+    small.setPointSizeF(std::max(7.0, small.pointSizeF() - 1.5));
     auto note = [&](QWidget* parent, const QString& text, int left, int top, int width, int height) {
         auto* l = new QLabel(text, parent);
         l->setWordWrap(true);
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        l->setFont(small);
         l->setGeometry(t.rect(left, top, width, height));
         return l;
     };

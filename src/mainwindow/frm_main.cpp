@@ -22,6 +22,7 @@
 #include "core/app_state.h"
 #include "core/rounding.h"
 #include "core/settings.h"
+#include "dialogs/fonts.h"
 #include "display/display.h"
 #include "mainwindow/toolbar_icons.h"
 #include "view/interval.h"
@@ -37,6 +38,7 @@ constexpr double kStatusBarHeight = 255;  // twips
 }  // namespace
 
 frmMain::frmMain(platform::Platform& platform) : Platform(platform) {
+    InstallFontSubstitutes();
     setWindowTitle(QStringLiteral("オルヴァン"));
     setWindowIcon(ProgramIcon());
     CreateControls();
@@ -233,7 +235,7 @@ void frmMain::CreateMenus() {
 
     mnuHelp = bar->addMenu(QStringLiteral("ヘルプ"));
     mnuHelp_About = item(mnuHelp, QStringLiteral("バージョン情報(&A)"));
-    for (QAction* notYet : {mnuTool_Dev, mnuHelp_About}) notYet->setEnabled(false);
+    mnuTool_Dev->setEnabled(false);  // the resolution dialog is not part of this build yet
 
     // Opened over the view, never part of the menu bar.
     mnuPopup = new QMenu(this);

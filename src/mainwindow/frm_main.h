@@ -31,6 +31,7 @@ class QToolButton;
 
 namespace orvane {
 
+class frmAbout;
 class frmSetting;
 
 // Which way the tick draws: through an unscaled copy (so the real pointer
@@ -175,6 +176,7 @@ public:
 
     // --- Dialogs
     void mnuTool_Setting_Click();
+    void mnuHelp_About_Click();
 
     // --- Fields shared by the subsystems
     std::int32_t FormState = 0;
@@ -313,6 +315,7 @@ private:
     WindowDrag windowDrag_ = WindowDrag::None;
     QPoint dragOffset_;  // pointer minus window position, while we move it
     frmSetting* settingDialog_ = nullptr;  // made on first use, owned by the window
+    frmAbout* aboutDialog_ = nullptr;
     std::optional<TickInputs> lastTick_;
     QTimer redrawSoon_;
     QPointer<QWidget> viewWidget_;  // picView's window, for the event filter

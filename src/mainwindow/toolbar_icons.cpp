@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QSvgRenderer>
 #include <functional>
 
 namespace orvane {
@@ -90,10 +91,17 @@ QIcon FullScreenIcon() {
 }
 
 QIcon ProgramIcon() {
-    return draw([](QPainter& p) {
-        monitor(p, {0.5, 2.5, 9, 7}, QColor(90, 140, 210));
-        monitor(p, {6.5, 5.5, 9, 7}, QColor(250, 190, 80));
-    });
+    QIcon icon;
+    QSvgRenderer svg(QStringLiteral(":/orvane/orvane.svg"));
+    for (int size : {16, 24, 32, 48, 64, 128}) {
+        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        svg.render(&p);
+        p.end();
+        icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
 }
 
 }  // namespace orvane
