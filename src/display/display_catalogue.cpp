@@ -1,6 +1,8 @@
 // Grouping of a Display object's modes by size.
 #include "display/display_catalogue.h"
 
+#include <algorithm>
+
 #include "display/display.h"
 
 namespace orvane {
@@ -24,6 +26,26 @@ std::vector<SizeInfo> BuildDisplaySettingInfo(Display* d) {
     }
     if (info.empty()) info.push_back(SizeInfo{0, 0, 0, {SubInfoEntry{}}});
     return info;
+}
+
+std::string PlaceholderText(const std::string& value, int placeholders) {
+    const auto n = static_cast<std::size_t>(std::max(0, placeholders));
+    return value.size() >= n ? value : std::string(n - value.size(), ' ') + value;
+}
+
+std::string SizeItemText(std::int32_t width, std::int32_t height) {
+    return PlaceholderText(std::to_string(width), 4) + " x " + PlaceholderText(std::to_string(height), 4);
+}
+
+std::string DepthFrequencyItemText(std::int32_t bits, std::int32_t frequency) {
+    return PlaceholderText(std::to_string(bits), 2) + "bit /" +
+           PlaceholderText(std::to_string(frequency), 2) + "hz";
+}
+
+std::string CurrentModeText(std::int32_t width, std::int32_t height, std::int32_t bits,
+                            std::int32_t frequency) {
+    return "現在の設定:" + std::to_string(width) + "x" + std::to_string(height) + " / " +
+           std::to_string(bits) + "bit / " + std::to_string(frequency) + "hz";
 }
 
 }  // namespace orvane

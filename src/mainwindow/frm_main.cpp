@@ -50,6 +50,7 @@ frmMain::frmMain(platform::Platform& platform) : Platform(platform) {
     ConnectMousePursuitControls();
     ConnectViewToggles();
     ConnectDialogs();
+    ConnectDisplayDialog();
     connect(cmbDisplayList, &QComboBox::activated, this, [this] { cmbDisplayList_Click(); });
     connect(cmdReload, &QToolButton::clicked, this, [this] { cmdReload_Click(); });
     InputBox = [this](const QString& prompt, const QString& title, const QString& text) {
@@ -113,9 +114,6 @@ void frmMain::CreateControls() {
         button(picButtonFrame[1], ResolutionIcon(), QStringLiteral("モニタの解像度を変更"), false);
     chkMouse = button(picButtonFrame[2], PursuitIcon(), QStringLiteral("マウス追尾"), true);
     chkFullScreen = button(picButtonFrame[3], FullScreenIcon(), QStringLiteral("フル画面"), true);
-    // The resolution dialog is not part of this build yet: its button is
-    // shown but cannot be used.
-    cmdChabgeSetting->setEnabled(false);
 
     cmbZoom = new QComboBox(picToolBox);
     cmbZoom->setEditable(true);
@@ -235,7 +233,6 @@ void frmMain::CreateMenus() {
 
     mnuHelp = bar->addMenu(QStringLiteral("ヘルプ"));
     mnuHelp_About = item(mnuHelp, QStringLiteral("バージョン情報(&A)"));
-    mnuTool_Dev->setEnabled(false);  // the resolution dialog is not part of this build yet
 
     // Opened over the view, never part of the menu bar.
     mnuPopup = new QMenu(this);

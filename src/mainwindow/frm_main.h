@@ -32,6 +32,7 @@ class QToolButton;
 namespace orvane {
 
 class frmAbout;
+class frmDisplaySetting;
 class frmSetting;
 
 // Which way the tick draws: through an unscaled copy (so the real pointer
@@ -177,6 +178,8 @@ public:
     // --- Dialogs
     void mnuTool_Setting_Click();
     void mnuHelp_About_Click();
+    void mnuTool_Dev_Click();
+    void cmdChabgeSetting_Click();
 
     // --- Fields shared by the subsystems
     std::int32_t FormState = 0;
@@ -298,6 +301,7 @@ private:
     void DragWindow(const QMouseEvent* e);
     void ConnectViewToggles();
     void ConnectDialogs();
+    void ConnectDisplayDialog();
     bool TimerEditEvent(QEvent* e);
     void SetZoomLook(bool pending);
     bool ZoomEditEvent(QEvent* e);
@@ -316,6 +320,7 @@ private:
     QPoint dragOffset_;  // pointer minus window position, while we move it
     frmSetting* settingDialog_ = nullptr;  // made on first use, owned by the window
     frmAbout* aboutDialog_ = nullptr;
+    frmDisplaySetting* displayDialog_ = nullptr;
     std::optional<TickInputs> lastTick_;
     QTimer redrawSoon_;
     QPointer<QWidget> viewWidget_;  // picView's window, for the event filter

@@ -1,0 +1,138 @@
+#include "display/frm_display_setting.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "core/app_state.h"
+#include "dialogs/twips.h"
+#include "display/display.h"
+#include "display/display_catalogue.h"
+
+namespace orvane {
+
+frmDisplaySetting::frmDisplaySetting(QWidget* owner, std::function<Display*()> watched)
+    : QDialog(owner), watched_(std::move(watched)) {
+    setWindowTitle(QStringLiteral("オルヴァン - 解像度変更"));
+    const Twips t(this);
+    setFixedSize(t.size(3555, 1815));
+    cmbSize = new QComboBox(this);
+    cmbSize->setGeometry(t.rect(60, 60, 1695, 300));
+    cmbSize->setToolTip(QStringLiteral("サイズ"));
+    cmbSubInfo = new QComboBox(this);
+    cmbSubInfo->setGeometry(t.rect(1800, 60, 1695, 300));
+    cmbSubInfo->setToolTip(QStringLiteral("ビット深度 / 周波数"));
+    // The items line up in columns, as the placeholders mean them to.
+    QFont fixed(QStringLiteral("ＭＳ ゴシック"));
+    fixed.setStyleHint(QFont::Monospace);
+    for (QComboBox* c : {cmbSize, cmbSubInfo}) c->setFont(fixed);
+    lblNowSetting = new QLabel(this);
+    lblNowSetting->setGeometry(t.rect(60, 420, 3435, 255));
+    lblText = new QLabel(
+        QStringLiteral("※解像度の検出時に変更テストは行っておりますが、一部解像度は現在のディスプレイ"
+                       "に対応していない可能性があります。"),
+        this);
+    lblText->setWordWrap(true);
+    lblText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QFont small = font();
+    small.setPointSizeF(std::max(7.0, small.pointSizeF() - 1.5));
+    lblText->setFont(small);
+    lblText->setGeometry(t.rect(60, 720, 3435, 495));
+    const char* const captions[2] = {"OK", "キャンセル"};
+    const int lefts[2] = {1320, 2400};
+    for (int i = 0; i < 2; ++i) {
+        cmdOkCancel[i] = new QPushButton(QString::fromUtf8(captions[i]), this);
+        cmdOkCancel[i]->setGeometry(t.rect(lefts[i], 1320, 1095, 435));
+        connect(cmdOkCancel[i], &QPushButton::clicked, this, [this, i] { cmdOkCancel_Click(i); });
+    }
+    cmdOkCancel[0]->setDefault(true);
+    connect(cmbSize, &QComboBox::activated, this, [this] { cmbSize_Click(); });
+    connect(cmbSubInfo, &QComboBox::currentIndexChanged, this, [this] { UpdateOk(); });
+}
+
+void frmDisplaySetting::Form_Load() {
+    if (parentWidget()) setWindowIcon(parentWidget()->windowIcon());
+    cmbSize->clear();
+    cmbSubInfo->clear();
+    const auto& info = AppState.DisplaySettingInfo;
+    int current = -1;
+    for (std::size_t k = 0; k < info.size(); ++k) {
+        cmbSize->addItem(QString::fromStdString(SizeItemText(info[k].Width, info[k].Height)));
+        if (info[k].Width == AppState.ViewWidth && info[k].Height == AppState.ViewHeight)
+            current = static_cast<int>(k);
+    }
+    // The current size chosen, and in it the current depth and frequency
+    // (the last of equal ones); a current mode the catalogue lacks leaves
+    // the lists without a choice until the user makes one.
+    cmbSize->setCurrentIndex(current);
+    if (current >= 0) {
+        int sub = -1;
+        const SizeInfo& s = info[static_cast<std::size_t>(current)];
+        for (std::size_t e = 0; e < s.SubInfo.size(); ++e) {
+            cmbSubInfo->addItem(
+                QString::fromStdString(DepthFrequencyItemText(s.SubInfo[e].Bit, s.SubInfo[e].Freq)));
+            if (s.SubInfo[e].Bit == AppState.ViewBits && s.SubInfo[e].Freq == AppState.ViewFreq)
+                sub = static_cast<int>(e);
+        }
+        cmbSubInfo->setCurrentIndex(sub);
+    }
+    lblNowSetting->setText(QString::fromStdString(
+        CurrentModeText(AppState.ViewWidth, AppState.ViewHeight, AppState.ViewBits, AppState.ViewFreq)));
+    UpdateOk();
+    cmdOkCancel[1]->setFocus();
+}
+
+void frmDisplaySetting::cmbSize_Click() {
+    const int k = cmbSize->currentIndex();
+    if (k < 0 || k >= static_cast<int>(AppState.DisplaySettingInfo.size())) return;
+    const SizeInfo& s = AppState.DisplaySettingInfo[static_cast<std::size_t>(k)];
+    const QString remembered = cmbSubInfo->currentIndex() >= 0 ? cmbSubInfo->currentText() : QString();
+    cmbSubInfo->clear();
+    int keep = -1;
+    for (std::size_t e = 0; e < s.SubInfo.size(); ++e) {
+        const QString text =
+            QString::fromStdString(DepthFrequencyItemText(s.SubInfo[e].Bit, s.SubInfo[e].Freq));
+        cmbSubInfo->addItem(text);
+        if (!remembered.isEmpty() && text == remembered) keep = static_cast<int>(e);
+    }
+    cmbSubInfo->setCurrentIndex(keep >= 0 ? keep : 0);
+    UpdateOk();
+}
+
+void frmDisplaySetting::UpdateOk() {
+    const bool chosen = cmbSize->currentIndex() >= 0 && cmbSubInfo->currentIndex() >= 0;
+    cmdOkCancel[0]->setEnabled(chosen);
+    cmdOkCancel[0]->setToolTip(chosen ? QString()
+                                      : QStringLiteral("サイズとビット深度 / 周波数を選んで下さい"));
+}
+
+void frmDisplaySetting::cmdOkCancel_Click(int Index) {
+    if (Index != 0) {
+        reject();
+        return;
+    }
+    const int k = cmbSize->currentIndex();
+    const int e = cmbSubInfo->currentIndex();
+    Display* d = watched_ ? watched_() : nullptr;
+    // Nothing is applied that the user did not choose, and a monitor
+    // without usable modes has nothing to apply.
+    if (k < 0 || e < 0 || k >= static_cast<int>(AppState.DisplaySettingInfo.size()) || d == nullptr ||
+        d->GetDisplayModeNumber() == 0) {
+        if (d == nullptr || d->GetDisplayModeNumber() == 0) accept();
+        return;
+    }
+    const SizeInfo& s = AppState.DisplaySettingInfo[static_cast<std::size_t>(k)];
+    if (e >= static_cast<int>(s.SubInfo.size())) return;
+    const auto m = static_cast<std::int16_t>(s.SubInfo[static_cast<std::size_t>(e)].ModeIndex);
+    if (d->ChangeDisplayMode(m, 0, 0, 0) != 0) {
+        d->RestoreSetting();
+        QMessageBox::warning(this, QStringLiteral("オルヴァン"),
+                             QStringLiteral("解像度の変更に失敗しました。\r\n"
+                                            "元の解像度または指定解像度に近い解像度に復元しました。"));
+        return;
+    }
+    accept();
+}
+
+}  // namespace orvane

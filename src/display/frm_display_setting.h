@@ -1,0 +1,42 @@
+// frmDisplaySetting, the resolution dialog: the watched monitor's sizes and,
+// for the chosen size, its colour depth and refresh rate combinations; OK
+// applies the chosen mode through the monitor's Display object.
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace orvane {
+
+class Display;
+
+class frmDisplaySetting : public QDialog {
+    Q_OBJECT
+
+public:
+    // `watched` answers the watched monitor's Display object when OK is
+    // pressed (null when there is none).
+    frmDisplaySetting(QWidget* owner, std::function<Display*()> watched);
+
+    void Form_Load();
+    void cmbSize_Click();
+    void cmdOkCancel_Click(int Index);
+
+    QComboBox* cmbSize = nullptr;
+    QComboBox* cmbSubInfo = nullptr;
+    QLabel* lblNowSetting = nullptr;
+    QLabel* lblText = nullptr;
+    std::array<QPushButton*, 2> cmdOkCancel{};
+
+private:
+    // OK applies only what the user can see chosen: a size and an entry.
+    void UpdateOk();
+    std::function<Display*()> watched_;
+};
+
+}  // namespace orvane
