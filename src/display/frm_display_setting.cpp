@@ -47,6 +47,13 @@ frmDisplaySetting::frmDisplaySetting(QWidget* owner, std::function<Display*()> w
         connect(cmdOkCancel[i], &QPushButton::clicked, this, [this, i] { cmdOkCancel_Click(i); });
     }
     cmdOkCancel[0]->setDefault(true);
+    // The note needs a third line in today's fonts: the dialog grows by it.
+    const int extra = std::max(0, lblText->heightForWidth(lblText->width()) - lblText->height());
+    if (extra > 0) {
+        lblText->resize(lblText->width(), lblText->height() + extra);
+        for (QPushButton* b : cmdOkCancel) b->move(b->x(), b->y() + extra);
+        setFixedSize(width(), height() + extra);
+    }
     connect(cmbSize, &QComboBox::activated, this, [this] { cmbSize_Click(); });
     connect(cmbSubInfo, &QComboBox::currentIndexChanged, this, [this] { UpdateOk(); });
 }

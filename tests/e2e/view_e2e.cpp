@@ -100,5 +100,35 @@ TEST_F(ViewTest, ThePictureFollowsADraggedThumbAndAnArrowClickAtOnce) {
     EXPECT_EQ(orvane.terminate(), 0);
 }
 
+TEST_F(ViewTest, TheResolutionDialogChangesTheWatchedMonitorUntilOrvaneCloses) {
+    if (!isXorgDummy()) GTEST_SKIP() << "Xvfb offers no per-monitor modes; needs the Xorg dummy server";
+    client.showImage(right, codedImage(right.size()));
+    OrvaneProcess orvane(settings("ChangeDisplayType= 0\r\n"));
+    const ViewOnScreen full = waitForPicture(1, 15000);
+    ASSERT_TRUE(full.whole());
+    auto watchedRect = [&] {
+        for (const auto& m : backend->monitors().enumerate())
+            if (m.deviceName == "DUMMY1") return m.monitor;
+        return platform::Rect{};
+    };
+    ASSERT_EQ(watchedRect(), (platform::Rect{1920, 0, 3840, 1080}));
+
+    // The tool bar's button, then the size list by keys: the size is typed,
+    // its depth and frequency follow, Enter presses OK.
+    ASSERT_TRUE(xdotool({"mousemove", num(2640 / 15 + 12), num(full.origin->y() - 15), "click", "1"}));
+    processEvents(800);
+    ASSERT_TRUE(xdotool({"key", "shift+Tab", "shift+Tab", "shift+Tab"}));
+    ASSERT_TRUE(xdotool({"type", "1280"}));
+    ASSERT_TRUE(xdotool({"key", "Return"}));
+    QElapsedTimer t;
+    t.start();
+    while (watchedRect() != platform::Rect{1920, 0, 3200, 1024} && t.elapsed() < 5000) processEvents(100);
+    EXPECT_EQ(watchedRect(), (platform::Rect{1920, 0, 3200, 1024})) << "the output really changed";
+
+    // The first method undoes Orvane's temporary change when it closes.
+    EXPECT_EQ(orvane.terminate(), 0);
+    EXPECT_EQ(watchedRect(), (platform::Rect{1920, 0, 3840, 1080}));
+}
+
 }  // namespace
 }  // namespace orvane::e2e
