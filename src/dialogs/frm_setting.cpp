@@ -32,10 +32,7 @@ frmSetting::frmSetting(QWidget* owner) : QDialog(owner) {
     const Twips t(this);
     setFixedSize(t.size(4725, 4950));
 
-    // The notes were laid out for a tighter font than today's CJK fonts: a
-    // point smaller, their two lines fit the height they were given.
-    QFont small = font();
-    small.setPointSizeF(std::max(7.0, small.pointSizeF() - 1.5));
+    const QFont small = NoteFont(this);
     auto note = [&](QWidget* parent, const QString& text, int left, int top, int width, int height) {
         auto* l = new QLabel(text, parent);
         l->setWordWrap(true);

@@ -2,11 +2,13 @@
 // into the pixels of the screen the dialog is on.
 #pragma once
 
+#include <QFont>
 #include <QPoint>
 #include <QRect>
 #include <QScreen>
 #include <QSize>
 #include <QWidget>
+#include <algorithm>
 
 #include "core/rounding.h"
 
@@ -31,5 +33,13 @@ private:
     double perPixelX_;
     double perPixelY_;
 };
+
+// The font of a dialog's notes: the layouts were made for tighter fonts than
+// today's CJK fonts, and a point and a half smaller their lines fit.
+inline QFont NoteFont(const QWidget* dialog) {
+    QFont f = dialog->font();
+    f.setPointSizeF(std::max(7.0, f.pointSizeF() - 1.5));
+    return f;
+}
 
 }  // namespace orvane

@@ -35,9 +35,7 @@ frmDisplaySetting::frmDisplaySetting(QWidget* owner, std::function<Display*()> w
         this);
     lblText->setWordWrap(true);
     lblText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QFont small = font();
-    small.setPointSizeF(std::max(7.0, small.pointSizeF() - 1.5));
-    lblText->setFont(small);
+    lblText->setFont(NoteFont(this));
     lblText->setGeometry(t.rect(60, 720, 3435, 495));
     const char* const captions[2] = {"OK", "キャンセル"};
     const int lefts[2] = {1320, 2400};

@@ -30,18 +30,8 @@ struct AboutBoxTest : test::MainWindowTest {
         MainWindowTest::SetUp();
         addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
     }
-    void openAbout(std::function<void(frmAbout&)> act) {
-        bool seen = false;
-        whenDialogOpens([&](QDialog* d) {
-            auto* box = qobject_cast<frmAbout*>(d);
-            ASSERT_TRUE(box);
-            seen = true;
-            EXPECT_FALSE(w().tmrMain.isActive());
-            act(*box);
-        });
-        ASSERT_TRUE(choose(w().mnuHelp_About));
-        EXPECT_TRUE(seen);
-        EXPECT_TRUE(w().tmrMain.isActive()) << "the live view runs again";
+    void openAbout(const std::function<void(frmAbout&)>& act) {
+        openDialog<frmAbout>([&] { ASSERT_TRUE(choose(w().mnuHelp_About)); }, act);
     }
 };
 

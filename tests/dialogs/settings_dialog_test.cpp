@@ -22,17 +22,8 @@ struct SettingsDialogTest : test::MainWindowTest {
         fake.setCallHook([this](const std::string& call) { reloads += call == "Monitors::enumerate"; });
     }
     // Opens the dialog from the menu and lets `act` work it.
-    void openSettings(std::function<void(frmSetting&)> act) {
-        bool seen = false;
-        whenDialogOpens([&](QDialog* d) {
-            auto* dialog = qobject_cast<frmSetting*>(d);
-            ASSERT_TRUE(dialog);
-            seen = true;
-            EXPECT_FALSE(w().tmrMain.isActive()) << "the live view rests while the dialog is open";
-            act(*dialog);
-        });
-        ASSERT_TRUE(choose(w().mnuTool_Setting));
-        EXPECT_TRUE(seen);
+    void openSettings(const std::function<void(frmSetting&)>& act) {
+        openDialog<frmSetting>([&] { ASSERT_TRUE(choose(w().mnuTool_Setting)); }, act);
     }
     static void click(QWidget* control) {
         QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(6, control->height() / 2));

@@ -55,22 +55,17 @@ struct DisplayDialogTest : test::MainWindowTest {
         for (int i = 0; i < c->count(); ++i) out.push_back(c->itemText(i));
         return out;
     }
-    void openResolution(std::function<void(frmDisplaySetting&)> act, QAction* from = nullptr) {
-        bool seen = false;
-        whenDialogOpens([&](QDialog* d) {
-            auto* dialog = qobject_cast<frmDisplaySetting*>(d);
-            ASSERT_TRUE(dialog);
-            seen = true;
-            EXPECT_FALSE(w().tmrMain.isActive());
-            act(*dialog);
-        });
-        if (from) {
-            ASSERT_TRUE(choose(from));
-        } else {
-            QTest::mouseClick(w().cmdChabgeSetting, Qt::LeftButton);
-        }
-        EXPECT_TRUE(seen);
-        EXPECT_TRUE(w().tmrMain.isActive());
+    // Opens the dialog from the Tool menu item, or else the tool bar's button.
+    void openResolution(const std::function<void(frmDisplaySetting&)>& act, QAction* from = nullptr) {
+        openDialog<frmDisplaySetting>(
+            [&] {
+                if (from) {
+                    ASSERT_TRUE(choose(from));
+                } else {
+                    QTest::mouseClick(w().cmdChabgeSetting, Qt::LeftButton);
+                }
+            },
+            act);
     }
 };
 

@@ -148,6 +148,24 @@ protected:
         poll->start();
     }
 
+    // Opens a modal dialog with `open` (a menu item chosen, a button
+    // clicked) and lets `act` work it while it is open; the live view rests
+    // meanwhile and runs again once it has closed.
+    template <typename Dialog>
+    void openDialog(const std::function<void()>& open, const std::function<void(Dialog&)>& act) {
+        bool seen = false;
+        whenDialogOpens([&](QDialog* d) {
+            auto* dialog = qobject_cast<Dialog*>(d);
+            ASSERT_TRUE(dialog);
+            seen = true;
+            EXPECT_FALSE(window->tmrMain.isActive()) << "the live view rests while a dialog is open";
+            act(*dialog);
+        });
+        open();
+        EXPECT_TRUE(seen);
+        EXPECT_TRUE(window->tmrMain.isActive()) << "the live view runs again";
+    }
+
     // Chooses item `index` of a list as a user does: opens its drop-down
     // list with a click on the arrow and clicks the item. False when the
     // list could not be opened or did not close.
