@@ -48,7 +48,9 @@ public:
     [[nodiscard]] virtual std::int32_t testMode(const DeviceName& device, const DisplayMode& mode) = 0;
     // Sets the mode now; with UpdateRegistry it also becomes the registered mode.
     virtual std::int32_t applyMode(const DeviceName& device, const DisplayMode& mode, std::uint32_t flags) = 0;
-    // Returns the device to its registered mode.
+    // Returns the device to its registered mode. (X11: undoes only the
+    // program's own temporary change, and only while the device still shows
+    // it; a mode someone else set meanwhile is kept.)
     virtual std::int32_t restoreRegistered(const DeviceName& device) = 0;
     // The mode the device shows now (for queries without a mode table).
     [[nodiscard]] virtual std::optional<DisplayMode> currentMode(const DeviceName& device) = 0;

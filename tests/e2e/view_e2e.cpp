@@ -130,5 +130,28 @@ TEST_F(ViewTest, TheResolutionDialogChangesTheWatchedMonitorUntilOrvaneCloses) {
     EXPECT_EQ(watchedRect(), (platform::Rect{1920, 0, 3840, 1080}));
 }
 
+TEST_F(ViewTest, AModeTheUserSetWithXrandrSurvivesOrvane) {
+    if (!isXorgDummy()) GTEST_SKIP() << "Xvfb offers no per-monitor modes; needs the Xorg dummy server";
+    client.showImage(right, codedImage(right.size()));
+    auto width = [&] {
+        for (const auto& m : backend->monitors().enumerate())
+            if (m.deviceName == "DUMMY1") return m.monitor.width();
+        return 0;
+    };
+    for (const char* mode : {"1280x1024_75", "1920x1080_60"}) {
+        // Orvane runs with the method that undoes its own changes at exit,
+        // and the user changes the second monitor with xrandr meanwhile.
+        OrvaneProcess orvane(settings("ChangeDisplayType= 0\r\n"));
+        // Inside the view at either size (a narrower monitor is centred in the frame).
+        const ViewOnScreen v = waitForPicture(1, 15000, QRect(700, 350, 500, 300));
+        ASSERT_TRUE(v.whole()) << mode << " " << v.matches << "/" << v.samples;  // running
+        ASSERT_EQ(runWithDisplay(server().display(), {"xrandr", "--output", "DUMMY1", "--mode", mode}), 0);
+        const int set = width();
+        EXPECT_EQ(orvane.terminate(), 0);
+        processEvents(200);
+        EXPECT_EQ(width(), set) << "the user's " << mode << " is kept";
+    }
+}
+
 }  // namespace
 }  // namespace orvane::e2e

@@ -16,9 +16,7 @@ struct X11DisplayModes::Device {
 };
 
 X11DisplayModes::X11DisplayModes(Connection& c)
-    : c_(c), bitsPerPixel_(static_cast<std::uint32_t>(c.bitsPerPixel(c.rootDepth()))) {
-    registerFirstSight();
-}
+    : c_(c), bitsPerPixel_(static_cast<std::uint32_t>(c.bitsPerPixel(c.rootDepth()))) {}
 
 std::optional<X11DisplayModes::Device> X11DisplayModes::resolve(const DeviceName& device) {
     if (!c_.alive() || !c_.hasRandr12()) return std::nullopt;
@@ -170,11 +168,22 @@ std::int32_t X11DisplayModes::applyMode(const DeviceName& device, const DisplayM
         return DispChange::BadFlags;
     auto d = resolve(device);
     if (!d) return DispChange::BadParam;
-    // The mode shown before our first change is the one to come back to.
-    registerFirstSight();
     std::uint32_t modeId = 0;
     if (const std::int32_t r = check(*d, mode, &modeId); r != DispChange::Successful) return r;
+    const xcb_randr_mode_info_t* shownBefore = d->crtc ? d->res.mode(d->crtc->mode) : nullptr;
     const std::int32_t r = setMode(*d, modeId);
+    if (r == DispChange::Successful) {
+        if ((flags & ChangeFlags::UpdateRegistry) != 0) {
+            temporary_.erase(d->output.name);  // registered: nothing of ours to undo
+        } else if (const xcb_randr_mode_info_t* m = d->res.mode(modeId)) {
+            // The mode before our first change is the one to come back to.
+            auto [it, fresh] = temporary_.try_emplace(d->output.name);
+            if (fresh && shownBefore)
+                it->second.before = {d->output.name, shownBefore->id, shownBefore->width, shownBefore->height,
+                                     modeRefresh(*shownBefore)};
+            it->second.set = {d->output.name, m->id, m->width, m->height, modeRefresh(*m)};
+        }
+    }
     if (r == DispChange::Successful && (flags & ChangeFlags::UpdateRegistry) != 0) {
         // Per-user and all-users registration are the same thing on one X server.
         std::vector<RegisteredMode> modes = registeredModes();
@@ -195,25 +204,37 @@ std::int32_t X11DisplayModes::applyMode(const DeviceName& device, const DisplayM
 std::int32_t X11DisplayModes::restoreRegistered(const DeviceName& device) {
     auto d = resolve(device);
     if (!d) return DispChange::BadParam;
-    registerFirstSight();
+    // Only our own temporary change is undone, and only while the output
+    // still shows it: a mode someone else set meanwhile (the desktop's
+    // display settings, xrandr) is theirs to keep.
+    auto ours = temporary_.find(d->output.name);
+    if (ours == temporary_.end()) return DispChange::Successful;
+    const TemporaryChange change = ours->second;
+    temporary_.erase(ours);
+    const xcb_randr_mode_info_t* shown = d->crtc ? d->res.mode(d->crtc->mode) : nullptr;
+    if (!shown || !sameMode(*shown, change.set)) return DispChange::Successful;
+    // Back to the registered mode where one is, else to the mode before.
     const std::vector<RegisteredMode> modes = registeredModes();
     auto it = std::find_if(modes.begin(), modes.end(),
                            [&](const RegisteredMode& x) { return x.output == d->output.name; });
-    if (it == modes.end()) return DispChange::Successful;
+    const RegisteredMode target = it != modes.end() ? *it : change.before;
+    if (target.width == 0) return DispChange::Successful;  // the output showed nothing before
     // Mode ids can change when modes are re-added; fall back to size and rate.
     std::uint32_t id = 0;
     for (xcb_randr_mode_t m : d->output.modes) {
-        if (m == it->modeId) id = m;
+        if (m == target.modeId) id = m;
     }
     for (xcb_randr_mode_t m : d->output.modes) {
         if (id) break;
         const xcb_randr_mode_info_t* info = d->res.mode(m);
-        if (info && info->width == it->width && info->height == it->height &&
-            modeRefresh(*info) == it->frequency)
-            id = m;
+        if (info && sameMode(*info, target)) id = m;
     }
     if (!id) return DispChange::Failed;
     return setMode(*d, id);
+}
+
+bool X11DisplayModes::sameMode(const xcb_randr_mode_info_t& m, const RegisteredMode& r) {
+    return m.id == r.modeId || (m.width == r.width && m.height == r.height && modeRefresh(m) == r.frequency);
 }
 
 std::optional<DisplayMode> X11DisplayModes::currentMode(const DeviceName& device) {
@@ -242,27 +263,6 @@ void X11DisplayModes::writeRegistered(const std::vector<RegisteredMode>& modes) 
     xcb_change_property(c_.get(), XCB_PROP_MODE_REPLACE, c_.root(), prop, XCB_ATOM_STRING, 8,
                         static_cast<std::uint32_t>(text.size()), text.data());
     c_.flush();
-}
-
-void X11DisplayModes::registerFirstSight() {
-    if (!c_.alive() || !c_.hasRandr12()) return;
-    auto res = ScreenResources::query(c_);
-    if (!res) return;
-    std::vector<RegisteredMode> modes = registeredModes();
-    bool changed = false;
-    for (xcb_randr_output_t o : res->outputs()) {
-        auto out = queryOutput(c_, *res, o);
-        if (!out || out->crtc == 0) continue;
-        if (std::any_of(modes.begin(), modes.end(),
-                        [&](const RegisteredMode& m) { return m.output == out->name; }))
-            continue;
-        auto crtc = queryCrtc(c_, *res, out->crtc);
-        const xcb_randr_mode_info_t* m = crtc ? res->mode(crtc->mode) : nullptr;
-        if (!m) continue;
-        modes.push_back({out->name, m->id, m->width, m->height, modeRefresh(*m)});
-        changed = true;
-    }
-    if (changed) writeRegistered(modes);
 }
 
 }  // namespace orvane::platform::x11

@@ -1,9 +1,14 @@
 // Display modes of a monitor through RandR 1.2: the modes of its output, mode
-// changes of its CRTC (resizing the screen as needed) and the registered mode,
-// which X lacks and which we keep in a property on the root window.
+// changes of its CRTC (resizing the screen as needed), the registered mode,
+// which X lacks and which we keep in a property on the root window for the X
+// session, and our own temporary changes, which restoring undoes.
 #pragma once
 
+#include <xcb/randr.h>
+
+#include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/display_modes.h"
@@ -34,9 +39,15 @@ private:
     std::int32_t check(const Device& d, const DisplayMode& mode, std::uint32_t* modeId);
     std::int32_t setMode(const Device& d, std::uint32_t modeId);
     void writeRegistered(const std::vector<RegisteredMode>& modes);
-    // Adds every active output not registered yet with the mode it shows now.
-    void registerFirstSight();
+    static bool sameMode(const xcb_randr_mode_info_t& m, const RegisteredMode& r);
 
+    // Our own temporary change of an output: what it showed before our
+    // first change and what we set last.
+    struct TemporaryChange {
+        RegisteredMode before;
+        RegisteredMode set;
+    };
+    std::map<std::string, TemporaryChange> temporary_;
     Connection& c_;
     std::uint32_t bitsPerPixel_;
 };
