@@ -14,11 +14,14 @@ namespace orvane {
 void frmMain::mnuTool_Dev_Click() {
     tmrMain.stop();
     if (!displayDialog_) {
-        displayDialog_ = new frmDisplaySetting(this, [this]() -> Display* {
-            const int s = cmbDisplayList->currentIndex();
-            if (s < 0 || s >= static_cast<int>(AppState.DisplayTable.size())) return nullptr;
-            return AppState.DisplayTable[static_cast<std::size_t>(s)].get();
-        });
+        displayDialog_ = new frmDisplaySetting(
+            this,
+            [this]() -> Display* {
+                const int s = cmbDisplayList->currentIndex();
+                if (s < 0 || s >= static_cast<int>(AppState.DisplayTable.size())) return nullptr;
+                return AppState.DisplayTable[static_cast<std::size_t>(s)].get();
+            },
+            [this] { return HoldsOwnWindow(TrimNull(AppState.Display)); });
     }
     displayDialog_->Form_Load();
     displayDialog_->exec();

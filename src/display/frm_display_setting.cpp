@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include "core/app_state.h"
 #include "dialogs/twips.h"
@@ -12,8 +13,9 @@
 
 namespace orvane {
 
-frmDisplaySetting::frmDisplaySetting(QWidget* owner, std::function<Display*()> watched)
-    : QDialog(owner), watched_(std::move(watched)) {
+frmDisplaySetting::frmDisplaySetting(QWidget* owner, std::function<Display*()> watched,
+                                     std::function<bool()> showsUs)
+    : QDialog(owner), watched_(std::move(watched)), showsUs_(std::move(showsUs)) {
     setWindowTitle(QStringLiteral("オルヴァン - 解像度変更"));
     const Twips t(this);
     setFixedSize(t.size(3555, 1815));
@@ -130,6 +132,10 @@ void frmDisplaySetting::cmdOkCancel_Click(int Index) {
     const SizeInfo& s = AppState.DisplaySettingInfo[static_cast<std::size_t>(k)];
     if (e >= static_cast<int>(s.SubInfo.size())) return;
     const auto m = static_cast<std::int16_t>(s.SubInfo[static_cast<std::size_t>(e)].ModeIndex);
+    // The mode shown now, to come back to.
+    const std::int32_t w = AppState.ViewWidth, h = AppState.ViewHeight;
+    const std::int32_t bits = AppState.ViewBits, freq = AppState.ViewFreq;
+    const bool showsUs = showsUs_ && showsUs_();
     if (d->ChangeDisplayMode(m, 0, 0, 0) != 0) {
         d->RestoreSetting();
         QMessageBox::warning(this, QStringLiteral("オルヴァン"),
@@ -137,7 +143,42 @@ void frmDisplaySetting::cmdOkCancel_Click(int Index) {
                                             "元の解像度または指定解像度に近い解像度に復元しました。"));
         return;
     }
+    if (showsUs && !ConfirmKeep()) {
+        // Back to the mode from before; the dialog stays for another choice.
+        std::int32_t back = -1;
+        for (std::int16_t i = 0; i < d->GetDisplayModeNumber() && back < 0; ++i)
+            if (d->GetWidth(i) == w && d->GetHeight(i) == h && d->GetBit(i) == bits && d->GetFreq(i) == freq)
+                back = i;
+        if (back < 0 || d->ChangeDisplayMode(static_cast<std::int16_t>(back), 0, 0, 0) != 0)
+            d->RestoreSetting();
+        return;
+    }
     accept();
+}
+
+bool frmDisplaySetting::ConfirmKeep() {
+    auto text = [](int seconds) {
+        return QStringLiteral("この解像度のままにしますか？\r\n%1 秒後に元の解像度に戻ります。").arg(seconds);
+    };
+    QMessageBox box(QMessageBox::Question, QStringLiteral("オルヴァン"), text(ConfirmSeconds),
+                    QMessageBox::NoButton, this);
+    QPushButton* keep = box.addButton(QStringLiteral("このままにする"), QMessageBox::AcceptRole);
+    QPushButton* back = box.addButton(QStringLiteral("元に戻す"), QMessageBox::RejectRole);
+    box.setDefaultButton(back);
+    box.setEscapeButton(back);
+    int left = ConfirmSeconds;
+    QTimer countdown;
+    countdown.setInterval(1000);
+    connect(&countdown, &QTimer::timeout, &box, [&] {
+        if (--left <= 0) {
+            box.reject();
+            return;
+        }
+        box.setText(text(left));
+    });
+    countdown.start();
+    box.exec();
+    return box.clickedButton() == keep;
 }
 
 }  // namespace orvane

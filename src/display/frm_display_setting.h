@@ -20,8 +20,9 @@ class frmDisplaySetting : public QDialog {
 
 public:
     // `watched` answers the watched monitor's Display object when OK is
-    // pressed (null when there is none).
-    frmDisplaySetting(QWidget* owner, std::function<Display*()> watched);
+    // pressed (null when there is none); `showsUs` whether that monitor
+    // shows the program's own window.
+    frmDisplaySetting(QWidget* owner, std::function<Display*()> watched, std::function<bool()> showsUs);
 
     void Form_Load();
     void cmbSize_Click();
@@ -32,11 +33,18 @@ public:
     QLabel* lblNowSetting = nullptr;
     QLabel* lblText = nullptr;
     std::array<QPushButton*, 2> cmdOkCancel{};
+    // How long a changed mode of the monitor showing this window waits for
+    // the user to keep it.
+    int ConfirmSeconds = 15;
 
 private:
+    // Asks whether to keep the new mode; no answer in time means no. A mode
+    // the monitor accepts but cannot show would leave the user blind there.
+    bool ConfirmKeep();
     // OK applies only what the user can see chosen: a size and an entry.
     void UpdateOk();
     std::function<Display*()> watched_;
+    std::function<bool()> showsUs_;
 };
 
 }  // namespace orvane

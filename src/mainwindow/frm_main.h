@@ -79,6 +79,8 @@ public:
     // runs as a user's choice would run it.
     void SelectDisplayListIndex(int index);
     void CreateDisplaySettingInfo();
+    // Whether the monitor of this device name shows this window.
+    [[nodiscard]] bool HoldsOwnWindow(const std::string& device);
 
     // --- Zoom and scrolling
     void cmbZoom_Click();

@@ -112,4 +112,12 @@ void frmMain::cmdReload_Click() {
 
 void frmMain::mnuTool_Select_Reload_Click() { cmdReload_Click(); }
 
+bool frmMain::HoldsOwnWindow(const std::string& device) {
+    platform::Monitors& monitors = Platform.monitors();
+    const platform::MonitorHandle own = monitors.monitorFromRect(WindowRect(*this));
+    for (const auto& info : monitors.enumerate())
+        if (info.handle == own) return info.deviceName == device;
+    return false;
+}
+
 }  // namespace orvane

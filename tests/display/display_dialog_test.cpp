@@ -1,6 +1,7 @@
 // The resolution dialog: its item texts, and the dialog opened from the Tool
 // menu and the tool bar, applying a mode with each method on the simulated
 // desktop.
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -179,6 +180,46 @@ TEST_F(DisplayDialogTest, CancelAndUnusualCatalogues) {
         EXPECT_FALSE(d.isVisible());
     });
     EXPECT_TRUE(fake.modeChanges().empty());
+}
+
+TEST_F(DisplayDialogTest, TheMonitorShowingOrvaneGoesBackUnlessTheNewModeIsKept) {
+    fake.setModes("DUMMY0", {fakeMode(1920, 1080, 32, 60), fakeMode(1280, 1024, 32, 60)}, 0);
+    writeSettings("[Main]\r\nDisplay=DUMMY0\r\n[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\n");
+    start();
+    fake.clearModeChanges();
+    // No answer: back to the mode from before, and the dialog stays open.
+    QString question;
+    openResolution([&](frmDisplaySetting& d) {
+        d.ConfirmSeconds = 1;
+        ASSERT_TRUE(chooseItem(d.cmbSize, 1));
+        whenDialogOpens([&](QDialog* box) {
+            question = qobject_cast<QMessageBox*>(box)->text();  // and then nobody answers
+        });
+        QTest::mouseClick(d.cmdOkCancel[0], Qt::LeftButton);
+        EXPECT_TRUE(d.isVisible());
+        QTest::mouseClick(d.cmdOkCancel[1], Qt::LeftButton);
+    });
+    EXPECT_TRUE(question.startsWith(QStringLiteral("この解像度のままにしますか？")))
+        << question.toStdString();
+    ASSERT_EQ(fake.modeChanges().size(), 2u);
+    EXPECT_EQ(fake.modeChanges()[0].mode->width, 1280u);
+    EXPECT_EQ(fake.modeChanges()[1].mode->width, 1920u) << "the mode from before";
+    EXPECT_EQ(AppState.ViewWidth, 1920);
+
+    // Kept: the new mode stays and the dialog closes.
+    fake.clearModeChanges();
+    openResolution([&](frmDisplaySetting& d) {
+        ASSERT_TRUE(chooseItem(d.cmbSize, 1));
+        whenDialogOpens([&](QDialog* box) {
+            auto* m = qobject_cast<QMessageBox*>(box);
+            for (QAbstractButton* b : m->buttons())
+                if (b->text() == QStringLiteral("このままにする")) QTest::mouseClick(b, Qt::LeftButton);
+        });
+        QTest::mouseClick(d.cmdOkCancel[0], Qt::LeftButton);
+        EXPECT_FALSE(d.isVisible());
+    });
+    ASSERT_EQ(fake.modeChanges().size(), 1u);
+    EXPECT_EQ(AppState.ViewWidth, 1280);
 }
 
 }  // namespace
