@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
+#include <string>
 
 #include "core/app_path.h"
 #include "core/app_state.h"
@@ -10,10 +11,26 @@
 #include "core/settings.h"
 #include "mainwindow/frm_main.h"
 #include "mainwindow/toolbar_icons.h"
+#include "platform/x11/x11_backend.h"
+#include "platform/x11/x11_mode_store.h"
 #include "platform/x11/x11_platform.h"
 
 int main(int argc, char** argv) {
     using namespace orvane;
+    // At login, where no desktop keeps display modes: apply the registered ones again.
+    if ((argc == 2 || argc == 3) && std::string(argv[1]) == "--restore-display-modes") {
+        std::string error;
+        auto platform = platform::x11::createPlatform(platform::x11::Options{}, error);
+        if (!platform) {
+            std::fprintf(stderr, "orvane: %s\n", error.c_str());
+            return 2;
+        }
+        const int failed = argc == 3 ? platform::x11::restoreStoredModes(platform->displayModes(), argv[2])
+                                     : platform::x11::restoreStoredModes(platform->displayModes());
+        if (failed > 0)
+            std::fprintf(stderr, "orvane: %d registered display mode(s) could not be applied\n", failed);
+        return failed > 0 ? 1 : 0;
+    }
     // The view draws with X11 requests; a Wayland session runs it through XWayland.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         if (qEnvironmentVariableIsEmpty("DISPLAY")) {

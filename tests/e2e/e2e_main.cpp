@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "e2e_support.h"
 
@@ -31,6 +32,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     orvane::e2e::g_server = server.get();
+    // Whatever the program keeps for the user (registered display modes, an
+    // autostart entry) goes to a folder of this run, never the real one.
+    char configHome[] = "/tmp/orvane-e2e-config-XXXXXX";
+    if (::mkdtemp(configHome) != nullptr) setenv("XDG_CONFIG_HOME", configHome, 1);
     setenv("DISPLAY", server->display().c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     int rc = 0;
@@ -39,5 +44,6 @@ int main(int argc, char** argv) {
         rc = RUN_ALL_TESTS();
     }
     orvane::e2e::g_server = nullptr;
+    std::filesystem::remove_all(configHome);
     return rc;
 }

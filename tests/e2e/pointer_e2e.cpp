@@ -105,6 +105,9 @@ TEST_F(PointerTest, PursuitFollowsThePointerToTheOtherMonitor) {
 void PointerTest::dragsTheWindow(const std::string& settings) {
     OrvaneProcess orvane(settings);
     const QRect region(500, 400, 500, 300);
+    ASSERT_TRUE(waitForPicture(1, 15000, region).whole());
+    // The start-up puts the frame in place once the decoration is known.
+    processEvents(2200);
     const ViewOnScreen before = waitForPicture(1, 15000, region);
     ASSERT_TRUE(before.whole());
     const QPoint p = *before.origin + QPoint(300, 250);

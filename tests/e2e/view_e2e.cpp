@@ -5,7 +5,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QRegularExpression>
 #include <QStyle>
+#include <cstdlib>
 
 #include "app_support.h"
 
@@ -151,6 +154,54 @@ TEST_F(ViewTest, AModeTheUserSetWithXrandrSurvivesOrvane) {
         processEvents(200);
         EXPECT_EQ(width(), set) << "the user's " << mode << " is kept";
     }
+}
+
+TEST_F(ViewTest, ARegisteredModeIsAppliedAgainAtTheNextLogin) {
+    if (!isXorgDummy()) GTEST_SKIP() << "Xvfb offers no per-monitor modes; needs the Xorg dummy server";
+    client.showImage(right, codedImage(right.size()));
+    // "設定変更": the dialog's change is registered and outlives Orvane (whose
+    // folder, holding what it keeps, lives as long as this object).
+    OrvaneProcess orvane(settings("ChangeDisplayType= 2\r\n"));
+    {
+        const ViewOnScreen full = waitForPicture(1, 15000);
+        ASSERT_TRUE(full.whole());
+        ASSERT_TRUE(xdotool({"mousemove", num(2640 / 15 + 12), num(full.origin->y() - 15), "click", "1"}));
+        processEvents(800);
+        ASSERT_TRUE(xdotool({"key", "shift+Tab", "shift+Tab", "shift+Tab"}));
+        ASSERT_TRUE(xdotool({"type", "1280"}));
+        ASSERT_TRUE(xdotool({"key", "Return"}));
+        processEvents(1500);
+        EXPECT_EQ(orvane.terminate(), 0);
+    }
+    std::string out;
+    runWithDisplay(server().display(), {"xrandr"}, &out);
+    ASSERT_NE(out.find("DUMMY1 connected 1280x1024"), std::string::npos)
+        << "kept after Orvane closed: " << out;
+
+    // The autostart entry a login runs where no desktop keeps display modes.
+    const std::string config = std::getenv("XDG_CONFIG_HOME");
+    QFile entry(QString::fromStdString(config + "/autostart/orvane-display-modes.desktop"));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(entry.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("NotShowIn=GNOME;KDE;XFCE;")));
+    const QRegularExpressionMatch exec =
+        QRegularExpression(QStringLiteral("^Exec=\"([^\"]+)\" (\\S+) \"([^\"]+)\"$"),
+                           QRegularExpression::MultilineOption)
+            .match(text);
+    ASSERT_TRUE(exec.hasMatch()) << text.toStdString();
+
+    // A new X session: a fresh server shows the configured 1920 x 1080 until
+    // the login runs the entry.
+    std::string why;
+    auto next = XServer::start(XServer::Kind::XorgDummy, why);
+    ASSERT_TRUE(next) << why;
+    runWithDisplay(next->display(), {"xrandr"}, &out);
+    ASSERT_NE(out.find("DUMMY1 connected 1920x1080"), std::string::npos) << out;
+    EXPECT_EQ(runWithDisplay(next->display(), {exec.captured(1).toStdString(), exec.captured(2).toStdString(),
+                                               exec.captured(3).toStdString()}),
+              0);
+    runWithDisplay(next->display(), {"xrandr"}, &out);
+    EXPECT_NE(out.find("DUMMY1 connected 1280x1024"), std::string::npos) << "applied again at login: " << out;
 }
 
 }  // namespace

@@ -121,6 +121,7 @@ TEST_F(WindowTest, TheTitleBarToggleKeepsTheWindowMappedInPlaceWithItsBorder) {
     client.showImage(right, codedImage(right.size()));
     OrvaneProcess orvane(settings());
     ASSERT_TRUE(waitForPicture(1, 15000, region).whole());
+    processEvents(2200);  // the start-up puts the frame in place once the decoration is known
     WindowWatch watch;
     ASSERT_TRUE(watch.find());
     const QRect frame = watch.frame();
@@ -148,6 +149,7 @@ TEST_F(WindowTest, TheTitleBarToggleKeepsTheWindowMappedInPlaceWithItsBorder) {
 void fullScreenAndBack(WindowTest& t, bool windowManager) {
     OrvaneProcess orvane(t.settings());
     ASSERT_TRUE(t.waitForPicture(1, 15000, t.region).whole());
+    processEvents(2200);  // the start-up puts the frame in place once the decoration is known
     WindowWatch watch;
     ASSERT_TRUE(watch.find());
     const QRect frame = watch.frame();

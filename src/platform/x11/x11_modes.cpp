@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/x11/x11_mode_store.h"
 #include "platform/x11/x11_randr.h"
 
 namespace orvane::platform::x11 {
@@ -197,6 +198,8 @@ std::int32_t X11DisplayModes::applyMode(const DeviceName& device, const DisplayM
         else
             modes.push_back(reg);
         writeRegistered(modes);
+        // Beyond the X session: kept in a file of ours and applied again at login.
+        storeRegisteredMode(reg);
     }
     return r;
 }
