@@ -248,9 +248,13 @@ xcb_render_pictformat_t Connection::formatForDepth(std::uint8_t depth) const {
 
 xcb_render_pictformat_t Connection::argb32Format() const { return formatForDepth(32); }
 
-void syncQtConnection() {
+xcb_connection_t* qtConnection() {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* q = x11 ? x11->connection() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+void syncQtConnection() {
+    xcb_connection_t* q = qtConnection();
     if (!q) return;
     std::free(xcb_get_input_focus_reply(q, xcb_get_input_focus(q), nullptr));
 }

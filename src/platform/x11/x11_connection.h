@@ -126,6 +126,8 @@ private:
     xcb_render_picture_t rootPicture_ = 0;
 };
 
+// Qt's own connection to the X server; null when Qt does not run on X.
+xcb_connection_t* qtConnection();
 // Returns once the server has handled every request Qt sent on its own
 // connection: a window Qt created is known to the server, a popup's grab is gone.
 void syncQtConnection();

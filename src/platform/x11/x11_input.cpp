@@ -1,7 +1,6 @@
 // Pointer position, warping and injected button events on the X server.
 #include "platform/x11/x11_input.h"
 
-#include <QtGui/qguiapplication_platform.h>
 #include <xcb/xtest.h>
 
 #include <QGuiApplication>
@@ -58,26 +57,15 @@ bool X11Pointer::startWindowMove(QWidget& window, Point at) {
     if (!windowManagerSupports(c_, moveResize)) return false;
     // The press that started the drag left Qt holding the pointer; the window
     // manager can only take it once that grab is gone.
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (xcb_connection_t* q = x11 ? x11->connection() : nullptr) {
+    if (xcb_connection_t* q = qtConnection()) {
         xcb_ungrab_pointer(q, XCB_CURRENT_TIME);
         xcb_flush(q);
         syncQtConnection();
     }
-    xcb_client_message_event_t ev{};
-    ev.response_type = XCB_CLIENT_MESSAGE;
-    ev.format = 32;
-    ev.window = static_cast<xcb_window_t>(window.winId());
-    ev.type = moveResize;
-    ev.data.data32[0] = static_cast<std::uint32_t>(at.x);
-    ev.data.data32[1] = static_cast<std::uint32_t>(at.y);
-    ev.data.data32[2] = 8;  // _NET_WM_MOVERESIZE_MOVE
-    ev.data.data32[3] = 1;  // with the left button
-    ev.data.data32[4] = 1;  // asked for by an ordinary application
-    xcb_send_event(c_.get(), 0, c_.root(),
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&ev));
-    c_.sync();
+    constexpr std::uint32_t kMove = 8, kLeftButton = 1, kFromApplication = 1;
+    askWindowManager(c_, static_cast<xcb_window_t>(window.winId()), moveResize,
+                     {static_cast<std::uint32_t>(at.x), static_cast<std::uint32_t>(at.y), kMove, kLeftButton,
+                      kFromApplication});
     return c_.alive();
 }
 

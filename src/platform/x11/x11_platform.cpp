@@ -2,8 +2,6 @@
 // display Qt uses and assembles the services of the files beside this one.
 #include "platform/x11/x11_platform.h"
 
-#include <QtGui/qguiapplication_platform.h>
-
 #include <QGuiApplication>
 
 #include "platform/qt_shell.h"
@@ -58,8 +56,7 @@ std::unique_ptr<Platform> createPlatform(Options options, std::string& error) {
 
 std::unique_ptr<Platform> createPlatform(std::string& error) {
     // The view is a native window of Qt's: without Qt on X there is nothing to draw into.
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection()) {
+    if (!qtConnection()) {
         error = "Orvane needs an X11 display (Qt runs on \"" +
                 (qGuiApp ? QGuiApplication::platformName().toStdString() : std::string("none")) + "\").";
         return nullptr;

@@ -43,6 +43,20 @@ bool windowManagerSupports(Connection& c, xcb_atom_t feature) {
     return std::find(atoms, atoms + n, feature) != atoms + n;
 }
 
+void askWindowManager(Connection& c, xcb_window_t window, xcb_atom_t type,
+                      std::array<std::uint32_t, 5> data) {
+    xcb_client_message_event_t ev{};
+    ev.response_type = XCB_CLIENT_MESSAGE;
+    ev.format = 32;
+    ev.window = window;
+    ev.type = type;
+    std::copy(data.begin(), data.end(), ev.data.data32);
+    xcb_send_event(c.get(), 0, c.root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&ev));
+    c.sync();
+}
+
 bool X11WindowStyle::hasWindowManager() { return windowManagerWindow(c_) != XCB_NONE; }
 
 bool X11WindowStyle::setCaption(QWidget& window, bool shown) {
@@ -111,23 +125,15 @@ void X11WindowStyle::keepFrameWhereItWas(xcb_window_t window, Extents before, QP
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     if (!after || *after == before) return;
-    xcb_client_message_event_t ev{};
-    ev.response_type = XCB_CLIENT_MESSAGE;
-    ev.format = 32;
-    ev.window = window;
-    ev.type = moveResize;
     // Static gravity: the position is the client's own, the frame's old
     // corner plus the new decoration (window managers differ in how they
     // read a frame corner).
     constexpr std::uint32_t kStatic = 10;
     constexpr std::uint32_t kX = 1U << 8, kY = 1U << 9, kFromApplication = 1U << 12;
-    ev.data.data32[0] = kStatic | kX | kY | kFromApplication;
-    ev.data.data32[1] = static_cast<std::uint32_t>(clientBefore.x() - before.left + after->left);
-    ev.data.data32[2] = static_cast<std::uint32_t>(clientBefore.y() - before.top + after->top);
-    xcb_send_event(c_.get(), 0, c_.root(),
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&ev));
-    c_.sync();
+    askWindowManager(c_, window, moveResize,
+                     {kStatic | kX | kY | kFromApplication,
+                      static_cast<std::uint32_t>(clientBefore.x() - before.left + after->left),
+                      static_cast<std::uint32_t>(clientBefore.y() - before.top + after->top), 0, 0});
 }
 
 void X11WindowStyle::setWindowState(xcb_window_t window, xcb_atom_t state, bool on) {
@@ -135,19 +141,9 @@ void X11WindowStyle::setWindowState(xcb_window_t window, xcb_atom_t state, bool 
     auto attributes = c_.reply(xcb_get_window_attributes_reply, xcb_get_window_attributes(c_.get(), window));
     if (!attributes) return;
     if (attributes->map_state != XCB_MAP_STATE_UNMAPPED) {
-        // A managed window's state is the window manager's: ask it.
-        xcb_client_message_event_t ev{};
-        ev.response_type = XCB_CLIENT_MESSAGE;
-        ev.format = 32;
-        ev.window = window;
-        ev.type = netWmState;
-        ev.data.data32[0] = on ? 1 : 0;  // add or remove
-        ev.data.data32[1] = state;
-        ev.data.data32[3] = 1;  // asked for by an ordinary application
-        xcb_send_event(c_.get(), 0, c_.root(),
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&ev));
-        c_.sync();
+        // A managed window's state is the window manager's: ask it (add or
+        // remove, the state, no second state, as an ordinary application).
+        askWindowManager(c_, window, netWmState, {on ? 1U : 0U, state, 0, 1, 0});
         return;
     }
     // Before it is mapped the window says its state itself, in the property

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QPoint>
+#include <array>
+#include <cstdint>
 #include <optional>
 
 #include "platform/platform.h"
@@ -16,6 +18,9 @@ namespace orvane::platform::x11 {
 xcb_window_t windowManagerWindow(Connection& c);
 // Whether a running window manager lists `feature` in _NET_SUPPORTED.
 bool windowManagerSupports(Connection& c, xcb_atom_t feature);
+// Sends the window manager an EWMH request of `type` about `window` and
+// waits until the server has passed it on.
+void askWindowManager(Connection& c, xcb_window_t window, xcb_atom_t type, std::array<std::uint32_t, 5> data);
 
 class X11WindowStyle : public WindowStyle {
 public:
