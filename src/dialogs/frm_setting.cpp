@@ -32,14 +32,8 @@ frmSetting::frmSetting(QWidget* owner) : QDialog(owner) {
     const Twips t(this);
     setFixedSize(t.size(4725, 4950));
 
-    const QFont small = NoteFont(this);
     auto note = [&](QWidget* parent, const QString& text, int left, int top, int width, int height) {
-        auto* l = new QLabel(text, parent);
-        l->setWordWrap(true);
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        l->setFont(small);
-        l->setGeometry(t.rect(left, top, width, height));
-        return l;
+        return NoteLabel(parent, text, t.rect(left, top, width, height));
     };
     // Check boxes and option buttons take the width their caption needs.
     auto fit = [&](QWidget* w, int left, int top) {
@@ -92,14 +86,9 @@ frmSetting::frmSetting(QWidget* owner) : QDialog(owner) {
         fit(chkView[i], viewLefts[i], viewTops[i]);
     }
 
-    const char* const buttons[2] = {"OK", "キャンセル"};
-    const int buttonLefts[2] = {2460, 3540};
-    for (int i = 0; i < 2; ++i) {
-        cmdOkCancel[i] = new QPushButton(QString::fromUtf8(buttons[i]), this);
-        cmdOkCancel[i]->setGeometry(t.rect(buttonLefts[i], 4440, 1095, 435));
+    cmdOkCancel = OkCancelButtons(this, t, 2460, 3540, 4440);
+    for (int i = 0; i < 2; ++i)
         connect(cmdOkCancel[i], &QPushButton::clicked, this, [this, i] { cmdOkCancel_Click(i); });
-    }
-    cmdOkCancel[0]->setDefault(true);
 }
 
 void frmSetting::Form_Load() {

@@ -31,22 +31,14 @@ frmDisplaySetting::frmDisplaySetting(QWidget* owner, std::function<Display*()> w
     for (QComboBox* c : {cmbSize, cmbSubInfo}) c->setFont(fixed);
     lblNowSetting = new QLabel(this);
     lblNowSetting->setGeometry(t.rect(60, 420, 3435, 255));
-    lblText = new QLabel(
+    lblText = NoteLabel(
+        this,
         QStringLiteral("※解像度の検出時に変更テストは行っておりますが、一部解像度は現在のディスプレイ"
                        "に対応していない可能性があります。"),
-        this);
-    lblText->setWordWrap(true);
-    lblText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lblText->setFont(NoteFont(this));
-    lblText->setGeometry(t.rect(60, 720, 3435, 495));
-    const char* const captions[2] = {"OK", "キャンセル"};
-    const int lefts[2] = {1320, 2400};
-    for (int i = 0; i < 2; ++i) {
-        cmdOkCancel[i] = new QPushButton(QString::fromUtf8(captions[i]), this);
-        cmdOkCancel[i]->setGeometry(t.rect(lefts[i], 1320, 1095, 435));
+        t.rect(60, 720, 3435, 495));
+    cmdOkCancel = OkCancelButtons(this, t, 1320, 2400, 1320);
+    for (int i = 0; i < 2; ++i)
         connect(cmdOkCancel[i], &QPushButton::clicked, this, [this, i] { cmdOkCancel_Click(i); });
-    }
-    cmdOkCancel[0]->setDefault(true);
     // The note needs a third line in today's fonts: the dialog grows by it.
     const int extra = std::max(0, lblText->heightForWidth(lblText->width()) - lblText->height());
     if (extra > 0) {
