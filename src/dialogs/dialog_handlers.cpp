@@ -7,6 +7,7 @@
 #include "dialogs/frm_about.h"
 #include "dialogs/frm_setting.h"
 #include "mainwindow/frm_main.h"
+#include "view/zoom.h"
 
 namespace orvane {
 
@@ -20,17 +21,8 @@ void frmMain::mnuTool_Setting_Click() {
     // After OK and Cancel alike: Cancel re-applies the unchanged values.
     if (AppState.ChangeDisplayType != method) cmdReload_Click();
     picView->setPersistent(!AppState.NoRedraw);
-    picView->setStretchMode(AppState.StretchHalftone ? platform::StretchMode::Simple
-                                                     : platform::StretchMode::Quality);
-    const std::pair<std::array<QAction*, 2>, bool> checks[] = {
-        {{mnuView_Title, mnuPopup_View_Title}, AppState.TitleBar},
-        {{mnuView_Menu, mnuPopup_View_Menu}, AppState.MenuBar},
-        {{mnuView_ToolBar, mnuPopup_View_ToolBar}, AppState.ToolBar},
-        {{mnuView_ScrolBar, mnuPopup_View_ScrolBar}, AppState.ScrollBar},
-        {{mnuView_StatusBar, mnuPopup_View_StatusBar}, AppState.StatusBar},
-    };
-    for (const auto& [items, checked] : checks)
-        for (QAction* item : items) item->setChecked(checked);
+    picView->setStretchMode(StretchModeSetting(AppState.StretchHalftone));
+    ShowViewChecks();
     // In full screen the bars come back as chosen when it ends.
     if (!AppState.FullScreen) {
         picToolBox->setVisible(AppState.ToolBar);

@@ -174,6 +174,8 @@ public:
     void mnuView_Full_Click();
     void chkFullScreen_Click();
     void ApplyFullScreen(bool Full);
+    // The five bar items of the View menu and their popup twins checked as the options stand.
+    void ShowViewChecks();
     // The caption held back while the window manager returns the window from full screen.
     void RestoreCaptionAfterFullScreen();
 
@@ -319,7 +321,7 @@ private:
     // Ctrl + left drag: the window manager moves the window, or we do.
     enum class WindowDrag { None, BySystem, ByUs };
     WindowDrag windowDrag_ = WindowDrag::None;
-    QPoint dragOffset_;  // pointer minus window position, while we move it
+    QPoint dragOffset_;                    // pointer minus window position, while we move it
     frmSetting* settingDialog_ = nullptr;  // made on first use, owned by the window
     frmAbout* aboutDialog_ = nullptr;
     frmDisplaySetting* displayDialog_ = nullptr;

@@ -19,6 +19,14 @@ void SetChecks(QAction* main, QAction* popup, bool checked) {
 
 }  // namespace
 
+void frmMain::ShowViewChecks() {
+    SetChecks(mnuView_Title, mnuPopup_View_Title, AppState.TitleBar);
+    SetChecks(mnuView_Menu, mnuPopup_View_Menu, AppState.MenuBar);
+    SetChecks(mnuView_ToolBar, mnuPopup_View_ToolBar, AppState.ToolBar);
+    SetChecks(mnuView_ScrolBar, mnuPopup_View_ScrolBar, AppState.ScrollBar);
+    SetChecks(mnuView_StatusBar, mnuPopup_View_StatusBar, AppState.StatusBar);
+}
+
 void frmMain::mnuView_Title_Click() {
     AppState.TitleBar = !AppState.TitleBar;
     SetChecks(mnuView_Title, mnuPopup_View_Title, AppState.TitleBar);

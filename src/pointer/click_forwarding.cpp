@@ -26,16 +26,7 @@ constexpr int kShiftCtrl = 2;
 constexpr qint64 kEchoWindowMs = 1000;
 
 int ButtonCodeOf(Qt::MouseButton b) {
-    switch (b) {
-        case Qt::LeftButton:
-            return 1;
-        case Qt::RightButton:
-            return 2;
-        case Qt::MiddleButton:
-            return 4;
-        default:
-            return 0;
-    }
+    return ButtonCode(b == Qt::LeftButton, b == Qt::RightButton, b == Qt::MiddleButton);
 }
 
 int ShiftCodeOf(Qt::KeyboardModifiers m) {

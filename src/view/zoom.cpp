@@ -64,10 +64,13 @@ void frmMain::cmbZoom_Click() {
     SetZoomLook(false);
     picViewRect = QRect(0, 0, std::max(0, w), std::max(0, h));
     PlaceView();
-    picView->setStretchMode(AppState.StretchHalftone ? platform::StretchMode::Simple
-                                                     : platform::StretchMode::Quality);
+    picView->setStretchMode(StretchModeSetting(AppState.StretchHalftone));
     picView->widget()->setFocus();
     Form_Resize();
+}
+
+platform::StretchMode StretchModeSetting(bool stretchHalftone) {
+    return stretchHalftone ? platform::StretchMode::Simple : platform::StretchMode::Quality;
 }
 
 void frmMain::cmbZoom_KeyPress(int KeyAscii) {

@@ -1,9 +1,11 @@
 // The zoom rules: what a typed or chosen zoom text means, and the text shown
-// for a typed value.
+// for a typed value, and the stretch mode the settings ask for.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "platform/drawing.h"
 
 namespace orvane {
 
@@ -22,5 +24,8 @@ std::string ZoomText(std::int32_t percent);
 
 // ZoomRate x 100 as the start-up puts it into the combo: 100, 125, 37.5.
 std::string PlainNumber(double value);
+
+// The stretch mode the settings ask for: StretchHalftone on means the simple one.
+platform::StretchMode StretchModeSetting(bool stretchHalftone);
 
 }  // namespace orvane
