@@ -173,34 +173,30 @@ std::int32_t X11DisplayModes::applyMode(const DeviceName& device, const DisplayM
     if (const std::int32_t r = check(*d, mode, &modeId); r != DispChange::Successful) return r;
     const xcb_randr_mode_info_t* shownBefore = d->crtc ? d->res.mode(d->crtc->mode) : nullptr;
     const std::int32_t r = setMode(*d, modeId);
-    if (r == DispChange::Successful) {
-        if ((flags & ChangeFlags::UpdateRegistry) != 0) {
-            temporary_.erase(d->output.name);  // registered: nothing of ours to undo
-        } else if (const xcb_randr_mode_info_t* m = d->res.mode(modeId)) {
-            // The mode before our first change is the one to come back to.
-            auto [it, fresh] = temporary_.try_emplace(d->output.name);
-            if (fresh && shownBefore)
-                it->second.before = {d->output.name, shownBefore->id, shownBefore->width, shownBefore->height,
-                                     modeRefresh(*shownBefore)};
-            it->second.set = {d->output.name, m->id, m->width, m->height, modeRefresh(*m)};
-        }
+    if (r != DispChange::Successful) return r;
+    const xcb_randr_mode_info_t* m = d->res.mode(modeId);
+    const RegisteredMode now =
+        m ? recordOf(d->output.name, *m)
+          : RegisteredMode{d->output.name, modeId, mode.width, mode.height, mode.frequency};
+    if ((flags & ChangeFlags::UpdateRegistry) == 0) {
+        // The mode before our first change is the one to come back to.
+        auto [it, fresh] = temporary_.try_emplace(d->output.name);
+        if (fresh && shownBefore) it->second.before = recordOf(d->output.name, *shownBefore);
+        it->second.set = now;
+        return r;
     }
-    if (r == DispChange::Successful && (flags & ChangeFlags::UpdateRegistry) != 0) {
-        // Per-user and all-users registration are the same thing on one X server.
-        std::vector<RegisteredMode> modes = registeredModes();
-        const xcb_randr_mode_info_t* m = d->res.mode(modeId);
-        RegisteredMode reg{d->output.name, modeId, m ? m->width : mode.width, m ? m->height : mode.height,
-                           m ? modeRefresh(*m) : mode.frequency};
-        auto it = std::find_if(modes.begin(), modes.end(),
-                               [&](const RegisteredMode& x) { return x.output == reg.output; });
-        if (it != modes.end())
-            *it = reg;
-        else
-            modes.push_back(reg);
-        writeRegistered(modes);
-        // Beyond the X session: kept in a file of ours and applied again at login.
-        storeRegisteredMode(reg);
-    }
+    temporary_.erase(d->output.name);  // registered: nothing of ours to undo
+    // Per-user and all-users registration are the same thing on one X server.
+    std::vector<RegisteredMode> modes = registeredModes();
+    auto it = std::find_if(modes.begin(), modes.end(),
+                           [&](const RegisteredMode& x) { return x.output == now.output; });
+    if (it != modes.end())
+        *it = now;
+    else
+        modes.push_back(now);
+    writeRegistered(modes);
+    // Beyond the X session: kept in a file of ours and applied again at login.
+    storeRegisteredMode(now);
     return r;
 }
 
@@ -234,6 +230,10 @@ std::int32_t X11DisplayModes::restoreRegistered(const DeviceName& device) {
     }
     if (!id) return DispChange::Failed;
     return setMode(*d, id);
+}
+
+RegisteredMode X11DisplayModes::recordOf(const std::string& output, const xcb_randr_mode_info_t& m) {
+    return {output, m.id, m.width, m.height, modeRefresh(m)};
 }
 
 bool X11DisplayModes::sameMode(const xcb_randr_mode_info_t& m, const RegisteredMode& r) {
