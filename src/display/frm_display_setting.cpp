@@ -66,15 +66,9 @@ void frmDisplaySetting::Form_Load() {
     // the lists without a choice until the user makes one.
     cmbSize->setCurrentIndex(current);
     if (current >= 0) {
-        int sub = -1;
-        const SizeInfo& s = info[static_cast<std::size_t>(current)];
-        for (std::size_t e = 0; e < s.SubInfo.size(); ++e) {
-            cmbSubInfo->addItem(
-                QString::fromStdString(DepthFrequencyItemText(s.SubInfo[e].Bit, s.SubInfo[e].Freq)));
-            if (s.SubInfo[e].Bit == AppState.ViewBits && s.SubInfo[e].Freq == AppState.ViewFreq)
-                sub = static_cast<int>(e);
-        }
-        cmbSubInfo->setCurrentIndex(sub);
+        const QString now =
+            QString::fromStdString(DepthFrequencyItemText(AppState.ViewBits, AppState.ViewFreq));
+        cmbSubInfo->setCurrentIndex(FillSubInfo(info[static_cast<std::size_t>(current)], now));
     }
     lblNowSetting->setText(QString::fromStdString(
         CurrentModeText(AppState.ViewWidth, AppState.ViewHeight, AppState.ViewBits, AppState.ViewFreq)));
@@ -87,16 +81,21 @@ void frmDisplaySetting::cmbSize_Click() {
     if (k < 0 || k >= static_cast<int>(AppState.DisplaySettingInfo.size())) return;
     const SizeInfo& s = AppState.DisplaySettingInfo[static_cast<std::size_t>(k)];
     const QString remembered = cmbSubInfo->currentIndex() >= 0 ? cmbSubInfo->currentText() : QString();
-    cmbSubInfo->clear();
-    int keep = -1;
-    for (std::size_t e = 0; e < s.SubInfo.size(); ++e) {
-        const QString text =
-            QString::fromStdString(DepthFrequencyItemText(s.SubInfo[e].Bit, s.SubInfo[e].Freq));
-        cmbSubInfo->addItem(text);
-        if (!remembered.isEmpty() && text == remembered) keep = static_cast<int>(e);
-    }
+    const int keep = FillSubInfo(s, remembered);
     cmbSubInfo->setCurrentIndex(keep >= 0 ? keep : 0);
     UpdateOk();
+}
+
+int frmDisplaySetting::FillSubInfo(const SizeInfo& size, const QString& wanted) {
+    cmbSubInfo->clear();
+    int found = -1;
+    for (std::size_t e = 0; e < size.SubInfo.size(); ++e) {
+        const QString text =
+            QString::fromStdString(DepthFrequencyItemText(size.SubInfo[e].Bit, size.SubInfo[e].Freq));
+        cmbSubInfo->addItem(text);
+        if (!wanted.isEmpty() && text == wanted) found = static_cast<int>(e);  // the last of equal ones
+    }
+    return found;
 }
 
 void frmDisplaySetting::UpdateOk() {
@@ -114,13 +113,13 @@ void frmDisplaySetting::cmdOkCancel_Click(int Index) {
     const int k = cmbSize->currentIndex();
     const int e = cmbSubInfo->currentIndex();
     Display* d = watched_ ? watched_() : nullptr;
-    // Nothing is applied that the user did not choose, and a monitor
-    // without usable modes has nothing to apply.
-    if (k < 0 || e < 0 || k >= static_cast<int>(AppState.DisplaySettingInfo.size()) || d == nullptr ||
-        d->GetDisplayModeNumber() == 0) {
-        if (d == nullptr || d->GetDisplayModeNumber() == 0) accept();
+    // A monitor without usable modes has nothing to apply, and nothing is
+    // applied that the user did not choose.
+    if (d == nullptr || d->GetDisplayModeNumber() == 0) {
+        accept();
         return;
     }
+    if (k < 0 || e < 0 || k >= static_cast<int>(AppState.DisplaySettingInfo.size())) return;
     const SizeInfo& s = AppState.DisplaySettingInfo[static_cast<std::size_t>(k)];
     if (e >= static_cast<int>(s.SubInfo.size())) return;
     const auto m = static_cast<std::int16_t>(s.SubInfo[static_cast<std::size_t>(e)].ModeIndex);

@@ -14,6 +14,7 @@ class QPushButton;
 namespace orvane {
 
 class Display;
+struct SizeInfo;
 
 class frmDisplaySetting : public QDialog {
     Q_OBJECT
@@ -41,6 +42,9 @@ private:
     // Asks whether to keep the new mode; no answer in time means no. A mode
     // the monitor accepts but cannot show would leave the user blind there.
     bool ConfirmKeep();
+    // Fills the depth and frequency list with a size's entries; the index of
+    // the last whose text is `wanted`, or -1.
+    int FillSubInfo(const SizeInfo& size, const QString& wanted);
     // OK applies only what the user can see chosen: a size and an entry.
     void UpdateOk();
     std::function<Display*()> watched_;
