@@ -112,9 +112,7 @@ TEST_F(DisplayDialogTest, OpensAtTheCurrentModeAndAppliesTheChosenOneWithEachMet
         window.reset();
         fake.setMonitorRect("DUMMY1", {1920, 0, 3200, 1024});  // as it was before the change
         fake.setRefreshRate("DUMMY1", 60);
-        AppState = AppStateData{};  // as a new run of the program finds it
-        AppState.AppPath = dir.path();
-        AppState.TitleBarShown = true;
+        freshRun();
         modes();
     }
 }

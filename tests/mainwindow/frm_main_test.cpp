@@ -39,9 +39,7 @@ TEST_F(MainWindowTest, FirstRunOpensAtTheDefaultsAndClosingWritesThem) {
     EXPECT_EQ(readAll(settingsFile()), kDefaultFile);
 
     // The saved file starts the same window again.
-    AppState = AppStateData{};
-    AppState.AppPath = dir.path();
-    AppState.TitleBarShown = true;
+    freshRun();
     frmMain& again = start();
     EXPECT_EQ(again.frameGeometry(), QRect(480, 270, 960, 540));
     closeWindow();
@@ -124,9 +122,7 @@ TEST_F(MainWindowTest, ClosingUndoesTemporaryModesOnlyForTheTemporaryMethod) {
     addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
     addMonitor("DUMMY1", {1920, 0, 3840, 1080}, false);
     for (int type : {0, 1, 2}) {
-        AppState = AppStateData{};
-        AppState.AppPath = dir.path();
-        AppState.TitleBarShown = true;
+        freshRun();
         writeSettings("[Main]\r\nChangeDisplayType= " + std::to_string(type) + "\r\n");
         start();
         fake.clearModeChanges();

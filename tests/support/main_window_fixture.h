@@ -44,9 +44,7 @@ protected:
 
     void SetUp() override {
         ::setenv("ORVANE_CONFIG_DIR", dir.path().c_str(), 1);
-        AppState = AppStateData{};
-        AppState.TitleBarShown = true;
-        AppState.AppPath = dir.path();
+        freshRun();
         SetPrimaryScreenTwipsSource([] { return ScreenTwips{1920 * 15.0f, 1080 * 15.0f}; });
         fake.setDoubleClickTime(50);                // the view's popup opens this long after a right click
         QApplication::setDoubleClickInterval(100);  // the toolkit's own, for its lists
@@ -55,6 +53,13 @@ protected:
         window.reset();
         SetPrimaryScreenTwipsSource({});
         ::unsetenv("ORVANE_CONFIG_DIR");
+    }
+
+    // AppState as a new run of the program finds it, before Main loads the settings.
+    void freshRun() {
+        AppState = AppStateData{};
+        AppState.TitleBarShown = true;
+        AppState.AppPath = dir.path();
     }
 
     [[nodiscard]] std::string settingsFile() const { return dir.file("Orvane.ini"); }

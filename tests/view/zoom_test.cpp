@@ -100,9 +100,7 @@ TEST_F(ZoomTest, StoredZoomIsCheckedAtLoadAndAppliedAtActivation) {
     EXPECT_EQ(w().cmbZoom->currentText(), "300%");
     EXPECT_DOUBLE_EQ(AppState.ZoomRate, 3.0);
 
-    AppState = AppStateData{};
-    AppState.AppPath = dir.path();
-    AppState.TitleBarShown = true;
+    freshRun();
     writeSettings("[Main]\r\nZoom= 50\r\n");
     start();
     EXPECT_EQ(w().cmbZoom->currentIndex(), 6);
