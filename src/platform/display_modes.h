@@ -46,7 +46,8 @@ public:
     [[nodiscard]] virtual bool enumMode(const DeviceName& device, std::uint32_t n, DisplayMode& out) = 0;
     // Would the device accept this mode? Successful or a failure code.
     [[nodiscard]] virtual std::int32_t testMode(const DeviceName& device, const DisplayMode& mode) = 0;
-    // Sets the mode now; with UpdateRegistry it also becomes the registered mode.
+    // Sets the mode now; with UpdateRegistry it also becomes the registered mode,
+    // or, when it cannot be kept so, is taken back and NotUpdated returned.
     virtual std::int32_t applyMode(const DeviceName& device, const DisplayMode& mode, std::uint32_t flags) = 0;
     // Returns the device to its registered mode. (X11: undoes only the
     // program's own temporary change, and only while the device still shows

@@ -36,6 +36,8 @@ int main(int argc, char** argv) {
     // autostart entry) goes to a folder of this run, never the real one.
     char configHome[] = "/tmp/orvane-e2e-config-XXXXXX";
     if (::mkdtemp(configHome) != nullptr) setenv("XDG_CONFIG_HOME", configHome, 1);
+    // Nor does it reach the desktop the tests happen to run in.
+    unsetenv("XDG_CURRENT_DESKTOP");
     setenv("DISPLAY", server->display().c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     int rc = 0;

@@ -8,14 +8,19 @@
 
 namespace orvane::platform::x11 {
 
-std::uint32_t refreshRate(std::uint32_t dotClock, std::uint32_t htotal, std::uint32_t vtotal, bool interlace,
-                          bool doubleScan) {
+double exactRefreshRate(std::uint32_t dotClock, std::uint32_t htotal, std::uint32_t vtotal, bool interlace,
+                        bool doubleScan) {
     if (dotClock == 0 || htotal == 0 || vtotal == 0) return 0;
     double v = static_cast<double>(vtotal);
     if (interlace) v /= 2.0;
     if (doubleScan) v *= 2.0;
+    return static_cast<double>(dotClock) / (static_cast<double>(htotal) * v);
+}
+
+std::uint32_t refreshRate(std::uint32_t dotClock, std::uint32_t htotal, std::uint32_t vtotal, bool interlace,
+                          bool doubleScan) {
     return static_cast<std::uint32_t>(
-        std::lround(static_cast<double>(dotClock) / (static_cast<double>(htotal) * v)));
+        std::lround(exactRefreshRate(dotClock, htotal, vtotal, interlace, doubleScan)));
 }
 
 Rect intersect(const Rect& a, const Rect& b) {

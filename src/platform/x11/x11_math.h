@@ -20,6 +20,9 @@ namespace orvane::platform::x11 {
 // timings are unknown. Interlaced modes show twice the fields, double-scanned half.
 std::uint32_t refreshRate(std::uint32_t dotClock, std::uint32_t htotal, std::uint32_t vtotal, bool interlace,
                           bool doubleScan);
+// The same, unrounded (what desktops store and match modes by).
+double exactRefreshRate(std::uint32_t dotClock, std::uint32_t htotal, std::uint32_t vtotal, bool interlace,
+                        bool doubleScan);
 
 // Index of the rectangle sharing the largest area with r; when r touches none,
 // the nearest one (ties go to the lower index). nullopt only for an empty list.

@@ -4,6 +4,9 @@
 #include "platform/x11/x11_modes.h"
 
 #include <algorithm>
+#include <cstdio>
+
+#include "platform/desktop/desktop_display_store.h"
 
 #include "platform/x11/x11_mode_store.h"
 #include "platform/x11/x11_randr.h"
@@ -186,6 +189,11 @@ std::int32_t X11DisplayModes::applyMode(const DeviceName& device, const DisplayM
         return r;
     }
     temporary_.erase(d->output.name);  // registered: nothing of ours to undo
+    if (!keepBeyondSession(now, m ? modeRefreshExact(*m) : 0)) {
+        // Not kept as asked: the change is taken back, never reported as done.
+        if (auto again = resolve(device); again && shownBefore) setMode(*again, shownBefore->id);
+        return DispChange::NotUpdated;
+    }
     // Per-user and all-users registration are the same thing on one X server.
     std::vector<RegisteredMode> modes = registeredModes();
     auto it = std::find_if(modes.begin(), modes.end(),
@@ -195,9 +203,18 @@ std::int32_t X11DisplayModes::applyMode(const DeviceName& device, const DisplayM
     else
         modes.push_back(now);
     writeRegistered(modes);
-    // Beyond the X session: kept in a file of ours and applied again at login.
-    storeRegisteredMode(now);
     return r;
+}
+
+bool X11DisplayModes::keepBeyondSession(const RegisteredMode& mode, double exactRefresh) {
+    // The desktop's own store where it keeps one (it would overwrite ours at
+    // login), else a file of ours applied again by an autostart entry.
+    const std::unique_ptr<desktop::DisplayStore> store = desktop::storeOf(desktop::currentDesktop());
+    if (!store) return storeRegisteredMode(mode);
+    std::string why;
+    if (store->keep({mode.output, mode.width, mode.height, mode.frequency, exactRefresh}, why)) return true;
+    std::fprintf(stderr, "orvane: the display mode was not kept: %s\n", why.c_str());
+    return false;
 }
 
 std::int32_t X11DisplayModes::restoreRegistered(const DeviceName& device) {

@@ -39,6 +39,7 @@ private:
     std::int32_t check(const Device& d, const DisplayMode& mode, std::uint32_t* modeId);
     std::int32_t setMode(const Device& d, std::uint32_t modeId);
     void writeRegistered(const std::vector<RegisteredMode>& modes);
+    bool keepBeyondSession(const RegisteredMode& mode, double exactRefresh);
     static RegisteredMode recordOf(const std::string& output, const xcb_randr_mode_info_t& m);
     static bool sameMode(const xcb_randr_mode_info_t& m, const RegisteredMode& r);
 

@@ -60,6 +60,12 @@ std::uint32_t modeRefresh(const xcb_randr_mode_info_t& mode) {
                        (mode.mode_flags & XCB_RANDR_MODE_FLAG_DOUBLE_SCAN) != 0);
 }
 
+double modeRefreshExact(const xcb_randr_mode_info_t& mode) {
+    return exactRefreshRate(mode.dot_clock, mode.htotal, mode.vtotal,
+                            (mode.mode_flags & XCB_RANDR_MODE_FLAG_INTERLACE) != 0,
+                            (mode.mode_flags & XCB_RANDR_MODE_FLAG_DOUBLE_SCAN) != 0);
+}
+
 std::optional<CrtcState> queryCrtc(Connection& c, const ScreenResources& res, xcb_randr_crtc_t crtc) {
     auto r =
         c.reply(xcb_randr_get_crtc_info_reply, xcb_randr_get_crtc_info(c.get(), crtc, res.configTimestamp()));

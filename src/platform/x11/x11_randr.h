@@ -37,6 +37,7 @@ private:
 };
 
 std::uint32_t modeRefresh(const xcb_randr_mode_info_t& mode);
+double modeRefreshExact(const xcb_randr_mode_info_t& mode);
 
 struct CrtcState {
     xcb_randr_crtc_t crtc = 0;

@@ -1,0 +1,260 @@
+#include "platform/desktop/gnome_display_config.h"
+
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusMetaType>
+#include <QDBusVariant>
+#include <cmath>
+#include <cstdlib>
+
+using namespace orvane::platform::desktop::gnome;
+
+QDBusArgument& operator<<(QDBusArgument& a, const MonitorSpec& v) {
+    a.beginStructure();
+    a << v.connector << v.vendor << v.product << v.serial;
+    a.endStructure();
+    return a;
+}
+const QDBusArgument& operator>>(const QDBusArgument& a, MonitorSpec& v) {
+    a.beginStructure();
+    a >> v.connector >> v.vendor >> v.product >> v.serial;
+    a.endStructure();
+    return a;
+}
+QDBusArgument& operator<<(QDBusArgument& a, const Mode& v) {
+    a.beginStructure();
+    a << v.id << v.width << v.height << v.refresh << v.preferredScale << v.supportedScales << v.properties;
+    a.endStructure();
+    return a;
+}
+const QDBusArgument& operator>>(const QDBusArgument& a, Mode& v) {
+    a.beginStructure();
+    a >> v.id >> v.width >> v.height >> v.refresh >> v.preferredScale >> v.supportedScales >> v.properties;
+    a.endStructure();
+    return a;
+}
+QDBusArgument& operator<<(QDBusArgument& a, const Monitor& v) {
+    a.beginStructure();
+    a << v.spec << v.modes << v.properties;
+    a.endStructure();
+    return a;
+}
+const QDBusArgument& operator>>(const QDBusArgument& a, Monitor& v) {
+    a.beginStructure();
+    a >> v.spec >> v.modes >> v.properties;
+    a.endStructure();
+    return a;
+}
+QDBusArgument& operator<<(QDBusArgument& a, const LogicalMonitor& v) {
+    a.beginStructure();
+    a << v.x << v.y << v.scale << v.transform << v.primary << v.monitors << v.properties;
+    a.endStructure();
+    return a;
+}
+const QDBusArgument& operator>>(const QDBusArgument& a, LogicalMonitor& v) {
+    a.beginStructure();
+    a >> v.x >> v.y >> v.scale >> v.transform >> v.primary >> v.monitors >> v.properties;
+    a.endStructure();
+    return a;
+}
+QDBusArgument& operator<<(QDBusArgument& a, const ApplyMonitor& v) {
+    a.beginStructure();
+    a << v.connector << v.modeId << v.properties;
+    a.endStructure();
+    return a;
+}
+const QDBusArgument& operator>>(const QDBusArgument& a, ApplyMonitor& v) {
+    a.beginStructure();
+    a >> v.connector >> v.modeId >> v.properties;
+    a.endStructure();
+    return a;
+}
+QDBusArgument& operator<<(QDBusArgument& a, const ApplyLogicalMonitor& v) {
+    a.beginStructure();
+    a << v.x << v.y << v.scale << v.transform << v.primary << v.monitors;
+    a.endStructure();
+    return a;
+}
+const QDBusArgument& operator>>(const QDBusArgument& a, ApplyLogicalMonitor& v) {
+    a.beginStructure();
+    a >> v.x >> v.y >> v.scale >> v.transform >> v.primary >> v.monitors;
+    a.endStructure();
+    return a;
+}
+
+namespace orvane::platform::desktop::gnome {
+
+void registerTypes() {
+    static const bool once = [] {
+        qDBusRegisterMetaType<MonitorSpec>();
+        qDBusRegisterMetaType<QList<MonitorSpec>>();
+        qDBusRegisterMetaType<Mode>();
+        qDBusRegisterMetaType<QList<Mode>>();
+        qDBusRegisterMetaType<Monitor>();
+        qDBusRegisterMetaType<QList<Monitor>>();
+        qDBusRegisterMetaType<LogicalMonitor>();
+        qDBusRegisterMetaType<QList<LogicalMonitor>>();
+        qDBusRegisterMetaType<ApplyMonitor>();
+        qDBusRegisterMetaType<QList<ApplyMonitor>>();
+        qDBusRegisterMetaType<ApplyLogicalMonitor>();
+        qDBusRegisterMetaType<QList<ApplyLogicalMonitor>>();
+        qDBusRegisterMetaType<QList<double>>();
+        return true;
+    }();
+    (void)once;
+}
+
+namespace {
+
+const Mode* currentModeOf(const Monitor& m) {
+    for (const Mode& mode : m.modes)
+        if (mode.properties.value(QStringLiteral("is-current")).toBool()) return &mode;
+    return nullptr;
+}
+
+const Monitor* monitorNamed(const State& s, const QString& connector) {
+    for (const Monitor& m : s.monitors)
+        if (m.spec.connector == connector) return &m;
+    return nullptr;
+}
+
+// Of the modes of the kept size whose rate rounds to the kept one, the one
+// closest to the exact rate.
+const Mode* matchingMode(const Monitor& m, const KeptMode& kept) {
+    const Mode* best = nullptr;
+    for (const Mode& mode : m.modes) {
+        if (mode.width != static_cast<qint32>(kept.width) || mode.height != static_cast<qint32>(kept.height))
+            continue;
+        if (kept.frequency != 0 && std::lround(mode.refresh) != static_cast<long>(kept.frequency)) continue;
+        if (!best || std::abs(mode.refresh - kept.refresh) < std::abs(best->refresh - kept.refresh)) best = &mode;
+    }
+    return best;
+}
+
+// The size a mode takes in the layout's coordinates.
+QSize layoutSize(const Mode& mode, const LogicalMonitor& lm, quint32 layoutMode) {
+    const bool turned = (lm.transform % 2) == 1;  // 90 and 270 degrees, flipped or not
+    qint32 w = turned ? mode.height : mode.width;
+    qint32 h = turned ? mode.width : mode.height;
+    if (layoutMode == kLayoutLogical && lm.scale > 0) {
+        w = static_cast<qint32>(std::lround(w / lm.scale));
+        h = static_cast<qint32>(std::lround(h / lm.scale));
+    }
+    return {w, h};
+}
+
+}  // namespace
+
+std::optional<QList<ApplyLogicalMonitor>> configKeeping(const State& state, const KeptMode& kept) {
+    const QString output = QString::fromStdString(kept.output);
+    const Monitor* changed = monitorNamed(state, output);
+    if (!changed) return std::nullopt;
+    const Mode* target = matchingMode(*changed, kept);
+    const Mode* before = currentModeOf(*changed);
+    if (!target || !before) return std::nullopt;
+    const quint32 layoutMode = state.properties.value(QStringLiteral("layout-mode"), kLayoutPhysical).toUInt();
+
+    const LogicalMonitor* home = nullptr;
+    for (const LogicalMonitor& lm : state.logicalMonitors)
+        for (const MonitorSpec& spec : lm.monitors)
+            if (spec.connector == output) home = &lm;
+    if (!home) return std::nullopt;  // the output is off: nothing of the layout shows it
+    const QSize oldSize = layoutSize(*before, *home, layoutMode);
+    const QSize newSize = layoutSize(*target, *home, layoutMode);
+    const qint32 oldRight = home->x + oldSize.width();
+    const qint32 oldBottom = home->y + oldSize.height();
+
+    QList<ApplyLogicalMonitor> config;
+    for (const LogicalMonitor& lm : state.logicalMonitors) {
+        ApplyLogicalMonitor out{lm.x, lm.y, lm.scale, lm.transform, lm.primary, {}};
+        if (&lm != home) {
+            if (lm.x >= oldRight) out.x += newSize.width() - oldSize.width();
+            if (lm.y >= oldBottom) out.y += newSize.height() - oldSize.height();
+        }
+        for (const MonitorSpec& spec : lm.monitors) {
+            const Monitor* m = monitorNamed(state, spec.connector);
+            const Mode* mode = m == changed ? target : m ? currentModeOf(*m) : nullptr;
+            if (!mode) return std::nullopt;
+            out.monitors.push_back(ApplyMonitor{spec.connector, mode->id, {}});
+        }
+        config.push_back(out);
+    }
+    return config;
+}
+
+namespace {
+
+class GnomeStore : public DisplayStore {
+public:
+    bool keep(const KeptMode& mode, std::string& why) override {
+        registerTypes();
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected()) {
+            why = "no D-Bus session bus to reach GNOME's display settings";
+            return false;
+        }
+        if (!allowed(bus, why)) return false;
+        // The service refuses a configuration made from an older state; the
+        // state changes while it takes in our own mode change, so read again.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            QDBusInterface config(kService, kPath, kInterface, bus);
+            config.setTimeout(10000);
+            const QDBusMessage reply = config.call(QStringLiteral("GetCurrentState"));
+            if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() < 4) {
+                why = "GNOME's display settings did not answer: " + reply.errorMessage().toStdString();
+                return false;
+            }
+            State state;
+            const QList<QVariant> args = reply.arguments();
+            state.serial = args[0].toUInt();
+            state.monitors = qdbus_cast<QList<Monitor>>(args[1]);
+            state.logicalMonitors = qdbus_cast<QList<LogicalMonitor>>(args[2]);
+            state.properties = qdbus_cast<QVariantMap>(args[3]);
+            const auto layout = configKeeping(state, mode);
+            if (!layout) {
+                why = "GNOME's display settings know no such mode of " + mode.output;
+                return false;
+            }
+            QVariantMap properties;
+            if (state.properties.value(QStringLiteral("supports-changing-layout-mode")).toBool() &&
+                state.properties.contains(QStringLiteral("layout-mode")))
+                properties.insert(QStringLiteral("layout-mode"),
+                                  QVariant::fromValue(state.properties.value(QStringLiteral("layout-mode")).toUInt()));
+            const QDBusMessage applied =
+                config.call(QStringLiteral("ApplyMonitorsConfig"), QVariant::fromValue(state.serial),
+                            QVariant::fromValue(kPersistent), QVariant::fromValue(*layout), properties);
+            if (applied.type() == QDBusMessage::ReplyMessage) return true;
+            why = "GNOME's display settings refused the mode: " + applied.errorMessage().toStdString();
+            if (!applied.errorMessage().contains(QStringLiteral("stale"))) return false;
+        }
+        return false;
+    }
+
+private:
+    static bool allowed(QDBusConnection& bus, std::string& why) {
+        QDBusInterface props(kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), bus);
+        props.setTimeout(10000);
+        const QDBusMessage r = props.call(QStringLiteral("Get"), QString::fromLatin1(kInterface),
+                                          QStringLiteral("ApplyMonitorsConfigAllowed"));
+        if (r.type() != QDBusMessage::ReplyMessage) {
+            if (r.errorName() == QStringLiteral("org.freedesktop.DBus.Error.ServiceUnknown") ||
+                r.errorName() == QStringLiteral("org.freedesktop.DBus.Error.NoReply")) {
+                why = "GNOME's display settings service is not running";
+                return false;
+            }
+            return true;  // older versions lack the property and always allow
+        }
+        const QVariant v = r.arguments().value(0).value<QDBusVariant>().variant();
+        if (v.isValid() && !v.toBool()) {
+            why = "GNOME does not allow programs to change the display settings here";
+            return false;
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<DisplayStore> makeStore() { return std::make_unique<GnomeStore>(); }
+
+}  // namespace orvane::platform::desktop::gnome

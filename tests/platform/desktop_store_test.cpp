@@ -1,0 +1,107 @@
+// Which desktop keeps display modes, and the layout handed to GNOME's
+// display configuration service to keep one monitor's new mode.
+#include <gtest/gtest.h>
+
+#include "platform/desktop/gnome_display_config.h"
+
+using namespace orvane::platform::desktop;
+using namespace orvane::platform::desktop::gnome;
+
+namespace {
+
+Mode mode(int w, int h, double hz, bool current = false) {
+    Mode m;
+    m.id = QStringLiteral("%1x%2@%3").arg(w).arg(h).arg(hz);
+    m.width = w;
+    m.height = h;
+    m.refresh = hz;
+    m.properties[QStringLiteral("is-current")] = current;
+    return m;
+}
+
+void addMonitor(State& s, const QString& name, int x, int y, QList<Mode> modes, double scale = 1,
+                quint32 transform = 0) {
+    Monitor m;
+    m.spec.connector = name;
+    m.modes = std::move(modes);
+    s.monitors.push_back(m);
+    LogicalMonitor lm;
+    lm.x = x;
+    lm.y = y;
+    lm.scale = scale;
+    lm.transform = transform;
+    lm.monitors = {m.spec};
+    s.logicalMonitors.push_back(lm);
+}
+
+QString describe(const QList<ApplyLogicalMonitor>& config) {
+    QString out;
+    for (const ApplyLogicalMonitor& lm : config)
+        for (const ApplyMonitor& m : lm.monitors)
+            out += QStringLiteral("%1@%2,%3=%4 ").arg(m.connector).arg(lm.x).arg(lm.y).arg(m.modeId);
+    return out.trimmed();
+}
+
+}  // namespace
+
+TEST(DesktopStores, DesktopIsTakenFromTheSessionsDesktopNames) {
+    EXPECT_EQ(desktopNamed("GNOME"), Desktop::Gnome);
+    EXPECT_EQ(desktopNamed("ubuntu:GNOME"), Desktop::Gnome);
+    EXPECT_EQ(desktopNamed("GNOME-Flashback:GNOME"), Desktop::Gnome);
+    EXPECT_EQ(desktopNamed("KDE"), Desktop::Kde);
+    EXPECT_EQ(desktopNamed("XFCE"), Desktop::Xfce);
+    EXPECT_EQ(desktopNamed("xfce"), Desktop::Xfce);
+    // Names that merely contain a known one, and plain window managers.
+    EXPECT_EQ(desktopNamed("GNOME-Classic"), Desktop::Other);
+    EXPECT_EQ(desktopNamed("X-Cinnamon"), Desktop::Other);
+    EXPECT_EQ(desktopNamed("openbox"), Desktop::Other);
+    EXPECT_EQ(desktopNamed(""), Desktop::Other);
+    EXPECT_EQ(desktopNamed("::"), Desktop::Other);
+}
+
+TEST(DesktopStores, GnomeLayoutKeepsTheNewModeAndClosesTheGap) {
+    State s;
+    addMonitor(s, "A", 0, 0, {mode(1920, 1080, 60, true)});
+    addMonitor(s, "B", 1920, 0, {mode(1920, 1080, 60, true), mode(1280, 720, 60), mode(1280, 720, 59.94)});
+    addMonitor(s, "C", 3840, 0, {mode(1280, 1024, 75, true)});
+    addMonitor(s, "D", 1920, 1080, {mode(1920, 1080, 60, true)});
+
+    // Right of B moves left by the width B lost, below B up by the height;
+    // of two modes whose rate rounds alike, the exact one.
+    auto config = configKeeping(s, {"B", 1280, 720, 60, 59.94});
+    ASSERT_TRUE(config);
+    EXPECT_EQ(describe(*config),
+              "A@0,0=1920x1080@60 B@1920,0=1280x720@59.94 C@3200,0=1280x1024@75 D@1920,720=1920x1080@60");
+    config = configKeeping(s, {"B", 1280, 720, 60, 60.0});
+    EXPECT_EQ(describe(*config),
+              "A@0,0=1920x1080@60 B@1920,0=1280x720@60 C@3200,0=1280x1024@75 D@1920,720=1920x1080@60");
+
+    // Nothing to hand over that the service would not know.
+    EXPECT_FALSE(configKeeping(s, {"E", 1280, 720, 60, 60}));
+    EXPECT_FALSE(configKeeping(s, {"B", 1280, 720, 75, 75}));
+    EXPECT_FALSE(configKeeping(s, {"B", 800, 600, 60, 60}));
+    State off = s;
+    off.logicalMonitors.removeLast();  // D is switched off
+    EXPECT_FALSE(configKeeping(off, {"D", 1920, 1080, 60, 60}));
+}
+
+TEST(DesktopStores, GnomeLayoutMeasuresScaledAndTurnedMonitors) {
+    // Logical layout: a monitor at scale 2 takes half its pixels.
+    State s;
+    s.properties[QStringLiteral("layout-mode")] = QVariant::fromValue(kLayoutLogical);
+    addMonitor(s, "A", 0, 0, {mode(3840, 2160, 60, true), mode(2560, 1440, 60)}, 2.0);
+    addMonitor(s, "B", 1920, 0, {mode(1920, 1080, 60, true)});
+    auto config = configKeeping(s, {"A", 2560, 1440, 60, 60});
+    ASSERT_TRUE(config);
+    EXPECT_EQ(describe(*config), "A@0,0=2560x1440@60 B@1280,0=1920x1080@60");
+    EXPECT_EQ(config->at(0).scale, 2.0);
+
+    // Turned a quarter: the mode's height is its width in the layout.
+    State turned;
+    addMonitor(turned, "A", 0, 0, {mode(1920, 1080, 60, true), mode(1280, 720, 60)}, 1.0, 1);
+    addMonitor(turned, "B", 1080, 0, {mode(1920, 1080, 60, true)});
+    config = configKeeping(turned, {"A", 1280, 720, 60, 60});
+    ASSERT_TRUE(config);
+    EXPECT_EQ(describe(*config), "A@0,0=1280x720@60 B@720,0=1920x1080@60");
+    EXPECT_EQ(config->at(0).transform, 1U);
+}
