@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(ORVANE_APP_ID));  // ties windows to the installed entry
     // No display name: Qt would append it to every window's caption, and
     // the captions already begin with the title.
     QApplication::setWindowIcon(ProgramIcon());  // every window's

@@ -28,6 +28,18 @@ bool folderWritable(const std::string& folder) {
     return !folder.empty() && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+// An installed program's folder (".../bin/" beside the desktop entry in
+// ".../share/applications") is shared by every user, and root could even
+// write into it; settings belong in the user's own config folder there.
+bool installedIn(const std::string& folder) {
+    const std::string bin = "/bin/";
+    if (folder.size() <= bin.size() || folder.compare(folder.size() - bin.size(), bin.size(), bin) != 0)
+        return false;
+    const std::string prefix = folder.substr(0, folder.size() - bin.size() + 1);
+    const std::string entry = prefix + "share/applications/" ORVANE_APP_ID ".desktop";
+    return ::access(entry.c_str(), F_OK) == 0;
+}
+
 // Creates folder and its parents (mode 0700 for the ones it makes).
 bool makeFolders(const std::string& folder) {
     for (std::size_t pos = 1; pos <= folder.size(); ++pos) {
@@ -63,7 +75,7 @@ std::string SettingsFilePath() {
         makeFolders(dir);
         return WithTrailingSeparator(dir) + kFileName;
     }
-    if (folderWritable(AppState.AppPath)) return AppState.AppPath + kFileName;
+    if (folderWritable(AppState.AppPath) && !installedIn(AppState.AppPath)) return AppState.AppPath + kFileName;
     std::string base;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
         base = xdg;

@@ -149,6 +149,15 @@ TEST_F(SettingsTest, FileLivesInTheProgramFolderOrTheUsersConfigFolder) {
     LoadSettings();
     SaveSettings();
     EXPECT_EQ(readAll(home.path() + "cfg/orvane/Orvane.ini"), kDefaultFile);
+
+    // An installed program's folder, even a writable one (root's), holds no settings.
+    const std::string prefix = dir.path() + "usr/";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(prefix + "share/applications")));
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(prefix + "bin")));
+    AppState.AppPath = prefix + "bin/";
+    EXPECT_EQ(SettingsFilePath(), prefix + "bin/Orvane.ini");  // built, not installed: kept beside it
+    writeAll(prefix + "share/applications/" ORVANE_APP_ID ".desktop", "[Desktop Entry]\n");
+    EXPECT_EQ(SettingsFilePath(), home.path() + "cfg/orvane/Orvane.ini");
     ::unsetenv("XDG_CONFIG_HOME");
 
     ::setenv("ORVANE_CONFIG_DIR", (home.path() + "override").c_str(), 1);
