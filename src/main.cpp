@@ -15,6 +15,20 @@
 #include "platform/x11/x11_mode_store.h"
 #include "platform/x11/x11_platform.h"
 
+namespace {
+
+QtMessageHandler g_qtMessages = nullptr;
+
+// Qt ends the program itself when its own X connection breaks; say it in
+// Orvane's words as well, as the backend does when its connection breaks first.
+void qtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (g_qtMessages) g_qtMessages(type, context, text);
+    if (text.contains(QLatin1String("X11 connection broke")))
+        std::fprintf(stderr, "orvane: lost the connection to the X server\n");
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     using namespace orvane;
     // At login, where no desktop keeps display modes: apply the registered ones again.
@@ -40,6 +54,7 @@ int main(int argc, char** argv) {
         }
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
+    g_qtMessages = qInstallMessageHandler(qtMessage);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     QGuiApplication::setDesktopFileName(QStringLiteral(ORVANE_APP_ID));  // ties windows to the installed entry

@@ -63,9 +63,10 @@ frmMain::frmMain(platform::Platform& platform) : Platform(platform) {
     redrawSoon_.setSingleShot(true);
     redrawSoon_.setInterval(0);
     connect(&redrawSoon_, &QTimer::timeout, this, [this] { RenderView(); });
+    WatchMonitorLayout();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() { Platform.monitors().watchLayout(nullptr); }
 
 double frmMain::TwipsPerPixelX() const {
     const QScreen* s = screen();
@@ -409,6 +410,7 @@ void frmMain::Form_Unload() {
     tmrMain.stop();
     tmrTiming.stop();
     redrawSoon_.stop();
+    monitorsChanged_.stop();
     if (!AppState.FullScreen) {
         AppState.WindowPos_State = WindowStateCode();
         if (AppState.WindowPos_State == 0) RecordPlacement();

@@ -71,6 +71,12 @@ public:
     void MonitorEnumProc(const platform::MonitorInfo& info, platform::MonitorHandle dwData);
     void EnumerateMonitors();
     void cmdReload_Click();
+    // Reads the monitors again and watches `wanted` when it is among them.
+    void ReloadMonitors(const std::string& wanted, bool focusList);
+    [[nodiscard]] std::string SelectedDevice() const;  // the listed monitor's device name
+    // Re-reads the monitors by itself when the platform reports a change.
+    void WatchMonitorLayout();
+    void FollowMonitorChanges();
     void mnuTool_Select_Reload_Click();
     void cmbDisplayList_Click();
     void mnuTool_Select_Monitor_Click(int Index);
@@ -327,6 +333,9 @@ private:
     frmDisplaySetting* displayDialog_ = nullptr;
     std::optional<TickInputs> lastTick_;
     QTimer redrawSoon_;
+    QTimer monitorsChanged_;      // the platform's reports settling
+    std::string awaitedDisplay_;  // the watched monitor that went away, until it returns
+    bool following_ = false;      // the list is being read again after a report
     QPointer<QWidget> viewWidget_;  // picView's window, for the event filter
     bool unloaded_ = false;
     bool activated_ = false;

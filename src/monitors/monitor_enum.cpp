@@ -85,11 +85,18 @@ void frmMain::EnumerateMonitors() {
 }
 
 void frmMain::cmdReload_Click() {
+    awaitedDisplay_.clear();  // the user looks again: what the list shows now is their choice
+    ReloadMonitors(SelectedDevice(), true);
+}
+
+std::string frmMain::SelectedDevice() const {
     const int selected = cmbDisplayList->currentIndex();
-    const std::string remembered =
-        (selected >= 0 && selected < static_cast<int>(AppState.MonitorTable.size()))
-            ? AppState.MonitorTable[selected].szDevice
-            : std::string();
+    return (selected >= 0 && selected < static_cast<int>(AppState.MonitorTable.size()))
+               ? TrimNull(AppState.MonitorTable[selected].szDevice)
+               : std::string();
+}
+
+void frmMain::ReloadMonitors(const std::string& wanted, bool focusList) {
     FormState = 0;
     AppState.MonitorCount = 0;
     {
@@ -98,9 +105,9 @@ void frmMain::cmdReload_Click() {
     }
     EnumerateMonitors();
     CreateMonitorSelectMenu();
-    if (cmbDisplayList->isEnabled() && picToolBox->isVisible()) cmbDisplayList->setFocus();
+    if (focusList && cmbDisplayList->isEnabled() && picToolBox->isVisible()) cmbDisplayList->setFocus();
     for (int i = 0; i < cmbDisplayList->count(); ++i) {
-        if (!remembered.empty() && AppState.MonitorTable[i].szDevice == remembered) {
+        if (!wanted.empty() && TrimNull(AppState.MonitorTable[i].szDevice) == wanted) {
             const QSignalBlocker quiet(cmbDisplayList);
             cmbDisplayList->setCurrentIndex(i);
             break;

@@ -23,6 +23,7 @@ void frmMain::cmbDisplayList_Click() {
         s = 0;
     }
     const MonitorEntry e = AppState.MonitorTable[s];
+    if (!following_) awaitedDisplay_.clear();  // chosen, not fallen back to
 
     for (int i = 0; i < static_cast<int>(mnuTool_Select_Monitor.size()); ++i)
         mnuTool_Select_Monitor[i]->setChecked(i == s);

@@ -4,6 +4,7 @@
 
 #include <QRegion>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,6 +66,11 @@ public:
 
     // Opens the monitor with this device name; nullptr when there is none.
     [[nodiscard]] virtual std::unique_ptr<MonitorContext> openMonitor(const std::string& deviceName) = 0;
+
+    // From now on calls `changed` from the event loop whenever monitors may
+    // have come, gone, moved or changed size (several changes can come as
+    // several calls). A platform that cannot tell never calls it.
+    virtual void watchLayout(std::function<void()> changed) { (void)changed; }
 };
 
 }  // namespace orvane::platform

@@ -38,15 +38,15 @@ std::string placement(const QRect& outer) {
            "\r\n";
 }
 
-OrvaneProcess::OrvaneProcess(const std::string& settings) {
+OrvaneProcess::OrvaneProcess(const std::string& settings, bool keepErrors, std::string display) {
     std::ofstream(dir_.filePath("Orvane.ini").toStdString(), std::ios::binary) << settings;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", QString::fromStdString(server().display()));
+    env.insert("DISPLAY", QString::fromStdString(display.empty() ? server().display() : display));
     env.insert("ORVANE_CONFIG_DIR", dir_.path());
     env.insert("ASAN_OPTIONS", "detect_leaks=0");
     env.remove("QT_QPA_PLATFORM");
     process_.setProcessEnvironment(env);
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.setProcessChannelMode(keepErrors ? QProcess::SeparateChannels : QProcess::ForwardedErrorChannel);
     process_.start(QStringLiteral(ORVANE_BINARY), {});
     process_.waitForStarted(10000);
 }
@@ -63,6 +63,13 @@ int OrvaneProcess::terminate() {
     process_.waitForFinished(15000);
     return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
 }
+
+int OrvaneProcess::waitForExit(int ms) {
+    if (!process_.waitForFinished(ms)) return -2;
+    return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+}
+
+std::string OrvaneProcess::errorOutput() { return process_.readAllStandardError().toStdString(); }
 
 std::string OrvaneProcess::savedSettings() const {
     std::ifstream in(dir_.filePath("Orvane.ini").toStdString(), std::ios::binary);

@@ -32,14 +32,19 @@ std::string placement(const QRect& outer);
 
 class OrvaneProcess {
 public:
-    // Starts the binary with its own settings folder holding settings.
-    explicit OrvaneProcess(const std::string& settings);
+    // Starts the binary with its own settings folder holding settings;
+    // standard error is kept for errorOutput() or passed through.
+    explicit OrvaneProcess(const std::string& settings, bool keepErrors = false, std::string display = {});
     ~OrvaneProcess();
     OrvaneProcess(const OrvaneProcess&) = delete;
     OrvaneProcess& operator=(const OrvaneProcess&) = delete;
     // Ends it the way a session logout does.
     int terminate();
     [[nodiscard]] std::string savedSettings() const;
+    // Waits for the program to end by itself: its exit code, -1 when it
+    // crashed, -2 when it is still running.
+    int waitForExit(int ms);
+    [[nodiscard]] std::string errorOutput();
 
 private:
     QTemporaryDir dir_;

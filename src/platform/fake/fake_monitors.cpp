@@ -53,6 +53,8 @@ public:
         return nullptr;
     }
 
+    void watchLayout(std::function<void()> changed) override { s_->layoutWatcher = std::move(changed); }
+
 private:
     std::shared_ptr<State> s_;
 };
@@ -83,6 +85,10 @@ void FakePlatform::removeMonitor(const std::string& deviceName) {
     if (const auto* m = state_->find(deviceName)) state_->damage(m->described.rect);
     std::erase_if(state_->monitors,
                   [&](const State::Monitor& m) { return m.described.deviceName == deviceName; });
+}
+
+void FakePlatform::announceLayoutChange() {
+    if (state_->layoutWatcher) state_->layoutWatcher();
 }
 
 void FakePlatform::removeAllMonitors() {

@@ -172,6 +172,9 @@ public:
     // Enumeration order by device names; names not listed keep their order after them.
     void setOrder(const std::vector<std::string>& deviceNames);
     [[nodiscard]] MonitorHandle handleOf(const std::string& deviceName) const;  // 0 when none
+    // Tells the program's layout watcher that monitors changed, as a real
+    // display server reports it after the changes above.
+    void announceLayoutChange();
     // The picture a monitor shows, at its size (RGB32).
     [[nodiscard]] QImage pictureOf(const std::string& deviceName) const;
     // The whole virtual screen (the bounding box of the monitors), off-monitor area black.

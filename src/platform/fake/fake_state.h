@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -84,6 +85,7 @@ struct FakePlatform::State {
 
     std::vector<Monitor> monitors;
     MonitorHandle nextHandle = 1;
+    std::function<void()> layoutWatcher;  // what Monitors::watchLayout was given
 
     Point pointer;
     std::shared_ptr<const CursorImage> cursor;

@@ -84,7 +84,9 @@ void Connection::initExtensions(const Options& options) {
         if (v && v->major_version == 1) {
             randrMinor_ = static_cast<int>(v->minor_version);
             randrFirstEvent_ = xcb_get_extension_data(conn_, &xcb_randr_id)->first_event;
-            xcb_randr_select_input(conn_, root(), XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE);
+            xcb_randr_select_input(conn_, root(),
+                                   XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
+                                       XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE);
         }
     }
     if (options.useRender && present(&xcb_render_id)) {
@@ -178,6 +180,9 @@ void Connection::pollEvents() {
                 (sc->rotation & (XCB_RANDR_ROTATION_ROTATE_90 | XCB_RANDR_ROTATION_ROTATE_270)) != 0;
             rootBounds_ = turned ? QRect(0, 0, sc->height, sc->width) : QRect(0, 0, sc->width, sc->height);
             damage_.markAll();
+            ++layoutChanges_;
+        } else if (randrMinor_ >= 0 && type == randrFirstEvent_ + XCB_RANDR_NOTIFY) {
+            ++layoutChanges_;  // a CRTC or output changed (on, off, mode, place)
         } else {
             damage_.handle(*ev);
         }

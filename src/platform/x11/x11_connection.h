@@ -71,6 +71,9 @@ public:
     [[nodiscard]] QRect rootBounds() const { return rootBounds_; }
     // Asks the server for the root size now (one round trip).
     QRect refreshRootBounds();
+    // Counts RandR's reports of changed screens, CRTCs and outputs read so
+    // far: monitors may have come, gone or changed since it last moved.
+    [[nodiscard]] std::uint64_t layoutChanges() const { return layoutChanges_; }
 
     // False once the connection is broken; the first time it runs the handler.
     bool alive();
@@ -121,6 +124,7 @@ private:
     DamageTracker damage_;
     bool lost_ = false;
     QRect rootBounds_;
+    std::uint64_t layoutChanges_ = 0;
     std::function<void()> onLost_;
     xcb_render_query_pict_formats_reply_t* formats_ = nullptr;
     xcb_render_picture_t rootPicture_ = 0;

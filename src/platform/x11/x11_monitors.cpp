@@ -2,6 +2,8 @@
 // the view: a window onto the root window that includes every window on it.
 #include "platform/x11/x11_monitors.h"
 
+#include <xcb/xcb.h>
+
 #include <utility>
 
 #include "platform/x11/x11_math.h"
@@ -151,6 +153,33 @@ std::unique_ptr<MonitorContext> X11Monitors::openMonitor(const std::string& devi
         return std::make_unique<X11MonitorContext>(c_, m.monitor, refresh);
     }
     return nullptr;
+}
+
+void X11Monitors::watchLayout(std::function<void()> changed) {
+    layoutChanged_ = std::move(changed);
+    layoutChangesSeen_ = c_.layoutChanges();
+    if (!c_.alive() || !c_.hasRandr12()) return;  // no reports to listen to
+    // RandR's reports arrive on our connection: read them as soon as the
+    // socket has data. Replies read elsewhere can leave reports queued inside
+    // xcb with the socket already drained, so look now and then as well
+    // (reading queued events costs no round trip).
+    readable_ = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(c_.get()), QSocketNotifier::Read);
+    QObject::connect(readable_.get(), &QSocketNotifier::activated, [this] { lookForLayoutChanges(); });
+    queuedEvents_.setInterval(500);
+    QObject::connect(&queuedEvents_, &QTimer::timeout, [this] { lookForLayoutChanges(); });
+    queuedEvents_.start();
+}
+
+void X11Monitors::lookForLayoutChanges() {
+    c_.pollEvents();
+    if (!c_.alive()) {
+        readable_.reset();
+        queuedEvents_.stop();
+        return;
+    }
+    if (c_.layoutChanges() == layoutChangesSeen_) return;
+    layoutChangesSeen_ = c_.layoutChanges();
+    if (layoutChanged_) layoutChanged_();
 }
 
 }  // namespace orvane::platform::x11

@@ -2,6 +2,9 @@
 // monitor) and the monitor contexts the view copies from.
 #pragma once
 
+#include <QSocketNotifier>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "platform/monitors.h"
@@ -15,10 +18,16 @@ public:
     std::vector<MonitorInfo> enumerate() override;
     MonitorHandle monitorFromRect(const Rect& windowRect) override;
     std::unique_ptr<MonitorContext> openMonitor(const std::string& deviceName) override;
+    void watchLayout(std::function<void()> changed) override;
 
 private:
     Rect workArea();
+    void lookForLayoutChanges();
     Connection& c_;
+    std::function<void()> layoutChanged_;
+    std::uint64_t layoutChangesSeen_ = 0;
+    std::unique_ptr<QSocketNotifier> readable_;
+    QTimer queuedEvents_;
 };
 
 // Refresh rate of the first active CRTC among these outputs; 0 when unknown.
