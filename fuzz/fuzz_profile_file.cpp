@@ -1,0 +1,84 @@
+// The settings file's reader and writer over any file content: no crash, a
+// value written reads back as written, and a write leaves every other value
+// as it was.
+#include <fuzzer/FuzzedDataProvider.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "core/vb_ini_file.h"
+
+using orvane::vbIniFile;
+
+namespace {
+
+// In memory where the system offers it: each run writes the file many times.
+std::string scratchFolder() { return ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp"; }
+
+const char* const kSections[] = {"Main", "View", "main", "VIEW", "Other"};
+const char* const kKeys[] = {"Zoom", "zoom", "Display", "WindowPos_Left", "X"};
+
+std::string pathOfThisRun() {
+    return scratchFolder() + "/orvane-fuzz-profile-" + std::to_string(::getpid()) + ".ini";
+}
+
+// What reading gives back for a written text: cut at a line break or NUL,
+// blanks around it removed, at most 1023 bytes.
+std::string expectedRead(std::string v) {
+    v = v.substr(0, v.find_first_of(std::string("\r\n\0", 3)));
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!v.empty() && blank(v.front())) v.erase(v.begin());
+    while (!v.empty() && blank(v.back())) v.pop_back();
+    if (v.size() > 1023) v.resize(1023);
+    while (!v.empty() && blank(v.back())) v.pop_back();
+    return v;
+}
+
+bool sameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider in(data, size);
+    const std::string section = in.PickValueInArray(kSections);
+    const std::string key = in.PickValueInArray(kKeys);
+    const std::string otherSection = in.PickValueInArray(kSections);
+    const std::string otherKey = in.PickValueInArray(kKeys);
+    const bool asNumber = in.ConsumeBool();
+    const std::int32_t number = in.ConsumeIntegral<std::int32_t>();
+    const std::string value = in.ConsumeRandomLengthString(80);
+    const std::string content = in.ConsumeRemainingBytesAsString();
+
+    static const std::string path = [] {
+        std::atexit([] { std::remove(pathOfThisRun().c_str()); });
+        return pathOfThisRun();
+    }();
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+    vbIniFile ini;
+    ini.FileName(path);
+
+    const std::string otherBefore = ini.GetText(otherSection, otherKey, "\x01none");
+    (void)ini.GetNumber(section, key, 7);
+    (void)ini.GetBool(section, key, true);
+
+    if (asNumber) {
+        ini.SetNumber(section, key, number);
+        if (ini.GetNumber(section, key, number == 0 ? 1 : 0) != number) std::abort();
+        if (ini.GetText(section, key) != expectedRead(vbIniFile::NumberText(number))) std::abort();
+    } else {
+        ini.SetText(section, key, value);
+        if (ini.GetText(section, key, "\x01none") != expectedRead(value)) std::abort();
+    }
+    const bool same = sameName(section, otherSection) && sameName(key, otherKey);
+    if (!same && ini.GetText(otherSection, otherKey, "\x01none") != otherBefore) std::abort();
+    return 0;
+}
