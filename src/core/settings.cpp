@@ -99,10 +99,12 @@ void LoadSettings() {
 
     if (ini.GetNumber("Main", "SettingVersion", 2) == 1) {
         AppState.Interval = IntervalFromVersion1(ini.GetNumber("Main", "Interval", 2));
-        // The converted interval goes in before the new version, so that the
-        // file never claims version 2 while still holding a list position.
+        // The converted interval and the new version go in together, so that
+        // the file never claims version 2 while still holding a list position.
+        ini.BeginBatch();
         ini.SetNumber("Main", "Interval", AppState.Interval);
         ini.SetNumber("Main", "SettingVersion", 2);
+        ini.CommitBatch();
     } else {
         AppState.Interval = ini.GetNumber("Main", "Interval", 100);
     }
@@ -134,6 +136,8 @@ void LoadSettings() {
 void SaveSettings() {
     vbIniFile ini;
     ini.FileName(SettingsFilePath());
+    // One replacement of the file: a crash while saving leaves the old settings whole.
+    ini.BeginBatch();
 
     ini.SetBool("Main", "NoRedraw", AppState.NoRedraw);
     ini.SetBool("Main", "StretchHalftone", AppState.StretchHalftone);
@@ -158,6 +162,7 @@ void SaveSettings() {
     ini.SetNumber("View", "WindowPos_Height", AppState.WindowPos_Height);
     ini.SetNumber("View", "WindowPos_State", AppState.WindowPos_State);
     ini.SetBool("View", "FullScreen", AppState.FullScreen);
+    ini.CommitBatch();
 }
 
 }  // namespace orvane

@@ -26,7 +26,18 @@ bool vbIniFile::GetBool(const std::string& Section, const std::string& Key, bool
 }
 
 void vbIniFile::SetText(const std::string& Section, const std::string& Key, const std::string& Value) const {
+    if (batch_) {
+        batch_->push_back({TrimNull(Section), TrimNull(Key), TrimNull(Value)});
+        return;
+    }
     platform::writeProfileString(TrimNull(Section), TrimNull(Key), TrimNull(Value), fileName_);
+}
+
+void vbIniFile::CommitBatch() {
+    if (!batch_) return;
+    std::vector<platform::ProfileEntry> entries = std::move(*batch_);
+    batch_.reset();
+    if (!entries.empty()) platform::writeProfileStrings(entries, fileName_);
 }
 
 void vbIniFile::SetNumber(const std::string& Section, const std::string& Key, std::int32_t Value) const {

@@ -4,7 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "platform/profile_file.h"
 
 namespace orvane {
 
@@ -28,8 +32,14 @@ public:
     // The text form of a number in the file: " 100", " 0", "-900".
     static std::string NumberText(std::int32_t Value);
 
+    // Writes between these two reach the file together, in one replacement
+    // at CommitBatch: killed halfway, the program leaves the file as it was.
+    void BeginBatch() { batch_.emplace(); }
+    void CommitBatch();
+
 private:
     std::string fileName_;
+    mutable std::optional<std::vector<platform::ProfileEntry>> batch_;
 };
 
 }  // namespace orvane

@@ -224,22 +224,11 @@ std::int32_t readProfileInt(const std::string& section, const std::string& key, 
     return static_cast<std::int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
 }
 
-bool writeProfileString(const std::string& section, const std::string& key, const std::string& value,
-                        const std::string& path) {
-    if (path.empty() || section.empty() || key.empty()) return false;
-    const std::string target = resolvedPath(path);
+namespace {
 
-    std::string content;
-    const ReadResult read = readFile(target, content);
-    if (read == ReadResult::Failed) return false;
-    std::optional<mode_t> mode;
-    if (read == ReadResult::Ok) {
-        // A file the user made read-only stays as it is.
-        if (::access(target.c_str(), W_OK) != 0) return false;
-        struct stat st {};
-        if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
-    }
-
+// content with Section/Key set to value, every other line as it was.
+std::string withValue(const std::string& content, const std::string& section, const std::string& key,
+                      const std::string& value) {
     // A line break inside the value would split it into lines of its own.
     const std::string_view safeValue = std::string_view(value).substr(0, value.find_first_of("\r\n"));
 
@@ -274,7 +263,39 @@ bool writeProfileString(const std::string& section, const std::string& key, cons
         appendLine("[" + section + "]", kNewLine);
         appendLine(valueLine(key, safeValue), kNewLine);
     }
-    return replaceFile(target, out, mode);
+    return out;
+}
+
+}  // namespace
+
+bool writeProfileString(const std::string& section, const std::string& key, const std::string& value,
+                        const std::string& path) {
+    return writeProfileStrings({{section, key, value}}, path);
+}
+
+bool writeProfileStrings(const std::vector<ProfileEntry>& entries, const std::string& path) {
+    if (path.empty()) return false;
+    const std::string target = resolvedPath(path);
+
+    std::string content;
+    const ReadResult read = readFile(target, content);
+    if (read == ReadResult::Failed) return false;
+    std::optional<mode_t> mode;
+    if (read == ReadResult::Ok) {
+        // A file the user made read-only stays as it is.
+        if (::access(target.c_str(), W_OK) != 0) return false;
+        struct stat st {};
+        if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    }
+    bool all = true;
+    for (const ProfileEntry& e : entries) {
+        if (e.section.empty() || e.key.empty()) {
+            all = false;
+            continue;
+        }
+        content = withValue(content, e.section, e.key, e.value);
+    }
+    return replaceFile(target, content, mode) && all;
 }
 
 }  // namespace orvane::platform

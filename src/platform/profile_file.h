@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace orvane::platform {
 
@@ -30,5 +31,14 @@ std::int32_t readProfileInt(const std::string& section, const std::string& key, 
 // (rewriting it would lose what it holds).
 bool writeProfileString(const std::string& section, const std::string& key, const std::string& value,
                         const std::string& path);
+
+// Sets several values, in order, as writeProfileString would one by one, but
+// replaces the file once: a reader, or a crash, finds the file as it was
+// before all of them or after all of them. Entries without a section or key
+// are skipped (and the result is false).
+struct ProfileEntry {
+    std::string section, key, value;
+};
+bool writeProfileStrings(const std::vector<ProfileEntry>& entries, const std::string& path);
 
 }  // namespace orvane::platform
