@@ -244,6 +244,7 @@ public:
     // Where a picture, rectangle, presence or order of a monitor reaching
     // into this context's rectangle changed since the last call.
     [[nodiscard]] MonitorChanges takeChanges() override {
+        state_->call("MonitorContext::takeChanges");
         return std::exchange(watch_.changes, MonitorChanges{});
     }
 
