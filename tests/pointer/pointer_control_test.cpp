@@ -381,5 +381,34 @@ TEST_F(PointerControlTest, WithPursuitALeftDragOnlyPassesTheMoveOn) {
     QTest::mouseRelease(view(), Qt::LeftButton, {}, QPoint(50, 50));
 }
 
+TEST_F(PointerControlTest, AMonitorGoneWhileAClickIsForwardedLeavesNoButtonHeld) {
+    startWatching("RIGHT", 100, "DoubleClick= 4\r\n");
+    bool unplugged = false;
+    fake.setCallHook([&](const std::string& call) {
+        if (call != "Pointer::sendButton" || unplugged) return;
+        // The watched monitor goes away in the middle of the click, and the
+        // program's event loop runs (as it would for a repaint) long enough
+        // for the report to settle.
+        unplugged = true;
+        fake.removeMonitor("RIGHT");
+        fake.announceLayoutChange();
+        QTest::qWait(400);
+        EXPECT_EQ(w().cmbDisplayList->count(), 2) << "the list is not rebuilt under the click";
+    });
+    doubleClick(Qt::LeftButton, {10, 10});
+    fake.setCallHook({});
+    ASSERT_TRUE(unplugged);
+    // Every button pressed was released, and the pointer went back.
+    int held = 0;
+    for (const InputEvent& e : fake.inputLog())
+        if (e.kind == InputEvent::Kind::Button) held = std::max(0, held + (e.down ? 1 : -1));
+    EXPECT_EQ(held, 0);
+    EXPECT_EQ(fake.inputLog().back(), move({500, 400}));
+    EXPECT_FALSE(w().ClickBusy);
+    // Once the click is done the list follows.
+    EXPECT_TRUE(waitFor([&] { return w().cmbDisplayList->count() == 1; }));
+    EXPECT_EQ(w().cmbDisplayList->currentText(), "(*)LEFT");
+}
+
 }  // namespace
 }  // namespace orvane
