@@ -68,6 +68,17 @@ frmMain::frmMain(platform::Platform& platform) : Platform(platform) {
 
 frmMain::~frmMain() { Platform.monitors().watchLayout(nullptr); }
 
+double frmMain::ViewPixelRatio() const {
+    return picFrameClient ? picFrameClient->devicePixelRatioF() : 1.0;
+}
+
+std::int32_t frmMain::ToViewPixels(double windowPixels) const { return R(windowPixels * ViewPixelRatio()); }
+
+QSize frmMain::FrameViewPixels() const {
+    const QSize s = picFrameClient->size();
+    return {ToViewPixels(s.width()), ToViewPixels(s.height())};
+}
+
 double frmMain::TwipsPerPixelX() const {
     const QScreen* s = screen();
     return s ? 1440.0 / s->logicalDotsPerInchX() : 15.0;
@@ -483,8 +494,9 @@ void frmMain::Form_Resize() {
     in.frame = {f.x() * tx, f.y() * ty, f.width() * tx, f.height() * ty};
     in.frameBorderX = 2 * picFrame->frameWidth() * tx;
     in.frameBorderY = 2 * picFrame->frameWidth() * ty;
-    in.viewWidth = picViewRect.width();
-    in.viewHeight = picViewRect.height();
+    // The view is measured in the screen's pixels, the layout in the window's.
+    in.viewWidth = R(picViewRect.width() / ViewPixelRatio());
+    in.viewHeight = R(picViewRect.height() / ViewPixelRatio());
     in.scrXValue = scrX->value();
     in.scrYValue = scrY->value();
     ApplyLayout(ComputeLayout(in));
@@ -525,8 +537,8 @@ void frmMain::ApplyLayout(const LayoutResult& layout) {
         scrY->setPageStep(std::max(1, picFrameClient->height()));
     }
     // The bars keep their values inside their ranges; the view follows them.
-    picViewRect.moveTo(layout.scrX.enabled ? -scrX->value() : layout.viewLeft,
-                       layout.scrY.enabled ? -scrY->value() : layout.viewTop);
+    picViewRect.moveTo(ToViewPixels(layout.scrX.enabled ? -scrX->value() : layout.viewLeft),
+                       ToViewPixels(layout.scrY.enabled ? -scrY->value() : layout.viewTop));
     if (picView) PlaceView();
 }
 

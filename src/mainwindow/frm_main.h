@@ -61,6 +61,12 @@ public:
     void Form_Resize();
     void picFrame_MouseMove(float y);
     // TwipsPerPixelX / Y of the screen the window is on.
+    // The view is laid out in the screen's (device) pixels, so that 100 %
+    // shows one monitor pixel in one screen pixel; the window's widgets and
+    // the scroll bars count Qt's logical pixels. These convert.
+    [[nodiscard]] double ViewPixelRatio() const;
+    [[nodiscard]] std::int32_t ToViewPixels(double windowPixels) const;
+    [[nodiscard]] QSize FrameViewPixels() const;
     [[nodiscard]] double TwipsPerPixelX() const;
     [[nodiscard]] double TwipsPerPixelY() const;
     // The window's state as the settings store it: 0 normal, 1 minimised, 2 maximised.

@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QRegion>
 #include <QSize>
+#include <cmath>
 #include <memory>
 
 class QWidget;
@@ -36,12 +37,15 @@ public:
 class ViewSurface : public Surface {
 public:
     // The visible window onto the view, a child of the frame given at creation
-    // (owned by that frame). Mouse events arrive here; add visibleOrigin() to
-    // their position to get view coordinates.
+    // (owned by that frame). Mouse events arrive here in Qt's logical pixels;
+    // times the widget's device pixel ratio plus visibleOrigin() they give
+    // view coordinates.
     [[nodiscard]] virtual QWidget* widget() = 0;
 
-    // viewRect: the view's rectangle in the frame's pixels (x, y may be
-    // negative, the size may exceed the frame); frameSize: the frame's inner size.
+    // Everything here counts the screen's (device) pixels, never Qt's logical
+    // ones, so that a view the size of a monitor shows it pixel for pixel on a
+    // scaled desktop too. viewRect: the view's rectangle in the frame (x, y may
+    // be negative, the size may exceed the frame); frameSize: the frame's inner size.
     virtual void setGeometry(const QRect& viewRect, QSize frameSize) = 0;
     [[nodiscard]] virtual QRect geometry() const = 0;
     // Top-left of the visible part in view coordinates.
@@ -55,6 +59,26 @@ public:
     // Shows only part (view coordinates) of the persistent image.
     virtual void present(const QRegion& part) = 0;
 };
+
+// The widget rectangle (logical pixels) covering a rectangle of device pixels.
+inline QRect logicalRect(const QRect& devicePixels, qreal ratio) {
+    if (ratio == 1.0) return devicePixels;
+    const auto at = [ratio](int v) { return static_cast<int>(std::lround(v / ratio)); };
+    const int left = at(devicePixels.left());
+    const int top = at(devicePixels.top());
+    return {left, top, at(devicePixels.left() + devicePixels.width()) - left,
+            at(devicePixels.top() + devicePixels.height()) - top};
+}
+
+// The device pixels a rectangle of logical pixels covers (rounded outwards).
+inline QRect deviceRect(const QRect& logicalPixels, qreal ratio) {
+    if (ratio == 1.0) return logicalPixels;
+    const int left = static_cast<int>(std::floor(logicalPixels.left() * ratio));
+    const int top = static_cast<int>(std::floor(logicalPixels.top() * ratio));
+    const int right = static_cast<int>(std::ceil((logicalPixels.left() + logicalPixels.width()) * ratio));
+    const int bottom = static_cast<int>(std::ceil((logicalPixels.top() + logicalPixels.height()) * ratio));
+    return {left, top, right - left, bottom - top};
+}
 
 class Drawing {
 public:

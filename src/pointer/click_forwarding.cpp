@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStandardItemModel>
+#include <cmath>
 
 #include "core/app_state.h"
 #include "core/rounding.h"
@@ -124,11 +125,13 @@ void frmMain::SendMouseClick(int Button, bool DoubleClick) {
 void frmMain::picView_MouseMove(int Button, int Shift, float X, float Y) {
     if (Button == 1 && (Shift & kShiftCtrl)) return;  // the window drag, see DragWindow
     if (Button != 1 || AppState.MousePursuit) {
-        picFrame_MouseMove(static_cast<float>(picViewRect.top() + Y));
+        picFrame_MouseMove(static_cast<float>((picViewRect.top() + Y) / ViewPixelRatio()));
         return;
     }
-    const std::int32_t nx = GrabScrollValue(DownX, X, scrX->value(), scrX->minimum(), scrX->maximum());
-    const std::int32_t ny = GrabScrollValue(DownY, Y, scrY->value(), scrY->minimum(), scrY->maximum());
+    // The bars count the window's pixels, the view the screen's.
+    const double ratio = ViewPixelRatio();
+    const std::int32_t nx = GrabScrollValue(R(DownX / ratio), X / ratio, scrX->value(), scrX->minimum(), scrX->maximum());
+    const std::int32_t ny = GrabScrollValue(R(DownY / ratio), Y / ratio, scrY->value(), scrY->minimum(), scrY->maximum());
     if (scrX->isEnabled()) scrX->setValue(nx);
     if (scrY->isEnabled()) scrY->setValue(ny);
 }
@@ -157,7 +160,19 @@ void frmMain::DragWindow(const QMouseEvent* e) {
 }
 
 QPointF frmMain::ViewPosition(const QMouseEvent* e) const {
-    return e->position() + QPointF(picView->visibleOrigin());
+    // The view counts the screen's pixels; events come in the window's.
+    const double ratio = ViewPixelRatio();
+    QPointF device = e->position() * ratio;
+    if (ratio != 1.0 && picView->widget()) {
+        // Qt rounds event positions to its logical pixels, which on a scaled
+        // desktop loses the screen pixel the user pointed at; the pointer
+        // itself knows it (taken while it is still where the event says).
+        const QPointF origin = QPointF(picView->widget()->mapToGlobal(QPoint(0, 0))) * ratio;
+        const platform::Point p = Platform.pointer().position();
+        const QPointF exact = QPointF(p.x, p.y) - origin;
+        if (std::abs(exact.x() - device.x()) <= ratio && std::abs(exact.y() - device.y()) <= ratio) device = exact;
+    }
+    return device + QPointF(picView->visibleOrigin());
 }
 
 void frmMain::ExpectEcho(platform::Point at, int buttonEvents) {

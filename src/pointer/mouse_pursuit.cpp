@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "core/app_state.h"
+#include "core/rounding.h"
 #include "mainwindow/frm_main.h"
 #include "pointer/pointer_rules.h"
 
@@ -27,13 +28,15 @@ void frmMain::MousePursuitStep() {
     }
     if (found < 0) return;
     if (found != cmbDisplayList->currentIndex()) SelectDisplayListIndex(found);
+    // The bars count the window's pixels, the view the screen's.
+    const double ratio = ViewPixelRatio();
     if (scrX->isEnabled()) {
-        scrX->setValue(PursuitScrollValue(p.x, AppState.ViewLeft, AppState.ZoomRate, picViewRect.width(),
-                                          scrX->minimum(), scrX->maximum()));
+        scrX->setValue(PursuitScrollValue(p.x, AppState.ViewLeft, AppState.ZoomRate / ratio,
+                                          R(picViewRect.width() / ratio), scrX->minimum(), scrX->maximum()));
     }
     if (scrY->isEnabled()) {
-        scrY->setValue(PursuitScrollValue(p.y, AppState.ViewTop, AppState.ZoomRate, picViewRect.height(),
-                                          scrY->minimum(), scrY->maximum()));
+        scrY->setValue(PursuitScrollValue(p.y, AppState.ViewTop, AppState.ZoomRate / ratio,
+                                          R(picViewRect.height() / ratio), scrY->minimum(), scrY->maximum()));
     }
 }
 

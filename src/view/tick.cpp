@@ -35,7 +35,7 @@ TickInputs frmMain::CurrentTickInputs(platform::Point pointer, const std::option
     TickInputs in;
     in.source = MonitorDC.get();
     in.viewRect = picView->geometry();
-    in.frameSize = picFrameClient->size();
+    in.frameSize = FrameViewPixels();
     in.window = picView->widget() ? picView->widget()->internalWinId() : 0;
     in.zoomRate = AppState.ZoomRate;
     in.zoomText = cmbZoom->currentText();
@@ -62,7 +62,7 @@ void frmMain::tmrMain_Timer() {
 }
 
 void frmMain::PlaceView() {
-    picView->setGeometry(picViewRect, picFrameClient->size());
+    picView->setGeometry(picViewRect, FrameViewPixels());
     RedrawSoon();
 }
 
@@ -106,7 +106,7 @@ void frmMain::DrawChangedPart(const QRegion& monitorRegion, platform::Point poin
     // stands the picture under it is redrawn whole before it is drawn again.
     if (marker) part += marker->rect;
     const QRect visible = view.geometry()
-                              .intersected(QRect(QPoint(0, 0), picFrameClient->size()))
+                              .intersected(QRect(QPoint(0, 0), FrameViewPixels()))
                               .translated(-view.geometry().topLeft());
     part &= visible;
     ShowPointerLabels(pointer);

@@ -133,7 +133,7 @@ void frmMain::mnuPopup_View_Zoom_Input_Click() { mnuView_Zoom_Input_Click(); }
 // While the thumb is dragged the bar's value stays put (no tracking); the
 // picture follows the thumb's position.
 void frmMain::scrX_Scroll() {
-    picViewRect.moveLeft(-scrX->sliderPosition());
+    picViewRect.moveLeft(-ToViewPixels(scrX->sliderPosition()));
     PlaceView();
 }
 
@@ -143,7 +143,7 @@ void frmMain::scrX_Change() {
 }
 
 void frmMain::scrY_Scroll() {
-    picViewRect.moveTop(-scrY->sliderPosition());
+    picViewRect.moveTop(-ToViewPixels(scrY->sliderPosition()));
     PlaceView();
 }
 

@@ -38,13 +38,16 @@ std::string placement(const QRect& outer) {
            "\r\n";
 }
 
-OrvaneProcess::OrvaneProcess(const std::string& settings, bool keepErrors, std::string display) {
+OrvaneProcess::OrvaneProcess(const std::string& settings, bool keepErrors, std::string display,
+                             const QStringList& environment) {
     std::ofstream(dir_.filePath("Orvane.ini").toStdString(), std::ios::binary) << settings;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("DISPLAY", QString::fromStdString(display.empty() ? server().display() : display));
     env.insert("ORVANE_CONFIG_DIR", dir_.path());
     env.insert("ASAN_OPTIONS", "detect_leaks=0");
     env.remove("QT_QPA_PLATFORM");
+    for (const QString& setting : environment)
+        env.insert(setting.section(QLatin1Char('='), 0, 0), setting.section(QLatin1Char('='), 1));
     process_.setProcessEnvironment(env);
     process_.setProcessChannelMode(keepErrors ? QProcess::SeparateChannels : QProcess::ForwardedErrorChannel);
     process_.start(QStringLiteral(ORVANE_BINARY), {});

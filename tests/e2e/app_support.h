@@ -34,7 +34,9 @@ class OrvaneProcess {
 public:
     // Starts the binary with its own settings folder holding settings;
     // standard error is kept for errorOutput() or passed through.
-    explicit OrvaneProcess(const std::string& settings, bool keepErrors = false, std::string display = {});
+    // `environment`: NAME=VALUE settings added to the program's environment.
+    explicit OrvaneProcess(const std::string& settings, bool keepErrors = false, std::string display = {},
+                           const QStringList& environment = {});
     ~OrvaneProcess();
     OrvaneProcess(const OrvaneProcess&) = delete;
     OrvaneProcess& operator=(const OrvaneProcess&) = delete;

@@ -143,3 +143,31 @@ TEST_F(PointerTest, CtrlDragMovesTheWindowWithoutAWindowManager) {
 
 }  // namespace
 }  // namespace orvane::e2e
+
+namespace orvane::e2e {
+namespace {
+
+// Qt scaling the whole desktop by two: the window's widgets are twice as
+// large, yet the view still shows the monitor pixel for pixel at 100 % and a
+// forwarded click lands on the monitor pixel the user pointed at.
+TEST_F(PointerTest, OnADesktopScaledByTwoTheViewIsPixelExactAndClicksLandWherePointed) {
+    client.showImage(right, codedImage(right.size()));
+    // 960 x 540 of Qt's logical pixels: the whole left monitor.
+    OrvaneProcess orvane("[Main]\r\nDisplay=" + watched() + "\r\nCursor= 4\r\nDoubleClick= 5\r\n" +
+                             placement(QRect(0, 0, 960, 540)),
+                         false, {}, {"QT_SCALE_FACTOR=2"});
+    const ViewOnScreen view = waitForPicture(1, 15000);
+    ASSERT_TRUE(view.whole()) << "one monitor pixel in one screen pixel";
+    const QPoint p = *view.origin + QPoint(701, 403);  // an odd pixel: no rounding to logical pixels
+    ASSERT_TRUE(
+        xdotool({"mousemove", num(p.x()), num(p.y()), "click", "--repeat", "2", "--delay", "80", "1"}));
+    auto events = client.buttonEvents(4);
+    processEvents(300);
+    events = client.buttonEvents(4);
+    expectClicks(events, 1, QPoint(1920 + 701, 403), 4);
+    EXPECT_TRUE(pointerReaches(p));
+    EXPECT_EQ(orvane.terminate(), 0);
+}
+
+}  // namespace
+}  // namespace orvane::e2e

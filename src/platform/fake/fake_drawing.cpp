@@ -162,7 +162,7 @@ void FakeViewSurface::setGeometry(const QRect& viewRect, QSize frameSize) {
         widget_->hide();
         return;
     }
-    widget_->setGeometry(inFrame);
+    widget_->setGeometry(logicalRect(inFrame, widget_->devicePixelRatioF()));
     widget_->show();
     widget_->update();
 }

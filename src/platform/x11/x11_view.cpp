@@ -41,7 +41,9 @@ private:
 }  // namespace
 
 X11ViewSurface::X11ViewSurface(Connection& c, GcCache& gcs, QWidget* frame) : c_(c), gcs_(gcs) {
-    auto* w = new ViewWidget(frame, [this](const QRect& r) { repaint(r); });
+    auto* w = new ViewWidget(frame, [this](const QRect& r) {
+        repaint(deviceRect(r, widget_ ? widget_->devicePixelRatioF() : 1.0));
+    });
     widget_ = w;
     w->winId();  // the native window exists from now on; the tick uses internalWinId()
     ensureWindow();
@@ -109,7 +111,7 @@ void X11ViewSurface::setGeometry(const QRect& viewRect, QSize frameSize) {
         widget_->hide();
         return;
     }
-    widget_->setGeometry(visible_);
+    widget_->setGeometry(logicalRect(visible_, widget_->devicePixelRatioF()));
     widget_->show();
     ensureWindow();
     ensurePixmap();

@@ -36,7 +36,7 @@ public:
 
     SurfaceTarget target() override;
 
-    // Copies the persistent image's rectangle r (widget pixels) to the window.
+    // Copies the persistent image's rectangle r (the window's device pixels) to the window.
     void repaint(const QRect& r);
 
 private:
@@ -51,7 +51,7 @@ private:
     GcCache& gcs_;
     QPointer<QWidget> widget_;
     QRect geometry_;
-    QRect visible_;  // in frame pixels
+    QRect visible_;  // in the frame's device pixels
     bool persistent_ = true;
     StretchMode mode_ = StretchMode::Simple;
     xcb_window_t window_ = 0;
