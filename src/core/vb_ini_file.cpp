@@ -12,8 +12,13 @@ constexpr std::size_t kTextBuffer = 1024;
 
 std::string vbIniFile::GetText(const std::string& Section, const std::string& Key,
                                const std::string& Default) const {
-    return platform::readProfileString(TrimNull(Section), TrimNull(Key), TrimNull(Default), kTextBuffer,
-                                       fileName_);
+    // A NUL inside a value ends it, as it would a C string; blanks it then
+    // ends with are dropped as blanks around any value are, so that the value
+    // is one the file can hold and reads back the same once written.
+    std::string text = TrimNull(platform::readProfileString(TrimNull(Section), TrimNull(Key), TrimNull(Default),
+                                                            kTextBuffer, fileName_));
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
+    return text;
 }
 
 std::int32_t vbIniFile::GetNumber(const std::string& Section, const std::string& Key,

@@ -173,6 +173,7 @@ void frmMain::CreateControls() {
     picFrameClient->setMouseTracking(true);
     picFrameClient->installEventFilter(this);
     picView = Platform.drawing().createView(picFrameClient);
+    picView->setLostPartHandler([this](const QRegion& lost) { RedrawLostPart(lost); });
     viewWidget_ = picView->widget();
     if (viewWidget_) {
         viewWidget_->setMouseTracking(true);

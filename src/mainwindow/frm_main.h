@@ -127,6 +127,10 @@ public:
     // The pursuit step run at the end of a tick while MousePursuit is on.
     void MousePursuitStep();
     void DrawFrame();
+    // Draws part of the view (view coordinates) from the watched monitor, the marker over it.
+    void DrawViewPart(QRegion part, const std::optional<PointerMarker>& marker);
+    // The window system lost part of the view: draw it again now.
+    void RedrawLostPart(const QRegion& lost);
     // Redraws only the view pixels the monitor's changed region reaches.
     void DrawChangedPart(const QRegion& monitorRegion, platform::Point pointer,
                          const std::optional<PointerMarker>& marker);

@@ -9,6 +9,7 @@
 #include <QRegion>
 #include <QSize>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -51,12 +52,17 @@ public:
     // Top-left of the visible part in view coordinates.
     [[nodiscard]] virtual QPoint visibleOrigin() const = 0;
 
-    // With a persistent image (auto-redraw) drawing goes to an off-screen
-    // image that present() shows; without it drawing goes straight to the window.
+    // With a persistent image (auto-redraw) the view never shows a part the
+    // window system lost (covered, then uncovered) empty or stale: a surface
+    // that keeps an image of its own repaints it from there, one that draws
+    // straight into the window calls the lost-part handler (view coordinates)
+    // to have it drawn again at once. Without it a lost part stays as the
+    // window system leaves it until the next drawing.
     virtual void setPersistent(bool persistent) = 0;
     [[nodiscard]] virtual bool persistent() const = 0;
+    virtual void setLostPartHandler(std::function<void(const QRegion&)> redraw) { (void)redraw; }
+    // Shows what was drawn (all of it, or only part, in view coordinates).
     virtual void present() = 0;
-    // Shows only part (view coordinates) of the persistent image.
     virtual void present(const QRegion& part) = 0;
 };
 

@@ -98,10 +98,30 @@ void frmMain::RenderView() {
 
 void frmMain::DrawChangedPart(const QRegion& monitorRegion, platform::Point pointer,
                               const std::optional<PointerMarker>& marker) {
+    platform::ViewSurface& view = *picView;
+    const QSize monitor(AppState.ViewWidth, AppState.ViewHeight);
+    ShowPointerLabels(pointer);
+    DrawViewPart(ChangedViewRegion(monitorRegion, monitor, view.size(), view.stretchMode()), marker);
+}
+
+void frmMain::RedrawLostPart(const QRegion& lost) {
+    // Drawn again at once from the watched monitor: fresher than any kept
+    // copy, and without the second copy of every frame that keeping one costs.
+    if (!MonitorDC || AppState.NoRedraw) return;
+    const platform::Point pointer = Platform.pointer().position();
+    if (TakesBufferedPath(pointer)) {
+        DrawFrame();
+    } else {
+        DrawViewPart(lost, CurrentMarker(pointer));
+    }
+    // The marker may now stand where the last frame did not have it.
+    lastTick_.reset();
+}
+
+void frmMain::DrawViewPart(QRegion part, const std::optional<PointerMarker>& marker) {
     auto& drawing = Platform.drawing();
     platform::ViewSurface& view = *picView;
     const QSize monitor(AppState.ViewWidth, AppState.ViewHeight);
-    QRegion part = ChangedViewRegion(monitorRegion, monitor, view.size(), view.stretchMode());
     // The marker is drawn over the picture (inverted, or blended), so where it
     // stands the picture under it is redrawn whole before it is drawn again.
     if (marker) part += marker->rect;
@@ -109,7 +129,6 @@ void frmMain::DrawChangedPart(const QRegion& monitorRegion, platform::Point poin
                               .intersected(QRect(QPoint(0, 0), FrameViewPixels()))
                               .translated(-view.geometry().topLeft());
     part &= visible;
-    ShowPointerLabels(pointer);
     if (part.isEmpty()) return;
     if (AppState.ZoomRate == 1.0) {
         for (const QRect& r : part) drawing.copy(view, r, *MonitorDC, r.topLeft());

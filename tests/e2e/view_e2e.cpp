@@ -1,6 +1,7 @@
 // The view as a user meets it on the real server, with keys and the mouse
 // from outside the program (xdotool): a typed zoom and interval, a dragged
-// scroll thumb and one click on a scroll arrow at a one-minute interval.
+// scroll thumb and one click on a scroll arrow at a one-minute interval, and
+// windows covering it at a one-minute interval.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -100,6 +101,36 @@ TEST_F(ViewTest, ThePictureFollowsADraggedThumbAndAnArrowClickAtOnce) {
     } while ((!after.whole() || after.origin == before.origin) && t.elapsed() < 2000);
     ASSERT_TRUE(after.whole());
     EXPECT_NEAR(after.origin->x(), before.origin->x() - 16, 1);
+    EXPECT_EQ(orvane.terminate(), 0);
+}
+
+TEST_F(ViewTest, ACoveredViewShowsThePictureAtOnceWhenUncoveredAtAMinuteInterval) {
+    client.showImage(right, codedImage(right.size()));
+    OrvaneProcess orvane(settings("Interval= 60000\r\n"));
+    const ViewOnScreen view = waitForPicture(1, 15000);
+    ASSERT_TRUE(view.whole());
+    processEvents(500);  // the first tick is past; the next one is a minute away
+    QImage grey(500, 300, QImage::Format_RGB32);
+    grey.fill(qRgb(0x80, 0x80, 0x80));
+
+    // Covered, then uncovered: the picture is back at once, no tick between.
+    const xcb_window_t cover = client.showImage(QRect(650, 400, 500, 300), grey);
+    processEvents(200);
+    ASSERT_EQ(screen().pixel(900, 550), qRgb(0x80, 0x80, 0x80));
+    client.destroy(cover);
+    processEvents(300);
+    EXPECT_TRUE(findView(screen(), QRect(600, 350, 700, 400), 1).whole()) << "shown again without a tick";
+
+    // Another window dragged across the view leaves nothing behind it.
+    xcb_window_t moving = 0;
+    for (int x = 100; x <= 1300; x += 150) {
+        if (moving) client.destroy(moving);
+        moving = client.showImage(QRect(x, 300, 400, 300), grey);
+        processEvents(30);
+    }
+    client.destroy(moving);
+    processEvents(300);
+    EXPECT_TRUE(findView(screen(), QRect(100, 300, 1600, 300), 1).whole()) << "no trail of the moved window";
     EXPECT_EQ(orvane.terminate(), 0);
 }
 

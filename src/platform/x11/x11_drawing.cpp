@@ -158,7 +158,7 @@ private:
 X11Drawing::~X11Drawing() = default;
 
 std::unique_ptr<ViewSurface> X11Drawing::createView(QWidget* frame) {
-    return std::make_unique<X11ViewSurface>(c_, gcs_, frame);
+    return std::make_unique<X11ViewSurface>(c_, frame);
 }
 
 std::unique_ptr<Surface> X11Drawing::createMemoryCopy(Surface& source, QSize size) {

@@ -1,4 +1,4 @@
-// The view's native window and its persistent server pixmap (see x11_view.h).
+// The view's native window (see x11_view.h).
 #include "platform/x11/x11_view.h"
 
 #include <QtGui/qguiapplication_platform.h>
@@ -7,7 +7,6 @@
 #include <QPaintEvent>
 #include <functional>
 
-#include "platform/x11/x11_drawing.h"
 
 namespace orvane::platform::x11 {
 
@@ -40,10 +39,8 @@ private:
 
 }  // namespace
 
-X11ViewSurface::X11ViewSurface(Connection& c, GcCache& gcs, QWidget* frame) : c_(c), gcs_(gcs) {
-    auto* w = new ViewWidget(frame, [this](const QRect& r) {
-        repaint(deviceRect(r, widget_ ? widget_->devicePixelRatioF() : 1.0));
-    });
+X11ViewSurface::X11ViewSurface(Connection& c, QWidget* frame) : c_(c) {
+    auto* w = new ViewWidget(frame, [this](const QRect& r) { lost(r); });
     widget_ = w;
     w->winId();  // the native window exists from now on; the tick uses internalWinId()
     ensureWindow();
@@ -82,25 +79,7 @@ bool X11ViewSurface::ensureWindow() {
             xcb_render_create_picture(c_.get(), windowPicture_, window_, format, 0, nullptr);
         }
     }
-    if (pixmap_ && pixmap_->depth() != windowDepth_) pixmap_.reset();
     return true;
-}
-
-void X11ViewSurface::ensurePixmap() {
-    const QSize size = visible_.size().expandedTo(QSize(1, 1));
-    const std::uint8_t depth = window_ ? windowDepth_ : c_.rootDepth();
-    if (pixmap_ && pixmap_->size() == size && pixmap_->depth() == depth) return;
-    auto next = std::make_unique<ServerPixmap>(c_, size, depth, false);
-    const xcb_rectangle_t all{0, 0, static_cast<std::uint16_t>(size.width()),
-                              static_cast<std::uint16_t>(size.height())};
-    xcb_poly_fill_rectangle(c_.get(), next->pixmap(), gcs_.black(depth), 1, &all);
-    if (pixmap_ && pixmap_->depth() == depth) {
-        // Keep what was shown until the next tick redraws it.
-        const QSize keep = pixmap_->size().boundedTo(size);
-        xcb_copy_area(c_.get(), pixmap_->pixmap(), next->pixmap(), gcs_.copy(depth), 0, 0, 0, 0,
-                      static_cast<std::uint16_t>(keep.width()), static_cast<std::uint16_t>(keep.height()));
-    }
-    pixmap_ = std::move(next);
 }
 
 void X11ViewSurface::setGeometry(const QRect& viewRect, QSize frameSize) {
@@ -114,48 +93,29 @@ void X11ViewSurface::setGeometry(const QRect& viewRect, QSize frameSize) {
     widget_->setGeometry(logicalRect(visible_, widget_->devicePixelRatioF()));
     widget_->show();
     ensureWindow();
-    ensurePixmap();
 }
 
 SurfaceTarget X11ViewSurface::target() {
     SurfaceTarget t;
-    if (!c_.alive() || visible_.isEmpty()) return t;
-    ensureWindow();
+    if (!c_.alive() || visible_.isEmpty() || !ensureWindow()) return t;
+    // Straight into the window, the one copy of each frame; what the window
+    // system loses is drawn again on request (see lost()).
     t.offset = -visibleOrigin();
     t.area = QRect(visibleOrigin(), visible_.size());
-    if (persistent_) {
-        ensurePixmap();
-        t.drawable = pixmap_->pixmap();
-        t.picture = pixmap_->picture();
-        t.depth = pixmap_->depth();
-    } else if (window_) {
-        t.drawable = window_;
-        t.picture = windowPicture_;
-        t.depth = windowDepth_;
-    }
+    t.drawable = window_;
+    t.picture = windowPicture_;
+    t.depth = windowDepth_;
     return t;
 }
 
-void X11ViewSurface::present() { repaint(QRect(QPoint(0, 0), visible_.size())); }
+void X11ViewSurface::present() { c_.flush(); }
 
-void X11ViewSurface::present(const QRegion& part) {
-    for (const QRect& r : part) copyToWindow(r.translated(-visibleOrigin()));
-    c_.flush();
-}
+void X11ViewSurface::present(const QRegion&) { c_.flush(); }
 
-void X11ViewSurface::repaint(const QRect& r) {
-    copyToWindow(r);
-    c_.flush();
-}
-
-void X11ViewSurface::copyToWindow(const QRect& r) {
-    if (!persistent_ || !pixmap_ || visible_.isEmpty() || !c_.alive() || !ensureWindow()) return;
-    const QRect part = r.intersected(QRect(QPoint(0, 0), pixmap_->size()));
-    if (part.isEmpty() || pixmap_->depth() != windowDepth_) return;
-    xcb_copy_area(c_.get(), pixmap_->pixmap(), window_, gcs_.copy(windowDepth_),
-                  static_cast<std::int16_t>(part.x()), static_cast<std::int16_t>(part.y()),
-                  static_cast<std::int16_t>(part.x()), static_cast<std::int16_t>(part.y()),
-                  static_cast<std::uint16_t>(part.width()), static_cast<std::uint16_t>(part.height()));
+void X11ViewSurface::lost(const QRect& widgetRect) {
+    if (!persistent_ || !lostPart_ || visible_.isEmpty() || !widget_) return;
+    const QRect part = deviceRect(widgetRect, widget_->devicePixelRatioF());
+    lostPart_(QRegion(part.translated(visibleOrigin())));
 }
 
 }  // namespace orvane::platform::x11

@@ -1,10 +1,13 @@
 // The view picView on X: a native child window of the frame, only as large as
-// the part of the view inside the frame, with a server pixmap of that size as
-// the persistent image. Qt never paints it; expose events re-present the pixmap.
+// the part of the view inside the frame. The tick draws straight into it; a
+// persistent image is kept by drawing what an expose reports lost again at
+// once from the watched monitor, not by a second copy of every frame into a
+// pixmap (that copy doubled the X server's work per tick). Qt never paints it.
 #pragma once
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "platform/drawing.h"
@@ -13,12 +16,10 @@
 
 namespace orvane::platform::x11 {
 
-class GcCache;
-class ServerPixmap;
 
 class X11ViewSurface : public ViewSurface, public X11Surface {
 public:
-    X11ViewSurface(Connection& c, GcCache& gcs, QWidget* frame);
+    X11ViewSurface(Connection& c, QWidget* frame);
     ~X11ViewSurface() override;
 
     QSize size() const override { return geometry_.size(); }
@@ -31,24 +32,21 @@ public:
     QPoint visibleOrigin() const override { return visible_.topLeft() - geometry_.topLeft(); }
     void setPersistent(bool persistent) override { persistent_ = persistent; }
     bool persistent() const override { return persistent_; }
+    void setLostPartHandler(std::function<void(const QRegion&)> redraw) override { lostPart_ = std::move(redraw); }
     void present() override;
     void present(const QRegion& part) override;
 
     SurfaceTarget target() override;
 
-    // Copies the persistent image's rectangle r (the window's device pixels) to the window.
-    void repaint(const QRect& r);
+    // The window lost widgetRect (Qt's logical pixels): have it drawn again.
+    void lost(const QRect& widgetRect);
 
 private:
     // Picks up the widget's current native window; Qt may have recreated it.
     bool ensureWindow();
-    void ensurePixmap();
     void releaseWindow();
-    // repaint() without sending the request at once.
-    void copyToWindow(const QRect& r);
 
     Connection& c_;
-    GcCache& gcs_;
     QPointer<QWidget> widget_;
     QRect geometry_;
     QRect visible_;  // in the frame's device pixels
@@ -57,7 +55,7 @@ private:
     xcb_window_t window_ = 0;
     std::uint8_t windowDepth_ = 0;
     xcb_render_picture_t windowPicture_ = 0;
-    std::unique_ptr<ServerPixmap> pixmap_;
+    std::function<void(const QRegion&)> lostPart_;
 };
 
 }  // namespace orvane::platform::x11
