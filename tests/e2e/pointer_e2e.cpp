@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QProcess>
 
 #include "app_support.h"
 
@@ -19,6 +20,7 @@ struct PointerTest : AppTest {
         return client.pointer() == p;
     }
     void dragsTheWindow(const std::string& settings);
+    void scaledDesktopKeepsPixels(const QStringList& environment);
     static void expectClicks(const std::vector<TestClient::ButtonEvent>& events, int button, QPoint at,
                              std::size_t count) {
         ASSERT_EQ(events.size(), count);
@@ -147,15 +149,15 @@ TEST_F(PointerTest, CtrlDragMovesTheWindowWithoutAWindowManager) {
 namespace orvane::e2e {
 namespace {
 
-// Qt scaling the whole desktop by two: the window's widgets are twice as
-// large, yet the view still shows the monitor pixel for pixel at 100 % and a
+// The whole desktop scaled by two: the window's widgets are twice as large,
+// yet the view still shows the monitor pixel for pixel at 100 % and a
 // forwarded click lands on the monitor pixel the user pointed at.
-TEST_F(PointerTest, OnADesktopScaledByTwoTheViewIsPixelExactAndClicksLandWherePointed) {
+void PointerTest::scaledDesktopKeepsPixels(const QStringList& environment) {
     client.showImage(right, codedImage(right.size()));
     // 960 x 540 of Qt's logical pixels: the whole left monitor.
     OrvaneProcess orvane("[Main]\r\nDisplay=" + watched() + "\r\nCursor= 4\r\nDoubleClick= 5\r\n" +
                              placement(QRect(0, 0, 960, 540)),
-                         false, {}, {"QT_SCALE_FACTOR=2"});
+                         false, {}, environment);
     const ViewOnScreen view = waitForPicture(1, 15000);
     ASSERT_TRUE(view.whole()) << "one monitor pixel in one screen pixel";
     const QPoint p = *view.origin + QPoint(701, 403);  // an odd pixel: no rounding to logical pixels
@@ -167,6 +169,25 @@ TEST_F(PointerTest, OnADesktopScaledByTwoTheViewIsPixelExactAndClicksLandWherePo
     expectClicks(events, 1, QPoint(1920 + 701, 403), 4);
     EXPECT_TRUE(pointerReaches(p));
     EXPECT_EQ(orvane.terminate(), 0);
+}
+
+TEST_F(PointerTest, WithQtScaleFactorTwoTheViewIsPixelExactAndClicksLandWherePointed) {
+    scaledDesktopKeepsPixels({"QT_SCALE_FACTOR=2"});
+}
+
+TEST_F(PointerTest, WithXftDpi192TheViewIsPixelExactAndClicksLandWherePointed) {
+    // What desktops set for a high-density screen; Qt scales by two from it.
+    QProcess xrdb;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", QString::fromStdString(server().display()));
+    xrdb.setProcessEnvironment(env);
+    xrdb.start("xrdb", {"-merge"});
+    ASSERT_TRUE(xrdb.waitForStarted(5000));
+    xrdb.write("Xft.dpi: 192\n");
+    xrdb.closeWriteChannel();
+    ASSERT_TRUE(xrdb.waitForFinished(5000));
+    ASSERT_EQ(xrdb.exitCode(), 0);
+    scaledDesktopKeepsPixels({});
 }
 
 }  // namespace
