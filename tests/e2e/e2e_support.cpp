@@ -1,6 +1,8 @@
 // Shared pieces of the end-to-end tests (see e2e_support.h).
 #include "e2e_support.h"
 
+#include "platform/x11/x11_platform.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QWindow>
@@ -133,6 +135,27 @@ void settle(platform::Platform& p) {
 int colourDistance(QRgb a, QRgb b) {
     return std::max(
         {std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+}
+
+void ModesTest::SetUp() {
+    if (!isXorgDummy()) GTEST_SKIP() << "Xvfb offers no per-monitor modes; needs the Xorg dummy server";
+    std::string error;
+    p = platform::x11::createPlatform(error);
+    ASSERT_TRUE(p) << error;
+}
+
+std::vector<platform::DisplayMode> ModesTest::modes(const platform::DeviceName& d) {
+    std::vector<platform::DisplayMode> out;
+    platform::DisplayMode m;
+    for (std::uint32_t n = 0; p->displayModes().enumMode(d, n, m); ++n) out.push_back(m);
+    return out;
+}
+
+std::optional<platform::DisplayMode> ModesTest::find(const platform::DeviceName& d, std::uint32_t w,
+                                                     std::uint32_t h, std::uint32_t hz) {
+    for (const platform::DisplayMode& m : modes(d))
+        if (m.width == w && m.height == h && m.frequency == hz) return m;
+    return std::nullopt;
 }
 
 }  // namespace orvane::e2e

@@ -3,12 +3,14 @@
 // waiting for Qt windows.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
 #include <QImage>
 #include <QRect>
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,6 +57,17 @@ private:
     xcb_screen_t* screen_ = nullptr;
     std::vector<xcb_window_t> windows_;
     std::vector<ButtonEvent> events_;
+};
+
+// A test of display modes through the real backend: skipped on Xvfb, which
+// has no per-output modes.
+class ModesTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    std::vector<platform::DisplayMode> modes(const platform::DeviceName& d);
+    std::optional<platform::DisplayMode> find(const platform::DeviceName& d, std::uint32_t w, std::uint32_t h,
+                                              std::uint32_t hz);
+    std::unique_ptr<platform::Platform> p;
 };
 
 // A frameless top-level window at rect, shown and exposed.

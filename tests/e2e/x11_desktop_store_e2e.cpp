@@ -29,15 +29,13 @@ using orvane::test::writeAll;
 
 namespace {
 
-class DesktopStore : public ::testing::Test {
+class DesktopStore : public ModesTest {
 protected:
     void SetUp() override {
-        if (!isXorgDummy()) GTEST_SKIP() << "Xvfb offers no per-monitor modes; needs the Xorg dummy server";
-        std::string error;
-        p = x11::createPlatform(error);
-        ASSERT_TRUE(p) << error;
-        small = find(1280, 1024, 75);
-        full = find(1920, 1080, 60);
+        ModesTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        small = find(right, 1280, 1024, 75);
+        full = find(right, 1920, 1080, 60);
         ASSERT_TRUE(small && full);
         autostart = std::string(std::getenv("XDG_CONFIG_HOME")) + "/autostart/orvane-display-modes.desktop";
         std::remove(autostart.c_str());
@@ -50,12 +48,6 @@ protected:
         if (busPid > 0) ::kill(busPid, SIGTERM);
     }
 
-    std::optional<DisplayMode> find(std::uint32_t w, std::uint32_t h, std::uint32_t hz) {
-        DisplayMode m;
-        for (std::uint32_t n = 0; p->displayModes().enumMode(right, n, m); ++n)
-            if (m.width == w && m.height == h && m.frequency == hz) return m;
-        return std::nullopt;
-    }
     // The modes of DUMMY1 as GNOME would list them, '*' on the current one.
     std::string gnomeModes() {
         std::string out;
@@ -103,7 +95,6 @@ protected:
     std::int32_t keep() { return p->displayModes().applyMode(right, *small, ChangeFlags::UpdateRegistry); }
 
     orvane::test::TempDir dir;
-    std::unique_ptr<Platform> p;
     std::optional<DisplayMode> small, full;
     std::string autostart;
     QProcess service;

@@ -18,26 +18,8 @@ using namespace orvane::e2e;
 
 namespace {
 
-class X11Modes : public ::testing::Test {
+class X11Modes : public ModesTest {
 protected:
-    void SetUp() override {
-        if (!isXorgDummy()) GTEST_SKIP() << "Xvfb offers no per-monitor modes; needs the Xorg dummy server";
-        std::string error;
-        p = x11::createPlatform(error);
-        ASSERT_TRUE(p) << error;
-    }
-
-    std::vector<DisplayMode> modes(const DeviceName& d) {
-        std::vector<DisplayMode> out;
-        DisplayMode m;
-        for (std::uint32_t n = 0; p->displayModes().enumMode(d, n, m); ++n) out.push_back(m);
-        return out;
-    }
-    std::optional<DisplayMode> find(const DeviceName& d, std::uint32_t w, std::uint32_t h, std::uint32_t hz) {
-        for (const DisplayMode& m : modes(d))
-            if (m.width == w && m.height == h && m.frequency == hz) return m;
-        return std::nullopt;
-    }
     QSize rootSize() {
         auto* g = xcb_get_geometry_reply(tc.conn(), xcb_get_geometry(tc.conn(), tc.root()), nullptr);
         const QSize s = g ? QSize(g->width, g->height) : QSize();
@@ -74,7 +56,6 @@ protected:
     }
 
     TestClient tc;
-    std::unique_ptr<Platform> p;
     const DeviceName right = std::string("DUMMY1");
 };
 
