@@ -54,11 +54,17 @@ std::int16_t Display::GetDisplayMode(const platform::DeviceName& DisplayName) {
     return ModeCount;
 }
 
+std::uint32_t Display::changeFlags() const {
+    if (updateRegistry_ == 1) return platform::ChangeFlags::UpdateRegistry;
+    if (updateRegistry_ == 2) return platform::ChangeFlags::UpdateRegistry | platform::ChangeFlags::Global;
+    return platform::ChangeFlags::Temporary;
+}
+
+bool Display::DesktopConfirmsChange() const { return modes_.desktopConfirmsChange(changeFlags()); }
+
 std::int32_t Display::ChangeDisplayMode(std::int16_t index, std::int16_t width, std::int16_t height,
                                         std::int16_t bit) {
-    std::uint32_t flags = platform::ChangeFlags::Temporary;
-    if (updateRegistry_ == 1) flags = platform::ChangeFlags::UpdateRegistry;
-    if (updateRegistry_ == 2) flags = platform::ChangeFlags::UpdateRegistry | platform::ChangeFlags::Global;
+    const std::uint32_t flags = changeFlags();
 
     if (index >= 0 && index < ModeCount) {
         const platform::DisplayMode& mode = DevModes[static_cast<std::size_t>(index)];

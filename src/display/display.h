@@ -41,6 +41,10 @@ public:
 
     [[nodiscard]] std::int16_t GetDisplayModeNumber() const;
 
+    // Whether the desktop asks the user to keep a change made with this
+    // change method (and takes it back by itself without an answer).
+    [[nodiscard]] bool DesktopConfirmsChange() const;
+
     // Returns the device to its registered mode; the result is not needed.
     void RestoreSetting();
 
@@ -52,6 +56,7 @@ public:
 private:
     enum class Field { Width, Height, Bits, Frequency };
     [[nodiscard]] std::int16_t field(std::int16_t index, Field f) const;
+    [[nodiscard]] std::uint32_t changeFlags() const;
 
     platform::DisplayModes& modes_;
     std::array<platform::DisplayMode, MaxModes> DevModes{};

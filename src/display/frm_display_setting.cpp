@@ -134,7 +134,8 @@ void frmDisplaySetting::cmdOkCancel_Click(int Index) {
                                             "元の解像度または指定解像度に近い解像度に復元しました。"));
         return;
     }
-    if (showsUs && !ConfirmKeep()) {
+    // Where the desktop asks by itself, a second question would only confuse.
+    if (showsUs && !d->DesktopConfirmsChange() && !ConfirmKeep()) {
         // Back to the mode from before; the dialog stays for another choice.
         std::int32_t back = -1;
         for (std::int16_t i = 0; i < d->GetDisplayModeNumber() && back < 0; ++i)

@@ -55,6 +55,13 @@ public:
     virtual std::int32_t restoreRegistered(const DeviceName& device) = 0;
     // The mode the device shows now (for queries without a mode table).
     [[nodiscard]] virtual std::optional<DisplayMode> currentMode(const DeviceName& device) = 0;
+    // Whether the desktop itself asks the user to keep a change made with
+    // these flags, and goes back by itself without an answer (GNOME does for
+    // the modes it keeps); then the program need not ask as well.
+    [[nodiscard]] virtual bool desktopConfirmsChange(std::uint32_t flags) const {
+        (void)flags;
+        return false;
+    }
 };
 
 }  // namespace orvane::platform

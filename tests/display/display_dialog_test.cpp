@@ -220,5 +220,24 @@ TEST_F(DisplayDialogTest, TheMonitorShowingOrvaneGoesBackUnlessTheNewModeIsKept)
     EXPECT_EQ(AppState.ViewWidth, 1280);
 }
 
+TEST_F(DisplayDialogTest, WhereTheDesktopAsksToKeepAModeOrvaneDoesNotAskAsWell) {
+    fake.setModes("DUMMY0", {fakeMode(1920, 1080, 32, 60), fakeMode(1280, 1024, 32, 60)}, 0);
+    fake.setDesktopConfirmsRegisteredChanges(true);
+    // "設定変更": the desktop keeps the mode, and asks the user itself.
+    writeSettings("[Main]\r\nDisplay=DUMMY0\r\nChangeDisplayType= 2\r\n[View]\r\nWindowPos_Left= 0\r\n");
+    start();
+    fake.clearModeChanges();
+    openResolution([&](frmDisplaySetting& d) {
+        // Were Orvane to ask, nobody answers: the mode would go back after a second.
+        d.ConfirmSeconds = 1;
+        ASSERT_TRUE(chooseItem(d.cmbSize, 1));
+        QTest::mouseClick(d.cmdOkCancel[0], Qt::LeftButton);
+        EXPECT_FALSE(d.isVisible()) << "one question, the desktop's, is enough";
+        if (d.isVisible()) QTest::mouseClick(d.cmdOkCancel[1], Qt::LeftButton);
+    });
+    ASSERT_EQ(fake.modeChanges().size(), 1u) << "nothing taken back";
+    EXPECT_EQ(fake.modeChanges()[0].flags, platform::ChangeFlags::UpdateRegistry);
+}
+
 }  // namespace
 }  // namespace orvane

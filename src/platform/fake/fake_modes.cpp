@@ -45,6 +45,10 @@ public:
         return result;
     }
 
+    bool desktopConfirmsChange(std::uint32_t flags) const override {
+        return s_->desktopConfirmsRegistered && (flags & ChangeFlags::UpdateRegistry) != 0;
+    }
+
     std::int32_t restoreRegistered(const DeviceName& device) override {
         s_->call("DisplayModes::restoreRegistered");
         const std::string name = s_->resolve(device);
@@ -141,5 +145,7 @@ int FakePlatform::testCount(const std::string& device) const {
 const std::vector<ModeChange>& FakePlatform::modeChanges() const { return state_->modeChanges; }
 void FakePlatform::clearModeChanges() { state_->modeChanges.clear(); }
 void FakePlatform::setModesResizeMonitors(bool on) { state_->modesResizeMonitors = on; }
+
+void FakePlatform::setDesktopConfirmsRegisteredChanges(bool on) { state_->desktopConfirmsRegistered = on; }
 
 }  // namespace orvane::platform::fake

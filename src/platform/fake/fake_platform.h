@@ -225,6 +225,9 @@ public:
     // When on (the default), a successful change or restore also resizes the
     // monitor of that device and sets its depth and rate.
     void setModesResizeMonitors(bool on);
+    // When on, the desktop asks the user itself after every change that is
+    // to be kept (UpdateRegistry), as GNOME does.
+    void setDesktopConfirmsRegisteredChanges(bool on);
 
     // --- drawing --------------------------------------------------------
     // The pixels of any surface this platform made (RGB32, its full size;

@@ -100,6 +100,7 @@ struct FakePlatform::State {
     std::map<std::string, Device> devices;
     std::vector<ModeChange> modeChanges;
     bool modesResizeMonitors = true;
+    bool desktopConfirmsRegistered = false;
 
     int flushCount = 0;
     std::vector<FakeViewSurface*> views;

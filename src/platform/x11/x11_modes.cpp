@@ -217,6 +217,11 @@ bool X11DisplayModes::keepBeyondSession(const RegisteredMode& mode, double exact
     return false;
 }
 
+bool X11DisplayModes::desktopConfirmsChange(std::uint32_t flags) const {
+    // GNOME Shell asks after every change its display settings are to keep.
+    return (flags & ChangeFlags::UpdateRegistry) != 0 && desktop::currentDesktop() == desktop::Desktop::Gnome;
+}
+
 std::int32_t X11DisplayModes::restoreRegistered(const DeviceName& device) {
     auto d = resolve(device);
     if (!d) return DispChange::BadParam;

@@ -29,6 +29,7 @@ public:
     std::int32_t applyMode(const DeviceName& device, const DisplayMode& mode, std::uint32_t flags) override;
     std::int32_t restoreRegistered(const DeviceName& device) override;
     std::optional<DisplayMode> currentMode(const DeviceName& device) override;
+    bool desktopConfirmsChange(std::uint32_t flags) const override;
 
     // The registered modes as the root window holds them now.
     std::vector<RegisteredMode> registeredModes();
