@@ -11,6 +11,7 @@
 #include "core/settings.h"
 #include "mainwindow/frm_main.h"
 #include "mainwindow/toolbar_icons.h"
+#include "platform/backend_choice.h"
 #include "platform/x11/x11_backend.h"
 #include "platform/x11/x11_mode_store.h"
 #include "platform/x11/x11_platform.h"
@@ -45,15 +46,14 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "orvane: %d registered display mode(s) could not be applied\n", failed);
         return failed > 0 ? 1 : 0;
     }
-    // The view draws with X11 requests; a Wayland session runs it through XWayland.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-            std::fprintf(stderr,
-                         "orvane: no X display (DISPLAY is not set); Orvane needs X11 or XWayland.\n");
-            return 2;
-        }
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    }
+    // Only the X11 backend exists so far: a Wayland session runs it through
+    // XWayland, and the user is told what that cannot do.
+    const platform::BackendChoice backend =
+        platform::ChooseBackend(platform::SessionFactsFromEnvironment(/*waylandUsable=*/false));
+    if (!backend.message.empty()) std::fprintf(stderr, "%s\n", backend.message.c_str());
+    if (!backend.backend) return 2;
+    // The view draws with X11 requests, so Qt's windows must be X windows too.
+    qputenv("QT_QPA_PLATFORM", "xcb");
     g_qtMessages = qInstallMessageHandler(qtMessage);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));

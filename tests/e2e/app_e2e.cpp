@@ -73,5 +73,35 @@ TEST_F(AppTest, QualityStretchAveragesInsteadOfAliasing) {
     EXPECT_EQ(orvane.terminate(), 0);
 }
 
+TEST_F(AppTest, TheSessionDecidesTheBackendAndTheUserIsToldWhatXWaylandCannotDo) {
+    client.showImage(right, codedImage(right.size()));
+    const std::string settings = "[Main]\r\nDisplay=" + watched() + "\r\nCursor= 4\r\n" + kFillLeftMonitor;
+    {
+        // A Wayland session whose compositor Orvane cannot use directly: it
+        // runs through XWayland (here: the test's X server) and says so.
+        OrvaneProcess orvane(settings, true, {}, {"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=wayland-orvane-test"});
+        EXPECT_TRUE(waitForPicture(1, 15000).whole());
+        EXPECT_EQ(orvane.terminate(), 0);
+        EXPECT_NE(orvane.errorOutput().find("runs here through XWayland"), std::string::npos);
+    }
+    {
+        // No X display at all: a clear message, no window.
+        OrvaneProcess orvane(settings, true, {}, {"DISPLAY=", "XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=w-0"});
+        EXPECT_EQ(orvane.waitForExit(10000), 2);
+        EXPECT_NE(orvane.errorOutput().find("no XWayland"), std::string::npos);
+    }
+    {
+        OrvaneProcess orvane(settings, true, {}, {"ORVANE_BACKEND=directfb"});
+        EXPECT_EQ(orvane.waitForExit(10000), 2);
+        EXPECT_NE(orvane.errorOutput().find("ORVANE_BACKEND must be"), std::string::npos);
+    }
+    {
+        OrvaneProcess orvane(settings, true, {}, {"ORVANE_BACKEND=x11"});
+        EXPECT_TRUE(waitForPicture(1, 15000).whole());
+        EXPECT_EQ(orvane.terminate(), 0);
+        EXPECT_EQ(orvane.errorOutput().find("orvane:"), std::string::npos) << orvane.errorOutput();
+    }
+}
+
 }  // namespace
 }  // namespace orvane::e2e

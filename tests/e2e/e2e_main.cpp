@@ -38,6 +38,10 @@ int main(int argc, char** argv) {
     if (::mkdtemp(configHome) != nullptr) setenv("XDG_CONFIG_HOME", configHome, 1);
     // Nor does it reach the desktop the tests happen to run in.
     unsetenv("XDG_CURRENT_DESKTOP");
+    // Tests that want a Wayland session say so themselves.
+    unsetenv("XDG_SESSION_TYPE");
+    unsetenv("WAYLAND_DISPLAY");
+    unsetenv("ORVANE_BACKEND");
     setenv("DISPLAY", server->display().c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     int rc = 0;

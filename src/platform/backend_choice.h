@@ -1,0 +1,33 @@
+// Which window-system backend a run uses, from what the session says about
+// itself: X11 in an X session, Wayland where the compositor offers what Orvane
+// needs, X11 through XWayland otherwise (with a plain word about what that
+// cannot do), and ORVANE_BACKEND to force one.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace orvane::platform {
+
+enum class Backend { X11, Wayland };
+
+struct SessionFacts {
+    std::string sessionType;  // $XDG_SESSION_TYPE: "x11", "wayland", "tty", or empty
+    bool hasX11Display = false;      // $DISPLAY set
+    bool hasWaylandDisplay = false;  // $WAYLAND_DISPLAY set
+    std::string forced;              // $ORVANE_BACKEND: "x11", "wayland" or empty
+    bool waylandUsable = false;      // the compositor offers capture, input and outputs as Orvane needs
+};
+
+struct BackendChoice {
+    std::optional<Backend> backend;  // none: nothing usable, `message` says why
+    bool throughXWayland = false;    // X11 inside a Wayland session
+    std::string message;             // for standard error; empty when there is nothing to say
+};
+
+BackendChoice ChooseBackend(const SessionFacts& facts);
+
+// The facts of this process's environment (waylandUsable as given).
+SessionFacts SessionFactsFromEnvironment(bool waylandUsable);
+
+}  // namespace orvane::platform

@@ -1,0 +1,58 @@
+// Which backend a session gets, and what the user is told.
+#include <gtest/gtest.h>
+
+#include "platform/backend_choice.h"
+
+using namespace orvane::platform;
+
+namespace {
+
+SessionFacts session(std::string type, bool x, bool wayland, std::string forced = "", bool usable = false) {
+    return {std::move(type), x, wayland, std::move(forced), usable};
+}
+
+}  // namespace
+
+TEST(BackendChoice, EachSessionGetsTheBackendThatWorksThere) {
+    // An X session, or only DISPLAY: X11, nothing to say.
+    for (const SessionFacts& f : {session("x11", true, false), session("", true, false), session("tty", true, false),
+                                  session("x11", true, true)}) {
+        const BackendChoice c = ChooseBackend(f);
+        EXPECT_EQ(c.backend, Backend::X11);
+        EXPECT_FALSE(c.throughXWayland);
+        EXPECT_TRUE(c.message.empty()) << c.message;
+    }
+    // A Wayland session whose compositor offers what is needed: Wayland.
+    EXPECT_EQ(ChooseBackend(session("wayland", true, true, "", true)).backend, Backend::Wayland);
+    EXPECT_EQ(ChooseBackend(session("", false, true, "", true)).backend, Backend::Wayland);
+    // ... and one that does not: XWayland, and the user is told its limits.
+    const BackendChoice x = ChooseBackend(session("wayland", true, true));
+    EXPECT_EQ(x.backend, Backend::X11);
+    EXPECT_TRUE(x.throughXWayland);
+    EXPECT_NE(x.message.find("XWayland"), std::string::npos);
+    EXPECT_NE(x.message.find("cannot change display modes"), std::string::npos);
+    // The session type tells XWayland from a real X server, not DISPLAY alone.
+    EXPECT_TRUE(ChooseBackend(session("", true, true)).throughXWayland);
+    EXPECT_FALSE(ChooseBackend(session("x11", true, true)).throughXWayland);
+    // Nothing usable: no backend and a reason.
+    for (const SessionFacts& f : {session("", false, false), session("wayland", false, true), session("tty", false, false)}) {
+        const BackendChoice c = ChooseBackend(f);
+        EXPECT_FALSE(c.backend);
+        EXPECT_FALSE(c.message.empty());
+    }
+}
+
+TEST(BackendChoice, OrvaneBackendForcesOneOrSaysWhyNot) {
+    const BackendChoice x = ChooseBackend(session("wayland", true, true, "x11", true));
+    EXPECT_EQ(x.backend, Backend::X11);
+    EXPECT_TRUE(x.throughXWayland);
+    EXPECT_FALSE(ChooseBackend(session("x11", false, false, "x11")).backend);
+    EXPECT_EQ(ChooseBackend(session("x11", true, true, "wayland", true)).backend, Backend::Wayland);
+    const BackendChoice unusable = ChooseBackend(session("wayland", true, true, "wayland", false));
+    EXPECT_FALSE(unusable.backend) << "forced, so no fallback to XWayland";
+    EXPECT_NE(unusable.message.find("does not offer"), std::string::npos);
+    EXPECT_FALSE(ChooseBackend(session("wayland", true, false, "wayland", true)).backend);
+    const BackendChoice typo = ChooseBackend(session("x11", true, false, "X11"));
+    EXPECT_FALSE(typo.backend);
+    EXPECT_NE(typo.message.find("\"X11\""), std::string::npos);
+}
