@@ -6,6 +6,7 @@
 #include <QDBusVariant>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 using namespace orvane::platform::desktop::gnome;
 
@@ -212,7 +213,9 @@ public:
             state.properties = qdbus_cast<QVariantMap>(args[3]);
             const auto layout = configKeeping(state, mode);
             if (!layout) {
-                why = "GNOME's display settings know no such mode of " + mode.output;
+                why = "GNOME's display settings know no monitor " + mode.output + " showing " +
+                      std::to_string(mode.width) + "x" + std::to_string(mode.height) + " at " +
+                      std::to_string(mode.frequency) + " Hz";
                 return false;
             }
             QVariantMap properties;
