@@ -26,8 +26,8 @@ runuser -u "$user" -- env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$run" AS
       sleep 0.1
     done
     status=0
-    "'"$work"'/probe" Meta-1 1920 1080 60 || status=1
-    if "'"$work"'/probe" Meta-7 1920 1080 60; then echo "an unknown monitor was kept"; status=1; fi
+    "'"$work"'/probe" gnome Meta-1 1920 1080 60 || status=1
+    if "'"$work"'/probe" gnome Meta-7 1920 1080 60; then echo "an unknown monitor was kept"; status=1; fi
     sleep 0.5
     grep -q "<connector>Meta-1</connector>" "$HOME/.config/monitors.xml" || { echo "no monitors.xml written"; status=1; }
     kill %1 2>/dev/null
