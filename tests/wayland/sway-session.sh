@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Runs a command against a headless sway with two 1920x1080 outputs,
+# HEADLESS-1 at (0, 0) and HEADLESS-2 at (1920, 0). sway will not run as
+# root, so sway and the command run as an ordinary user (made once); the
+# command gets WAYLAND_DISPLAY, XDG_RUNTIME_DIR and SWAYSOCK.
+#   sway-session.sh COMMAND [ARGS...]      (exit 77: sway is not installed)
+set -euo pipefail
+command -v sway >/dev/null || exit 77
+user=orvane-test
+if [ "$(id -u)" = 0 ]; then
+  id "$user" >/dev/null 2>&1 || useradd -m "$user"
+  as_user() { runuser -u "$user" -- "$@"; }
+else
+  as_user() { "$@"; }
+fi
+work=$(mktemp -d)
+chmod 755 "$work"
+run="$work/run"
+mkdir -p -m 700 "$run"
+[ "$(id -u)" = 0 ] && chown "$user" "$run"
+cat > "$work/sway.conf" <<CONF
+output HEADLESS-1 mode 1920x1080 position 0 0
+output HEADLESS-2 mode 1920x1080 position 1920 0
+xwayland disable
+CONF
+as_user env -i PATH="$PATH" HOME="$work" XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
+  WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=2 sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
+sway_pid=$!
+trap 'kill $sway_pid 2>/dev/null || true; wait $sway_pid 2>/dev/null || true; rm -rf "$work"' EXIT
+for _ in $(seq 200); do
+  [ -S "$run/wayland-1" ] && ls "$run"/sway-ipc.* >/dev/null 2>&1 && break
+  kill -0 $sway_pid 2>/dev/null || { cat "$work/sway.log" >&2; echo "sway did not start" >&2; exit 1; }
+  sleep 0.05
+done
+[ -S "$run/wayland-1" ] || { cat "$work/sway.log" >&2; echo "sway did not start" >&2; exit 1; }
+as_user env -i PATH="$PATH" HOME="$work" XDG_RUNTIME_DIR="$run" WAYLAND_DISPLAY=wayland-1 \
+  SWAYSOCK="$(ls "$run"/sway-ipc.* | head -1)" ASAN_OPTIONS=detect_leaks=0 "$@"
