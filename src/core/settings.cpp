@@ -13,6 +13,7 @@
 #include "core/app_state.h"
 #include "core/rounding.h"
 #include "core/vb_ini_file.h"
+#include "platform/config_folder.h"
 
 namespace orvane {
 namespace {
@@ -71,20 +72,13 @@ ScreenTwips PrimaryScreenTwips() {
 void SetPrimaryScreenTwipsSource(std::function<ScreenTwips()> source) { twipsSource() = std::move(source); }
 
 std::string SettingsFilePath() {
-    if (const char* dir = std::getenv("ORVANE_CONFIG_DIR"); dir != nullptr && *dir != '\0') {
+    if (const std::string dir = platform::ConfigFolderOverride(); !dir.empty()) {
         makeFolders(dir);
         return WithTrailingSeparator(dir) + kFileName;
     }
     if (folderWritable(AppState.AppPath) && !installedIn(AppState.AppPath)) return AppState.AppPath + kFileName;
-    std::string base;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
-        base = xdg;
-    } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-        base = WithTrailingSeparator(home) + ".config";
-    } else {
-        return AppState.AppPath + kFileName;  // nowhere better: reads work, writes fail quietly
-    }
-    const std::string folder = WithTrailingSeparator(base) + "orvane";
+    const std::string folder = platform::OrvaneConfigFolder();
+    if (folder.empty()) return AppState.AppPath + kFileName;  // nowhere better: reads work, writes fail quietly
     makeFolders(folder);
     return WithTrailingSeparator(folder) + kFileName;
 }

@@ -6,17 +6,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <cstdlib>
+
+#include "platform/config_folder.h"
 
 namespace orvane::platform::x11 {
 
 namespace {
-
-std::string configHome() {
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') return xdg;
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + "/.config";
-}
 
 bool writeAtomically(const std::string& path, const std::string& text) {
     QDir().mkpath(QFileInfo(QString::fromStdString(path)).absolutePath());
@@ -34,13 +29,17 @@ std::string programPath() {
 
 }  // namespace
 
+// Without a known config folder the paths are empty: nothing is written, and
+// a registered mode is then reported as not kept.
 std::string modeStorePath() {
-    if (const char* dir = std::getenv("ORVANE_CONFIG_DIR"); dir != nullptr && *dir != '\0')
-        return std::string(dir) + "/display-modes";
-    return configHome() + "/orvane/display-modes";
+    const std::string folder = OrvaneConfigFolder();
+    return folder.empty() ? folder : folder + "/display-modes";
 }
 
-std::string autostartPath() { return configHome() + "/autostart/orvane-display-modes.desktop"; }
+std::string autostartPath() {
+    const std::string home = UserConfigHome();
+    return home.empty() ? home : home + "/autostart/orvane-display-modes.desktop";
+}
 
 std::vector<RegisteredMode> loadStoredModes(const std::string& path) {
     QFile f(QString::fromStdString(path));

@@ -11,7 +11,7 @@
 
 namespace orvane::platform::x11 {
 
-// $ORVANE_CONFIG_DIR, else $XDG_CONFIG_HOME/orvane, else ~/.config/orvane; the file "display-modes".
+// "display-modes" in Orvane's config folder (see platform/config_folder.h).
 std::string modeStorePath();
 // $XDG_CONFIG_HOME/autostart (else ~/.config/autostart)/orvane-display-modes.desktop.
 std::string autostartPath();
