@@ -163,10 +163,11 @@ QPointF frmMain::ViewPosition(const QMouseEvent* e) const {
     // The view counts the screen's pixels; events come in the window's.
     const double ratio = ViewPixelRatio();
     QPointF device = e->position() * ratio;
-    if (ratio != 1.0 && picView->widget()) {
+    if (ratio != 1.0 && e->type() != QEvent::MouseMove && picView->widget()) {
         // Qt rounds event positions to its logical pixels, which on a scaled
         // desktop loses the screen pixel the user pointed at; the pointer
         // itself knows it (taken while it is still where the event says).
+        // Only presses and releases place clicks: moves do without the round trip.
         const QPointF origin = QPointF(picView->widget()->mapToGlobal(QPoint(0, 0))) * ratio;
         const platform::Point p = Platform.pointer().position();
         const QPointF exact = QPointF(p.x, p.y) - origin;
@@ -187,8 +188,7 @@ bool frmMain::TakeEcho(const QMouseEvent* e) {
         return false;
     }
     // Our window's logical pixels to the screen's device pixels.
-    const qreal ratio = viewWidget_ ? viewWidget_->devicePixelRatioF() : 1.0;
-    const QPointF g = e->globalPosition() * ratio;
+    const QPointF g = e->globalPosition() * ViewPixelRatio();
     if (std::abs(g.x() - echo_->at.x) > 1 || std::abs(g.y() - echo_->at.y) > 1) return false;
     if (--echo_->pending <= 0) echo_.reset();
     return true;
