@@ -90,7 +90,7 @@ private:
                     bool current = false;
                     for (const ApplyLogicalMonitor& lm : layout)
                         for (const ApplyMonitor& a : lm.monitors)
-                            current |= a.connector == mon.spec.connector && a.modeId == mode.id;
+                            current |= a.connector == mon.id.connector && a.modeId == mode.id;
                     mode.properties[QStringLiteral("is-current")] = current;
                 }
             ++state.serial;
@@ -107,7 +107,7 @@ bool addMonitor(State& s, const QString& text) {
     const auto w = whole.match(text);
     if (!w.hasMatch()) return false;
     Monitor mon;
-    mon.spec = {w.captured(1), QStringLiteral("XXX"), QStringLiteral("Stand-in"), QStringLiteral("0")};
+    mon.id = {w.captured(1), QStringLiteral("XXX"), QStringLiteral("Stand-in"), QStringLiteral("0")};
     for (const QString& part : w.captured(4).split(QLatin1Char(','))) {
         const auto o = one.match(part);
         if (!o.hasMatch()) return false;
@@ -124,7 +124,7 @@ bool addMonitor(State& s, const QString& text) {
     lm.x = w.captured(2).toInt();
     lm.y = w.captured(3).toInt();
     lm.primary = s.logicalMonitors.isEmpty();
-    lm.monitors = {mon.spec};
+    lm.monitors = {mon.id};
     s.monitors.push_back(mon);
     s.logicalMonitors.push_back(lm);
     return true;

@@ -22,7 +22,7 @@ Mode mode(int w, int h, double hz, bool current = false) {
 void addMonitor(State& s, const QString& name, int x, int y, QList<Mode> modes, double scale = 1,
                 quint32 transform = 0) {
     Monitor m;
-    m.spec.connector = name;
+    m.id.connector = name;
     m.modes = std::move(modes);
     s.monitors.push_back(m);
     LogicalMonitor lm;
@@ -30,7 +30,7 @@ void addMonitor(State& s, const QString& name, int x, int y, QList<Mode> modes, 
     lm.y = y;
     lm.scale = scale;
     lm.transform = transform;
-    lm.monitors = {m.spec};
+    lm.monitors = {m.id};
     s.logicalMonitors.push_back(lm);
 }
 

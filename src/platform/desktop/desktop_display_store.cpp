@@ -34,13 +34,13 @@ namespace {
 class KScreenStore : public DisplayStore {
 public:
     bool keep(const KeptMode& mode, std::string& why) override {
-        const QString spec = QStringLiteral("output.%1.mode.%2x%3@%4")
+        const QString setting = QStringLiteral("output.%1.mode.%2x%3@%4")
                                  .arg(QString::fromStdString(mode.output))
                                  .arg(mode.width)
                                  .arg(mode.height)
                                  .arg(mode.frequency);
         QProcess doctor;
-        doctor.start(QStringLiteral("kscreen-doctor"), {spec});
+        doctor.start(QStringLiteral("kscreen-doctor"), {setting});
         if (!doctor.waitForStarted(5000)) {
             why = "kscreen-doctor (KDE's display settings) could not be started";
             return false;

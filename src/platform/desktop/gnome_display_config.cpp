@@ -10,13 +10,13 @@
 
 using namespace orvane::platform::desktop::gnome;
 
-QDBusArgument& operator<<(QDBusArgument& a, const MonitorSpec& v) {
+QDBusArgument& operator<<(QDBusArgument& a, const MonitorId& v) {
     a.beginStructure();
     a << v.connector << v.vendor << v.product << v.serial;
     a.endStructure();
     return a;
 }
-const QDBusArgument& operator>>(const QDBusArgument& a, MonitorSpec& v) {
+const QDBusArgument& operator>>(const QDBusArgument& a, MonitorId& v) {
     a.beginStructure();
     a >> v.connector >> v.vendor >> v.product >> v.serial;
     a.endStructure();
@@ -36,13 +36,13 @@ const QDBusArgument& operator>>(const QDBusArgument& a, Mode& v) {
 }
 QDBusArgument& operator<<(QDBusArgument& a, const Monitor& v) {
     a.beginStructure();
-    a << v.spec << v.modes << v.properties;
+    a << v.id << v.modes << v.properties;
     a.endStructure();
     return a;
 }
 const QDBusArgument& operator>>(const QDBusArgument& a, Monitor& v) {
     a.beginStructure();
-    a >> v.spec >> v.modes >> v.properties;
+    a >> v.id >> v.modes >> v.properties;
     a.endStructure();
     return a;
 }
@@ -87,8 +87,8 @@ namespace orvane::platform::desktop::gnome {
 
 void registerTypes() {
     static const bool once = [] {
-        qDBusRegisterMetaType<MonitorSpec>();
-        qDBusRegisterMetaType<QList<MonitorSpec>>();
+        qDBusRegisterMetaType<MonitorId>();
+        qDBusRegisterMetaType<QList<MonitorId>>();
         qDBusRegisterMetaType<Mode>();
         qDBusRegisterMetaType<QList<Mode>>();
         qDBusRegisterMetaType<Monitor>();
@@ -115,7 +115,7 @@ const Mode* currentModeOf(const Monitor& m) {
 
 const Monitor* monitorNamed(const State& s, const QString& connector) {
     for (const Monitor& m : s.monitors)
-        if (m.spec.connector == connector) return &m;
+        if (m.id.connector == connector) return &m;
     return nullptr;
 }
 
@@ -157,8 +157,8 @@ std::optional<QList<ApplyLogicalMonitor>> configKeeping(const State& state, cons
 
     const LogicalMonitor* home = nullptr;
     for (const LogicalMonitor& lm : state.logicalMonitors)
-        for (const MonitorSpec& spec : lm.monitors)
-            if (spec.connector == output) home = &lm;
+        for (const MonitorId& monitor : lm.monitors)
+            if (monitor.connector == output) home = &lm;
     if (!home) return std::nullopt;  // the output is off: nothing of the layout shows it
     const QSize oldSize = layoutSize(*before, *home, layoutMode);
     const QSize newSize = layoutSize(*target, *home, layoutMode);
@@ -172,11 +172,11 @@ std::optional<QList<ApplyLogicalMonitor>> configKeeping(const State& state, cons
             if (lm.x >= oldRight) out.x += newSize.width() - oldSize.width();
             if (lm.y >= oldBottom) out.y += newSize.height() - oldSize.height();
         }
-        for (const MonitorSpec& spec : lm.monitors) {
-            const Monitor* m = monitorNamed(state, spec.connector);
+        for (const MonitorId& monitor : lm.monitors) {
+            const Monitor* m = monitorNamed(state, monitor.connector);
             const Mode* mode = m == changed ? target : m ? currentModeOf(*m) : nullptr;
             if (!mode) return std::nullopt;
-            out.monitors.push_back(ApplyMonitor{spec.connector, mode->id, {}});
+            out.monitors.push_back(ApplyMonitor{monitor.connector, mode->id, {}});
         }
         config.push_back(out);
     }

@@ -24,7 +24,7 @@ inline constexpr quint32 kPersistent = 2;
 inline constexpr quint32 kLayoutLogical = 1;
 inline constexpr quint32 kLayoutPhysical = 2;
 
-struct MonitorSpec {  // (ssss)
+struct MonitorId {  // (ssss): how the service names a monitor
     QString connector, vendor, product, serial;
 };
 struct Mode {  // (siiddada{sv})
@@ -35,7 +35,7 @@ struct Mode {  // (siiddada{sv})
     QVariantMap properties;  // "is-current", "is-preferred"
 };
 struct Monitor {  // ((ssss)a(siiddada{sv})a{sv})
-    MonitorSpec spec;
+    MonitorId id;
     QList<Mode> modes;
     QVariantMap properties;
 };
@@ -44,7 +44,7 @@ struct LogicalMonitor {  // (iiduba(ssss)a{sv})
     double scale = 1;
     quint32 transform = 0;
     bool primary = false;
-    QList<MonitorSpec> monitors;
+    QList<MonitorId> monitors;
     QVariantMap properties;
 };
 struct ApplyMonitor {  // (ssa{sv})
@@ -80,8 +80,8 @@ std::unique_ptr<DisplayStore> makeStore();
 
 }  // namespace orvane::platform::desktop::gnome
 
-QDBusArgument& operator<<(QDBusArgument& a, const orvane::platform::desktop::gnome::MonitorSpec& v);
-const QDBusArgument& operator>>(const QDBusArgument& a, orvane::platform::desktop::gnome::MonitorSpec& v);
+QDBusArgument& operator<<(QDBusArgument& a, const orvane::platform::desktop::gnome::MonitorId& v);
+const QDBusArgument& operator>>(const QDBusArgument& a, orvane::platform::desktop::gnome::MonitorId& v);
 QDBusArgument& operator<<(QDBusArgument& a, const orvane::platform::desktop::gnome::Mode& v);
 const QDBusArgument& operator>>(const QDBusArgument& a, orvane::platform::desktop::gnome::Mode& v);
 QDBusArgument& operator<<(QDBusArgument& a, const orvane::platform::desktop::gnome::Monitor& v);
@@ -94,7 +94,7 @@ QDBusArgument& operator<<(QDBusArgument& a, const orvane::platform::desktop::gno
 const QDBusArgument& operator>>(const QDBusArgument& a,
                                 orvane::platform::desktop::gnome::ApplyLogicalMonitor& v);
 
-Q_DECLARE_METATYPE(orvane::platform::desktop::gnome::MonitorSpec)
+Q_DECLARE_METATYPE(orvane::platform::desktop::gnome::MonitorId)
 Q_DECLARE_METATYPE(orvane::platform::desktop::gnome::Mode)
 Q_DECLARE_METATYPE(orvane::platform::desktop::gnome::Monitor)
 Q_DECLARE_METATYPE(orvane::platform::desktop::gnome::LogicalMonitor)
