@@ -146,6 +146,12 @@ TEST(X11Math, RegisteredModesRoundTripAndSkipGarbage) {
     ASSERT_EQ(parsed.size(), 1U);
     EXPECT_EQ(parsed[0], (RegisteredMode{"A", 5, 6, 7, 8}));  // a later line for the same output wins
     EXPECT_TRUE(parseRegisteredModes("").empty());
+
+    std::vector<RegisteredMode> set = modes;
+    setRegisteredMode(set, {"HDMI-1", 7, 800, 600, 60});
+    setRegisteredMode(set, {"DP-2", 8, 1024, 768, 75});
+    EXPECT_EQ(set, (std::vector<RegisteredMode>{
+                       {"DUMMY0", 66, 1920, 1080, 60}, {"HDMI-1", 7, 800, 600, 60}, {"DP-2", 8, 1024, 768, 75}}));
 }
 
 TEST(X11Math, ScreenSizeIsTheBoundingBoxOfTheCrtcs) {

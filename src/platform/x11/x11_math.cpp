@@ -197,6 +197,15 @@ std::vector<RegisteredMode> parseRegisteredModes(std::string_view text) {
     return out;
 }
 
+void setRegisteredMode(std::vector<RegisteredMode>& modes, const RegisteredMode& mode) {
+    auto it = std::find_if(modes.begin(), modes.end(),
+                           [&](const RegisteredMode& x) { return x.output == mode.output; });
+    if (it != modes.end())
+        *it = mode;
+    else
+        modes.push_back(mode);
+}
+
 std::string formatRegisteredModes(const std::vector<RegisteredMode>& modes) {
     std::ostringstream s;
     for (const RegisteredMode& m : modes) {

@@ -91,6 +91,9 @@ struct RegisteredMode {
 // One line per output: "NAME mode=ID size=WxH rate=HZ"; unreadable lines are skipped.
 std::vector<RegisteredMode> parseRegisteredModes(std::string_view text);
 std::string formatRegisteredModes(const std::vector<RegisteredMode>& modes);
+// Makes `mode` its output's entry (a parsed list holds one per output):
+// replaces the one there is, or adds it.
+void setRegisteredMode(std::vector<RegisteredMode>& modes, const RegisteredMode& mode);
 
 // The screen size RandR needs for these CRTC rectangles (their bounding box
 // from the origin), at least 1 x 1.

@@ -65,14 +65,7 @@ std::string autostartEntry(const std::string& program, const std::string& store)
 
 bool storeRegisteredMode(const RegisteredMode& mode) {
     std::vector<RegisteredMode> modes = loadStoredModes();
-    bool replaced = false;
-    for (RegisteredMode& m : modes) {
-        if (m.output == mode.output) {
-            m = mode;
-            replaced = true;
-        }
-    }
-    if (!replaced) modes.push_back(mode);
+    setRegisteredMode(modes, mode);
     const bool stored = writeAtomically(modeStorePath(), formatRegisteredModes(modes));
     const std::string entry = autostartEntry(programPath(), modeStorePath());
     QFile existing(QString::fromStdString(autostartPath()));

@@ -196,12 +196,7 @@ std::int32_t X11DisplayModes::applyMode(const DeviceName& device, const DisplayM
     }
     // Per-user and all-users registration are the same thing on one X server.
     std::vector<RegisteredMode> modes = registeredModes();
-    auto it = std::find_if(modes.begin(), modes.end(),
-                           [&](const RegisteredMode& x) { return x.output == now.output; });
-    if (it != modes.end())
-        *it = now;
-    else
-        modes.push_back(now);
+    setRegisteredMode(modes, now);
     writeRegistered(modes);
     return r;
 }
