@@ -8,7 +8,9 @@ probe="$1"
 [ -e /usr/share/dbus-1/services/org.xfce.Xfconf.service ] && command -v gdbus >/dev/null &&
   command -v dbus-run-session >/dev/null || exit 77
 home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
+# The desktop's daemon may still be saving its files into the folder as the
+# session ends: try again until it is gone (a failed cleanup is no test failure).
+trap 'for _ in $(seq 30); do rm -rf "$home" 2>/dev/null && break; sleep 0.1; done' EXIT
 env -i PATH="$PATH" HOME="$home" XDG_CONFIG_HOME="$home/.config" ASAN_OPTIONS=detect_leaks=0 \
   dbus-run-session -- bash -c '
     set -u
