@@ -2,7 +2,10 @@
 // convention: right and bottom lie just outside the rectangle.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 namespace orvane::platform {
 
@@ -26,5 +29,11 @@ struct Rect {
     }
     friend bool operator==(const Rect&, const Rect&) = default;
 };
+
+// Index of the rectangle sharing the largest area with r; when r touches none,
+// the nearest one (ties go to the lower index). nullopt only for an empty list.
+std::optional<std::size_t> bestRectFor(const std::vector<Rect>& candidates, const Rect& r);
+
+Rect intersect(const Rect& a, const Rect& b);  // empty rectangles come back as all zero
 
 }  // namespace orvane::platform

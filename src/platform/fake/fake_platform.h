@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/image/image_view.h"
 #include "platform/platform.h"
 
 namespace orvane::platform::fake {
@@ -73,71 +74,11 @@ struct CaptionChange {
 };
 
 class FakePlatform;
-class FakeViewWidget;
+// The view: the in-memory view of platform/image, whose persistent image and
+// shown picture are kept apart so tests can tell "drawn" from "presented".
+using FakeViewSurface = image::ImageViewSurface;
 
-// The view: a plain child widget of the frame covering the visible part of
-// the view rectangle. The persistent image and the picture the window shows
-// are kept apart so tests can tell "drawn" from "presented".
-class FakeViewSurface : public ViewSurface {
-public:
-    FakeViewSurface(QWidget* frame, std::function<void(FakeViewSurface*)> onDestroy);
-    ~FakeViewSurface() override;
-    FakeViewSurface(const FakeViewSurface&) = delete;
-    FakeViewSurface& operator=(const FakeViewSurface&) = delete;
-
-    [[nodiscard]] QSize size() const override;
-    void setStretchMode(StretchMode mode) override { stretchMode_ = mode; }
-    [[nodiscard]] StretchMode stretchMode() const override { return stretchMode_; }
-    [[nodiscard]] QWidget* widget() override;
-    void setGeometry(const QRect& viewRect, QSize frameSize) override;
-    [[nodiscard]] QRect geometry() const override { return viewRect_; }
-    [[nodiscard]] QPoint visibleOrigin() const override { return visible_.topLeft(); }
-    void setPersistent(bool persistent) override { persistent_ = persistent; }
-    [[nodiscard]] bool persistent() const override { return persistent_; }
-    void present() override;
-    void present(const QRegion& part) override;
-
-    // The visible part in view coordinates.
-    [[nodiscard]] QRect visibleRect() const { return visible_; }
-    // What the window shows now (visible size).
-    [[nodiscard]] QImage shown() const;
-    // The persistent off-screen image (visible size).
-    [[nodiscard]] const QImage& offscreen() const { return offscreen_; }
-    [[nodiscard]] int presentCount() const { return presentCount_; }
-    // What the last present() showed, in view coordinates.
-    [[nodiscard]] const QRegion& lastPresented() const { return lastPresented_; }
-
-    // Where drawing lands: the persistent image or straight the window's picture.
-    [[nodiscard]] QImage* target();
-
-private:
-    QPointer<FakeViewWidget> widget_;
-    std::function<void(FakeViewSurface*)> onDestroy_;
-    QRect viewRect_;
-    QRect visible_;
-    QImage offscreen_;
-    StretchMode stretchMode_ = StretchMode::Simple;
-    bool persistent_ = true;
-    int presentCount_ = 0;
-    QRegion lastPresented_;
-};
-
-// Paints what the view currently shows; nothing else.
-class FakeViewWidget : public QWidget {
-public:
-    explicit FakeViewWidget(QWidget* parent);
-    QImage picture;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-};
-
-// Drawing follows the operations' contracts on QImages (RGB32). A stretch
-// with Simple samples the nearest pixel: destination pixel centres map into
-// the source, a centre exactly on a pixel edge takes the pixel before it (so
-// 50 % keeps the even pixels). Quality averages the source area each
-// destination pixel covers, exactly, whichever way it scales. Drawing into a
-// monitor context is discarded: nothing draws on the watched monitor.
+// Drawing is platform/image's, on QImages (RGB32).
 class FakePlatform : public Platform {
 public:
     FakePlatform();

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "platform/fake/fake_platform.h"
+#include "platform/image/image_pixels.h"
 
 namespace orvane::platform::fake {
 
@@ -23,30 +24,8 @@ inline Rect fromQRect(const QRect& r) {
     return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
-inline QImage blackImage(QSize size) {
-    QImage image(size.expandedTo(QSize(0, 0)), QImage::Format_RGB32);
-    image.fill(Qt::black);
-    return image;
-}
-
-// Copies from's pixels of src into image at pos, replacing what was there;
-// clipped to both images. Plain row copies: tests tick this at full monitor size.
-inline void blit(QImage& image, QPoint pos, const QImage& src, QRect from) {
-    from &= src.rect();
-    QRect to = QRect(pos, from.size()) & image.rect();
-    if (to.isEmpty()) return;
-    from = QRect(from.topLeft() + (to.topLeft() - pos), to.size());
-    if (image.format() != QImage::Format_RGB32 || src.format() != QImage::Format_RGB32) {
-        QPainter painter(&image);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(to.topLeft(), src, from);
-        return;
-    }
-    const auto bytes = static_cast<std::size_t>(to.width()) * 4;
-    for (int y = 0; y < to.height(); ++y)
-        std::memcpy(image.scanLine(to.top() + y) + std::ptrdiff_t{to.left()} * 4,
-                    src.constScanLine(from.top() + y) + std::ptrdiff_t{from.left()} * 4, bytes);
-}
+using image::blackImage;
+using image::blit;
 
 // Squared distance between two rectangles; 0 when they touch or overlap.
 inline std::int64_t distance2(const Rect& a, const Rect& b) {
@@ -223,7 +202,7 @@ struct FakePlatform::State {
 
 using State = FakePlatform::State;
 
-class FakeMonitorContext : public MonitorContext {
+class FakeMonitorContext : public MonitorContext, public image::Pixels {
 public:
     FakeMonitorContext(std::shared_ptr<State> state, std::string device, Rect rect, std::int32_t bits,
                        std::int32_t hz)
@@ -260,6 +239,12 @@ public:
             covered(*m))
             return {};
         return state_->picture(*m);
+    }
+
+    [[nodiscard]] image::Source pixels(const QRect& r) override {
+        QImage shared = direct(r);
+        if (!shared.isNull()) return {shared, r.topLeft()};
+        return {read(r), {0, 0}};
     }
 
     [[nodiscard]] QImage read(const QRect& r) const {

@@ -24,11 +24,6 @@ std::uint32_t refreshRate(std::uint32_t dotClock, std::uint32_t htotal, std::uin
 double exactRefreshRate(std::uint32_t dotClock, std::uint32_t htotal, std::uint32_t vtotal, bool interlace,
                         bool doubleScan);
 
-// Index of the rectangle sharing the largest area with r; when r touches none,
-// the nearest one (ties go to the lower index). nullopt only for an empty list.
-std::optional<std::size_t> bestRectFor(const std::vector<Rect>& candidates, const Rect& r);
-
-Rect intersect(const Rect& a, const Rect& b);  // empty rectangles come back as all zero
 
 // How many exact 50 % passes each axis takes before the final bilinear step,
 // so that the final step never shrinks below half: area averaging, no aliasing.

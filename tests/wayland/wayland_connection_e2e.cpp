@@ -5,14 +5,14 @@
 
 #include <cstdlib>
 
-#include "platform/wayland/wayland_outputs.h"
+#include "platform/wayland/wayland_connection.h"
 
 using namespace orvane::platform;
 using namespace orvane::platform::wayland;
 
-TEST(WaylandOutputs, ListsTheCompositorsOutputsWithTheirNamesAndPlaces) {
+TEST(WaylandConnection, ListsTheCompositorsOutputsWithTheirNamesAndPlaces) {
     std::string error;
-    auto w = WaylandOutputs::connect("", error);
+    auto w = Connection::connect("", error);
     ASSERT_TRUE(w) << error;
     const std::vector<MonitorInfo> m = w->monitors();
     ASSERT_EQ(m.size(), 2u);
@@ -30,13 +30,13 @@ TEST(WaylandOutputs, ListsTheCompositorsOutputsWithTheirNamesAndPlaces) {
     EXPECT_TRUE(w->usableForOrvane());
 }
 
-TEST(WaylandOutputs, NoCompositorIsAClearError) {
+TEST(WaylandConnection, NoCompositorIsAClearError) {
     std::string error;
-    EXPECT_FALSE(WaylandOutputs::connect("orvane-no-such-wayland-display", error));
+    EXPECT_FALSE(Connection::connect("orvane-no-such-wayland-display", error));
     EXPECT_NE(error.find("orvane-no-such-wayland-display"), std::string::npos);
 }
 
-TEST(WaylandOutputs, WhatOrvaneNeedsFromACompositor) {
+TEST(WaylandConnection, WhatOrvaneNeedsFromACompositor) {
     const std::set<std::string> wlroots{"wl_output", "zxdg_output_manager_v1", "zwlr_screencopy_manager_v1",
                                         "zwlr_virtual_pointer_manager_v1"};
     EXPECT_TRUE(offersWhatOrvaneNeeds(wlroots));

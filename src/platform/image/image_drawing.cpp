@@ -1,0 +1,234 @@
+#include "platform/image/image_drawing.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "platform/image/image_view.h"
+
+namespace orvane::platform::image {
+
+namespace {
+
+// Source pixel positions, relative to the source rectangle, for nearest
+// sampling: the centre of destination pixel u maps to (u + ½)·s/d, and a
+// centre falling exactly on a pixel edge takes the pixel before it.
+std::int64_t nearest(std::int64_t u, std::int64_t s, std::int64_t d) {
+    return std::clamp<std::int64_t>(((2 * u + 1) * s - 1) / (2 * d), 0, s - 1);
+}
+
+// Area averaging: destination pixel u covers [u·s/d, (u+1)·s/d) of the
+// source; each source pixel weighs by its overlap, in units of 1/d, so the
+// weights of one destination pixel add up to s.
+struct Tap {
+    std::int64_t index;
+    std::int64_t weight;
+};
+std::vector<Tap> boxTaps(std::int64_t u, std::int64_t s, std::int64_t d) {
+    std::vector<Tap> taps;
+    const std::int64_t a = u * s;
+    const std::int64_t b = (u + 1) * s;
+    for (std::int64_t k = a / d; k * d < b && k < s; ++k) {
+        const std::int64_t w = std::min(b, (k + 1) * d) - std::max(a, k * d);
+        if (w > 0) taps.push_back({k, w});
+    }
+    return taps;
+}
+
+
+void stretchNearest(const Target& t, const QRect& dstRect, const QRect& region, Surface& src,
+                           const QRect& srcRect) {
+    const std::int64_t sw = srcRect.width(), sh = srcRect.height();
+    const std::int64_t dw = dstRect.width(), dh = dstRect.height();
+    const int x0 = region.left() - dstRect.left(), y0 = region.top() - dstRect.top();
+    const int w = region.width(), h = region.height();
+    // Only the source pixels the visible destination needs are read.
+    const int sx0 = static_cast<int>(nearest(x0, sw, dw));
+    const int sy0 = static_cast<int>(nearest(y0, sh, dh));
+    const int sx1 = static_cast<int>(nearest(x0 + w - 1, sw, dw));
+    const int sy1 = static_cast<int>(nearest(y0 + h - 1, sh, dh));
+    const Source part =
+        pixelsOf(src, QRect(srcRect.left() + sx0, srcRect.top() + sy0, sx1 - sx0 + 1, sy1 - sy0 + 1));
+    std::vector<int> columns(static_cast<std::size_t>(w));
+    int* column = columns.data();
+    for (int i = 0; i < w; ++i) column[i] = static_cast<int>(nearest(x0 + i, sw, dw)) - sx0 + part.at.x();
+    const QPoint at = region.topLeft() - t.origin;
+    for (int j = 0; j < h; ++j) {
+        const int row = static_cast<int>(nearest(y0 + j, sh, dh)) - sy0 + part.at.y();
+        const auto* in = reinterpret_cast<const QRgb*>(part.image.constScanLine(row));
+        auto* out = reinterpret_cast<QRgb*>(t.image->scanLine(at.y() + j)) + at.x();
+        for (int i = 0; i < w; ++i) out[i] = in[column[i]];
+    }
+}
+
+// Separable: a horizontal pass once per source row into sums of at most
+// 255·s (32 bits suffice), then a vertical pass per destination row.
+// Every column has the same number of taps, unused ones weigh 0.
+void stretchAverage(const Target& t, const QRect& dstRect, const QRect& region, Surface& src,
+                           const QRect& srcRect) {
+    const std::int64_t sw = srcRect.width(), sh = srcRect.height();
+    const std::int64_t dw = dstRect.width(), dh = dstRect.height();
+    const int x0 = region.left() - dstRect.left(), y0 = region.top() - dstRect.top();
+    const int w = region.width(), h = region.height();
+    std::vector<std::vector<Tap>> cols(static_cast<std::size_t>(w));
+    std::vector<std::vector<Tap>> rows(static_cast<std::size_t>(h));
+    std::size_t n = 1;
+    for (int i = 0; i < w; ++i) {
+        cols[i] = boxTaps(x0 + i, sw, dw);
+        n = std::max(n, cols[i].size());
+    }
+    for (int j = 0; j < h; ++j) rows[j] = boxTaps(y0 + j, sh, dh);
+    const std::int64_t sx0 = cols.front().front().index, sx1 = cols.back().back().index;
+    const std::int64_t sy0 = rows.front().front().index, sy1 = rows.back().back().index;
+    const Source part =
+        pixelsOf(src, QRect(srcRect.left() + static_cast<int>(sx0), srcRect.top() + static_cast<int>(sy0),
+                            static_cast<int>(sx1 - sx0 + 1), static_cast<int>(sy1 - sy0 + 1)));
+
+    std::vector<int> tapIndex(static_cast<std::size_t>(w) * n, 0);
+    std::vector<std::uint32_t> tapWeight(static_cast<std::size_t>(w) * n, 0);
+    for (int i = 0; i < w; ++i)
+        for (std::size_t k = 0; k < cols[i].size(); ++k) {
+            tapIndex[i * n + k] = static_cast<int>(cols[i][k].index - sx0) + part.at.x();
+            tapWeight[i * n + k] = static_cast<std::uint32_t>(cols[i][k].weight);
+        }
+    const int* index = tapIndex.data();
+    const std::uint32_t* weight = tapWeight.data();
+    const int taps = static_cast<int>(n);
+
+    const int srcRows = static_cast<int>(sy1 - sy0 + 1);
+    std::vector<std::uint32_t> acrossRows(static_cast<std::size_t>(srcRows) * w * 3);
+    for (int l = 0; l < srcRows; ++l) {
+        const auto* in = reinterpret_cast<const QRgb*>(part.image.constScanLine(part.at.y() + l));
+        std::uint32_t* out = acrossRows.data() + static_cast<std::size_t>(l) * w * 3;
+        for (int i = 0; i < w; ++i) {
+            std::uint32_t r = 0, g = 0, b = 0;
+            for (int k = i * taps; k < (i + 1) * taps; ++k) {
+                const QRgb p = in[index[k]];
+                r += weight[k] * ((p >> 16) & 0xffu);
+                g += weight[k] * ((p >> 8) & 0xffu);
+                b += weight[k] * (p & 0xffu);
+            }
+            out[3 * i] = r;
+            out[3 * i + 1] = g;
+            out[3 * i + 2] = b;
+        }
+    }
+    const auto total = static_cast<std::uint64_t>(sw * sh);
+    const QPoint at = region.topLeft() - t.origin;
+    std::vector<std::uint64_t> sums(static_cast<std::size_t>(w) * 3);
+    std::uint64_t* acc = sums.data();
+    for (int j = 0; j < h; ++j) {
+        std::fill(sums.begin(), sums.end(), 0);
+        for (const Tap& ty : rows[j]) {
+            const auto wy = static_cast<std::uint64_t>(ty.weight);
+            const std::uint32_t* in =
+                acrossRows.data() + static_cast<std::size_t>(ty.index - sy0) * w * 3;
+            for (int k = 0; k < 3 * w; ++k) acc[k] += wy * in[k];
+        }
+        auto* out = reinterpret_cast<QRgb*>(t.image->scanLine(at.y() + j)) + at.x();
+        for (int i = 0; i < w; ++i) {
+            const auto r = static_cast<QRgb>((acc[3 * i] + total / 2) / total);
+            const auto g = static_cast<QRgb>((acc[3 * i + 1] + total / 2) / total);
+            const auto b = static_cast<QRgb>((acc[3 * i + 2] + total / 2) / total);
+            out[i] = 0xff000000u | (r << 16) | (g << 8) | b;
+        }
+    }
+}
+
+}  // namespace
+
+Source pixelsOf(Surface& s, const QRect& r) {
+    if (auto* p = dynamic_cast<Pixels*>(&s)) return p->pixels(r);
+    return {blackImage(r.size()), {0, 0}};
+}
+
+QImage readSurface(Surface& s, const QRect& r) {
+    Source src = pixelsOf(s, r);
+    if (src.at == QPoint(0, 0) && src.image.size() == r.size()) return src.image;
+    return src.image.copy(QRect(src.at, r.size()));
+}
+
+namespace {
+struct Drawn {
+    Target target;
+    Pixels* pixels = nullptr;
+    void done() const {
+        if (pixels) pixels->drawn();
+    }
+};
+Drawn targetOf(Surface& s) {
+    auto* p = dynamic_cast<Pixels*>(&s);
+    if (!p) return {};
+    Target t = p->drawTarget();
+    if (t.image != nullptr && t.image->isNull()) t.image = nullptr;
+    return {t, p};
+}
+}  // namespace
+
+std::unique_ptr<ViewSurface> ImageDrawing::createView(QWidget* frame) {
+    return std::make_unique<ImageViewSurface>(frame);
+}
+
+std::unique_ptr<Surface> ImageDrawing::createMemoryCopy(Surface& source, QSize size) {
+    return std::make_unique<MemorySurface>(readSurface(source, QRect(QPoint(0, 0), size)));
+}
+
+void ImageDrawing::copy(Surface& dst, const QRect& dstRect, Surface& src, QPoint srcPos) {
+    const Drawn d = targetOf(dst);
+    const QRect region = dstRect & d.target.area();
+    if (region.isEmpty()) return;
+    const Source part = pixelsOf(src, region.translated(srcPos - dstRect.topLeft()));
+    blit(*d.target.image, region.topLeft() - d.target.origin, part.image, QRect(part.at, region.size()));
+    d.done();
+}
+
+namespace {
+void stretchInto(Surface& dst, const QRect& dstRect, Surface& src, const QRect& srcRect, const QRegion& part) {
+    const Drawn d = targetOf(dst);
+    if (srcRect.width() <= 0 || srcRect.height() <= 0) return;
+    bool any = false;
+    for (const QRect& r : part) {
+        const QRect region = r & dstRect & d.target.area();
+        if (region.isEmpty()) continue;
+        if (dst.stretchMode() == StretchMode::Simple)
+            stretchNearest(d.target, dstRect, region, src, srcRect);
+        else
+            stretchAverage(d.target, dstRect, region, src, srcRect);
+        any = true;
+    }
+    if (any) d.done();
+}
+}  // namespace
+
+void ImageDrawing::stretch(Surface& dst, const QRect& dstRect, Surface& src, const QRect& srcRect) {
+    stretchInto(dst, dstRect, src, srcRect, QRegion(dstRect));
+}
+
+void ImageDrawing::stretchPart(Surface& dst, const QRect& dstRect, Surface& src, const QRect& srcRect,
+                               const QRegion& part) {
+    stretchInto(dst, dstRect, src, srcRect, part);
+}
+
+void ImageDrawing::drawCursor(Surface& dst, QPoint topLeft, const CursorImage& cursor) {
+    const Drawn d = targetOf(dst);
+    if (d.target.image == nullptr || cursor.image.isNull()) return;
+    {
+        QPainter painter(d.target.image);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter.drawImage(topLeft - d.target.origin, cursor.image);
+    }
+    d.done();
+}
+
+void ImageDrawing::invert(Surface& dst, const QRect& rect) {
+    const Drawn d = targetOf(dst);
+    const QRect region = (rect & d.target.area()).translated(-d.target.origin);
+    if (region.isEmpty()) return;
+    for (int y = region.top(); y <= region.bottom(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(d.target.image->scanLine(y));
+        for (int x = region.left(); x <= region.right(); ++x) line[x] ^= 0x00ffffffu;
+    }
+    d.done();
+}
+
+}  // namespace orvane::platform::image

@@ -1,0 +1,81 @@
+// Pictures in this process's memory: the helpers every client-side surface
+// uses, and what a surface offers the drawing operations when its pixels
+// live here (the simulated desktop, and Wayland, where nothing draws on the
+// server's side).
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <QPoint>
+#include <QRect>
+#include <cstddef>
+#include <cstring>
+
+namespace orvane::platform::image {
+
+inline QImage blackImage(QSize size) {
+    QImage image(size.expandedTo(QSize(0, 0)), QImage::Format_RGB32);
+    image.fill(Qt::black);
+    return image;
+}
+
+// Copies from's pixels of src into image at pos, replacing what was there;
+// clipped to both images. Plain row copies for RGB32, the common case.
+inline void blit(QImage& image, QPoint pos, const QImage& src, QRect from) {
+    from &= src.rect();
+    QRect to = QRect(pos, from.size()) & image.rect();
+    if (to.isEmpty()) return;
+    from = QRect(from.topLeft() + (to.topLeft() - pos), to.size());
+    if (image.format() != QImage::Format_RGB32 || src.format() != QImage::Format_RGB32) {
+        QPainter painter(&image);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(to.topLeft(), src, from);
+        return;
+    }
+    const auto bytes = static_cast<std::size_t>(to.width()) * 4;
+    for (int y = 0; y < to.height(); ++y)
+        std::memcpy(image.scanLine(to.top() + y) + std::ptrdiff_t{to.left()} * 4,
+                    src.constScanLine(from.top() + y) + std::ptrdiff_t{from.left()} * 4, bytes);
+}
+
+// Pixels of a surface: pixel (x, y) of the rectangle asked for is pixel
+// at + (x, y) of image.
+struct Source {
+    QImage image;
+    QPoint at;
+};
+
+// Where drawing into a surface lands: image, whose (0, 0) is the surface's origin.
+struct Target {
+    QImage* image = nullptr;
+    QPoint origin;
+    [[nodiscard]] QRect area() const { return image ? QRect(origin, image->size()) : QRect(); }
+};
+
+// A surface whose pixels are in memory, besides being a Surface.
+class Pixels {
+public:
+    virtual ~Pixels() = default;
+    // The pixels of r (surface coordinates), black where the surface has none;
+    // straight from the surface's own image where it can.
+    [[nodiscard]] virtual Source pixels(const QRect& r) = 0;
+    // Where drawing into it lands; no image for surfaces nothing draws on
+    // (the watched monitor).
+    [[nodiscard]] virtual Target drawTarget() { return {}; }
+    // Called after an operation drew into drawTarget().
+    virtual void drawn() {}
+};
+
+// Reads r of an image that sits at origin in surface coordinates: shared
+// when r lies inside it, a black-filled copy otherwise.
+inline Source pixelsOfImage(const QImage& image, QPoint origin, const QRect& r) {
+    if (image.isNull()) return {blackImage(r.size()), {0, 0}};
+    const QRect inside(origin, image.size());
+    if (inside.contains(r)) return {image, r.topLeft() - origin};
+    QImage out = blackImage(r.size());
+    const QRect have = r & inside;
+    if (!have.isEmpty()) blit(out, have.topLeft() - r.topLeft(), image, have.translated(-origin));
+    return {out, {0, 0}};
+}
+
+}  // namespace orvane::platform::image
