@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "core/app_path.h"
@@ -15,6 +16,9 @@
 #include "platform/x11/x11_backend.h"
 #include "platform/x11/x11_mode_store.h"
 #include "platform/x11/x11_platform.h"
+#ifdef ORVANE_HAS_WAYLAND
+#include "platform/wayland/wayland_platform.h"
+#endif
 
 namespace {
 
@@ -26,6 +30,18 @@ void qtMessage(QtMsgType type, const QMessageLogContext& context, const QString&
     if (g_qtMessages) g_qtMessages(type, context, text);
     if (text.contains(QLatin1String("X11 connection broke")))
         std::fprintf(stderr, "orvane: lost the connection to the X server\n");
+}
+
+// Whether this session's Wayland compositor (if any) offers what Orvane needs.
+bool WaylandUsable() {
+#ifdef ORVANE_HAS_WAYLAND
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    if (display == nullptr || *display == '\0') return false;
+    std::string why;
+    return orvane::platform::wayland::compositorUsable(why);
+#else
+    return false;
+#endif
 }
 
 }  // namespace
@@ -46,14 +62,14 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "orvane: %d registered display mode(s) could not be applied\n", failed);
         return failed > 0 ? 1 : 0;
     }
-    // Only the X11 backend exists so far: a Wayland session runs it through
-    // XWayland, and the user is told what that cannot do.
-    const platform::BackendChoice backend =
-        platform::ChooseBackend(platform::SessionFactsFromEnvironment(/*waylandUsable=*/false));
+    const platform::BackendChoice backend = platform::ChooseBackend(platform::SessionFactsFromEnvironment(WaylandUsable()));
     if (!backend.message.empty()) std::fprintf(stderr, "%s\n", backend.message.c_str());
     if (!backend.backend) return 2;
-    // The view draws with X11 requests, so Qt's windows must be X windows too.
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    const bool onWayland = backend.backend == platform::Backend::Wayland;
+    // The X11 view draws with X11 requests, so Qt's windows must be X windows
+    // too. The Wayland backend draws in memory: Qt's own Wayland windows
+    // serve best, its X11 ones (through XWayland) where Qt lacks the plugin.
+    qputenv("QT_QPA_PLATFORM", onWayland ? "wayland;xcb" : "xcb");
     g_qtMessages = qInstallMessageHandler(qtMessage);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
@@ -67,7 +83,11 @@ int main(int argc, char** argv) {
     LoadSettings();
 
     std::string error;
-    auto platform = platform::x11::createPlatform(error);
+    std::unique_ptr<platform::Platform> platform;
+#ifdef ORVANE_HAS_WAYLAND
+    if (onWayland) platform = platform::wayland::createPlatform(error);
+#endif
+    if (!onWayland) platform = platform::x11::createPlatform(error);
     if (!platform) {
         std::fprintf(stderr, "orvane: %s\n", error.c_str());
         return 2;

@@ -32,6 +32,10 @@ public:
     virtual ~Pointer() = default;
     [[nodiscard]] virtual Point position() = 0;  // GetCursorPos
     virtual void setPosition(Point p) = 0;       // SetCursorPos
+    // Whether position() tells where the pointer is wherever it is. Wayland
+    // tells a client only while the pointer is over the client's windows:
+    // there position() is the last position known.
+    [[nodiscard]] virtual bool canReadPosition() { return true; }
     // The current pointer image; nullopt when the platform cannot read it
     // (the caller then draws no pointer image).
     [[nodiscard]] virtual std::optional<CursorInfo> cursorInfo() = 0;

@@ -1,0 +1,63 @@
+#include "platform/wayland/wayland_monitors.h"
+
+#include <cmath>
+
+#include "platform/wayland/wayland_connection.h"
+
+namespace orvane::platform::wayland {
+
+namespace {
+// How long opening a monitor waits for its first frame, so the first tick
+// has a picture to show.
+constexpr int kFirstFrameMs = 1000;
+}  // namespace
+
+WaylandMonitorContext::WaylandMonitorContext(Connection& c, const std::string& output, Rect rect,
+                                             std::int32_t refreshHz)
+    : rect_(rect), refreshHz_(refreshHz), capture_(c, output, /*withCursor=*/true) {
+    capture_.waitForFirstFrame(kFirstFrameMs);
+}
+
+MonitorChanges WaylandMonitorContext::takeChanges() {
+    MonitorChanges m = capture_.takeChanges();
+    if (!m.all) m.region &= QRect(QPoint(0, 0), size());
+    return m;
+}
+
+image::Source WaylandMonitorContext::pixels(const QRect& r) {
+    // Only the part of the frame inside the monitor as it was opened shows.
+    const QImage& frame = capture_.frame();
+    const QRect inside = frame.rect() & QRect(QPoint(0, 0), size());
+    if (inside.contains(r)) return {frame, r.topLeft()};
+    QImage out = image::blackImage(r.size());
+    const QRect have = r & inside;
+    if (!have.isEmpty()) image::blit(out, have.topLeft() - r.topLeft(), frame, have);
+    return {out, {0, 0}};
+}
+
+std::vector<MonitorInfo> WaylandMonitors::enumerate() {
+    std::vector<MonitorInfo> list = c_.monitors();
+    // Every output switched off or unplugged: one stand-in, so callers always
+    // have a monitor; opening it finds nothing.
+    if (list.empty()) list.push_back({1, {0, 0, 640, 480}, {0, 0, 640, 480}, true, ""});
+    return list;
+}
+
+MonitorHandle WaylandMonitors::monitorFromRect(const Rect& windowRect) {
+    const std::vector<MonitorInfo> list = enumerate();
+    std::vector<Rect> rects;
+    rects.reserve(list.size());
+    for (const MonitorInfo& m : list) rects.push_back(m.monitor);
+    return list[bestRectFor(rects, windowRect).value_or(0)].handle;
+}
+
+std::unique_ptr<MonitorContext> WaylandMonitors::openMonitor(const std::string& deviceName) {
+    const Output* o = c_.output(deviceName);
+    if (!o || !c_.alive()) return nullptr;
+    const auto hz = static_cast<std::int32_t>(std::lround(o->refreshMilliHz / 1000.0));
+    return std::make_unique<WaylandMonitorContext>(c_, deviceName, o->logical, hz);
+}
+
+void WaylandMonitors::watchLayout(std::function<void()> changed) { c_.watchOutputs(std::move(changed)); }
+
+}  // namespace orvane::platform::wayland

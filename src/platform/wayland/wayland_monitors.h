@@ -1,0 +1,48 @@
+// Monitors on Wayland: the compositor's outputs, each opened as a live
+// capture (wayland_capture.h) whose latest frame the drawing reads in place.
+#pragma once
+
+#include <memory>
+
+#include "platform/image/image_pixels.h"
+#include "platform/monitors.h"
+#include "platform/wayland/wayland_capture.h"
+
+namespace orvane::platform::wayland {
+
+class Connection;
+
+class WaylandMonitorContext : public MonitorContext, public image::Pixels {
+public:
+    WaylandMonitorContext(Connection& c, const std::string& output, Rect rect, std::int32_t refreshHz);
+    [[nodiscard]] QSize size() const override { return {rect_.width(), rect_.height()}; }
+    void setStretchMode(StretchMode mode) override { mode_ = mode; }
+    [[nodiscard]] StretchMode stretchMode() const override { return mode_; }
+    [[nodiscard]] Rect rect() const override { return rect_; }
+    // Frames come as 32-bit pixels whatever the output shows.
+    [[nodiscard]] std::int32_t bitsPerPixel() const override { return 32; }
+    [[nodiscard]] std::int32_t refreshRate() const override { return refreshHz_; }
+    [[nodiscard]] MonitorChanges takeChanges() override;
+    [[nodiscard]] image::Source pixels(const QRect& r) override;
+    [[nodiscard]] const OutputCapture& capture() const { return capture_; }
+
+private:
+    Rect rect_;
+    std::int32_t refreshHz_;
+    StretchMode mode_ = StretchMode::Simple;
+    OutputCapture capture_;
+};
+
+class WaylandMonitors : public Monitors {
+public:
+    explicit WaylandMonitors(Connection& c) : c_(c) {}
+    [[nodiscard]] std::vector<MonitorInfo> enumerate() override;
+    [[nodiscard]] MonitorHandle monitorFromRect(const Rect& windowRect) override;
+    [[nodiscard]] std::unique_ptr<MonitorContext> openMonitor(const std::string& deviceName) override;
+    void watchLayout(std::function<void()> changed) override;
+
+private:
+    Connection& c_;
+};
+
+}  // namespace orvane::platform::wayland
