@@ -358,6 +358,7 @@ void frmMain::Form_Load() {
 
     // Setting the button raises its handler when the value changes.
     chkMouse->setChecked(AppState.MousePursuit);
+    ShowPointerPositionAvailability();
 
     bool found = false;
     for (std::size_t i = 0; i < AppState.MonitorTable.size(); ++i) {

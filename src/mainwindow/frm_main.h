@@ -309,6 +309,9 @@ private:
     void ConnectMousePursuitControls();
     // Disables what needs injected buttons where the platform cannot send them.
     void ShowClickAvailability();
+    // Where the pointer position cannot be read, what needs it is disabled.
+    void ShowPointerPositionAvailability();
+    [[nodiscard]] bool PursuitActive() const;
     // Turns Qt's mouse events on the view into the view's handlers; true
     // when the event is used up (an echo of our own injected input).
     bool ViewMouseEvent(QMouseEvent* e);

@@ -124,7 +124,7 @@ void frmMain::SendMouseClick(int Button, bool DoubleClick) {
 
 void frmMain::picView_MouseMove(int Button, int Shift, float X, float Y) {
     if (Button == 1 && (Shift & kShiftCtrl)) return;  // the window drag, see DragWindow
-    if (Button != 1 || AppState.MousePursuit) {
+    if (Button != 1 || PursuitActive()) {
         picFrame_MouseMove(static_cast<float>((picViewRect.top() + Y) / ViewPixelRatio()));
         return;
     }

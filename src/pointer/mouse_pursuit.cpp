@@ -49,6 +49,11 @@ void frmMain::chkMouse_Click() {
     if (FormState == 2 && picView->widget()) picView->widget()->setFocus();
 }
 
+// The stored choice is kept (and saved) where pursuit cannot run.
+bool frmMain::PursuitActive() const {
+    return AppState.MousePursuit && Platform.pointer().canReadPosition();
+}
+
 void frmMain::mnuTool_Mouse_Click() { chkMouse->setChecked(!chkMouse->isChecked()); }
 
 void frmMain::ConnectMousePursuitControls() {

@@ -5,6 +5,10 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
+#include <QSignalBlocker>
+#include <QStandardItemModel>
+#include <QToolButton>
 
 #include "core/app_state.h"
 #include "core/rounding.h"
@@ -30,6 +34,12 @@ bool frmMain::OnWatchedMonitor(platform::Point p) const {
 }
 
 void frmMain::ShowPointerLabels(platform::Point p) {
+    // An unknown position shows as none rather than as a wrong one.
+    if (!Platform.pointer().canReadPosition()) {
+        lblStatus_Cursor_All->clear();
+        lblStatus_Cursor_View->clear();
+        return;
+    }
     lblStatus_Cursor_All->setText(PositionText(p));
     lblStatus_Cursor_View->setText(PositionText(ScreenToMonitor(p)));
 }
@@ -45,7 +55,7 @@ std::optional<PointerMarker> frmMain::CurrentMarker(platform::Point p) {
                          info->image->image.size());
         return PointerMarker{rect, std::move(info)};
     }
-    if (AppState.Cursor >= 1 && AppState.Cursor <= 3) {
+    if (AppState.Cursor >= 1 && AppState.Cursor <= 3 && Platform.pointer().canReadPosition()) {
         const int side = cmbCursor->currentData().toInt();
         if (side > 0)
             return PointerMarker{DotRect(ScreenToMonitor(p), AppState.ZoomRate, side), std::nullopt};
@@ -77,6 +87,35 @@ void frmMain::cmbCursor_Click() {
 void frmMain::mnuView_Cursor_Select_Click(int Index) {
     SelectComboItem(cmbCursor, Index);
     cmbCursor_Click();
+}
+
+void frmMain::ShowPointerPositionAvailability() {
+    if (Platform.pointer().canReadPosition()) return;
+    const QString why = QStringLiteral("この環境ではマウスポインターの位置を読み取れないため使えません");
+    // Pursuit shows off and cannot be turned on; the monitor is chosen by hand.
+    {
+        const QSignalBlocker quiet(chkMouse);
+        chkMouse->setChecked(false);
+    }
+    chkMouse->setEnabled(false);
+    chkMouse->setToolTip(chkMouse->toolTip() + QStringLiteral("\n") + why);
+    mnuTool_Mouse->setChecked(false);
+    mnuTool_Mouse->setEnabled(false);
+    mnuTool_Mouse->setToolTip(why);
+    cmbDisplayList->setEnabled(true);
+    mnuTool_Select->setEnabled(true);
+    // The dots mark a position; the pointer's own image comes with the
+    // captured picture.
+    auto* model = qobject_cast<QStandardItemModel*>(cmbCursor->model());
+    for (int i = 1; i <= 3; ++i) {
+        if (model) {
+            model->item(i)->setEnabled(false);
+            model->item(i)->setToolTip(why);
+        }
+        mnuView_Cursor_Select[i]->setEnabled(false);
+        mnuView_Cursor_Select[i]->setToolTip(why);
+    }
+    for (QMenu* menu : {mnuTool, mnuView_Cursor}) menu->setToolTipsVisible(true);
 }
 
 void frmMain::ConnectPointerMarkerControls() {

@@ -58,7 +58,7 @@ TickInputs frmMain::CurrentTickInputs(platform::Point pointer, const std::option
 
 void frmMain::tmrMain_Timer() {
     RenderView();
-    if (AppState.MousePursuit) MousePursuitStep();
+    if (PursuitActive()) MousePursuitStep();
 }
 
 void frmMain::PlaceView() {

@@ -3,6 +3,7 @@
 // window and mouse pursuit.
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -270,6 +271,49 @@ TEST_F(PointerControlTest, WithoutButtonInjectionTheClickActionsAreDisabled) {
     chooseAction(1);
     doubleClick(Qt::LeftButton, {10, 10});
     EXPECT_EQ(fake.inputLog(), std::vector<InputEvent>{move({1930, 10})});
+}
+
+// Wayland: the pointer's position cannot be read anywhere on the screen.
+TEST_F(PointerControlTest, WhereThePointerCannotBeReadWhatNeedsItIsDisabledAndTheStoredChoicesKept) {
+    fake.setPositionReadable(false);
+    int inverted = 0;
+    fake.setCallHook([&](const std::string& call) { inverted += call == "Drawing::invert"; });
+    startWatching("LEFT", 100, "MousePursuit= 1\r\n");
+    // Pursuit shows off, cannot be turned on, and leaves the monitor to the user.
+    EXPECT_FALSE(w().chkMouse->isChecked());
+    EXPECT_FALSE(w().chkMouse->isEnabled());
+    EXPECT_FALSE(w().chkMouse->toolTip().isEmpty());
+    EXPECT_FALSE(w().mnuTool_Mouse->isEnabled());
+    EXPECT_TRUE(w().cmbDisplayList->isEnabled());
+    EXPECT_TRUE(w().mnuTool_Select->isEnabled());
+    fake.setPointerPosition({1920 + 50, 20});
+    w().tmrMain_Timer();
+    EXPECT_EQ(w().cmbDisplayList->currentIndex(), 0) << "no pursuit";
+    // No position in the labels rather than a wrong one.
+    EXPECT_TRUE(w().lblStatus_Cursor_All->text().isEmpty());
+    EXPECT_TRUE(w().lblStatus_Cursor_View->text().isEmpty());
+
+    // The dots cannot be chosen; a stored dot draws nothing.
+    auto* model = qobject_cast<QStandardItemModel*>(w().cmbCursor->model());
+    ASSERT_TRUE(model);
+    for (int i = 0; i < model->rowCount(); ++i) EXPECT_EQ(model->item(i)->isEnabled(), i == 0 || i == 4) << i;
+    for (int i = 1; i <= 3; ++i) EXPECT_FALSE(w().mnuView_Cursor_Select[i]->isEnabled());
+    w().cmbCursor->setFocus();
+    QTest::keyClick(w().cmbCursor, Qt::Key_Down);
+    EXPECT_NE(w().cmbCursor->currentIndex(), 1) << "the keyboard skips the disabled dots";
+    closeWindow();
+    const std::string saved = test::readAll(settingsFile());
+    EXPECT_NE(saved.find("MousePursuit= 1"), std::string::npos) << "kept for a session that can read it";
+
+    window.reset();
+    freshRun();
+    writeSettings("[Main]\r\nDisplay=LEFT\r\nZoom= 100\r\nInterval= 60000\r\nCursor= 2\r\n");
+    start();
+    fake.setPointerPosition({200, 200});
+    inverted = 0;
+    w().tmrMain_Timer();
+    EXPECT_EQ(w().cmbCursor->currentIndex(), 2) << "the stored choice shows";
+    EXPECT_EQ(inverted, 0);
 }
 
 // Grab scrolling at one zoom: the pressed picture point stays under the pointer.

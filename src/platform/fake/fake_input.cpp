@@ -32,6 +32,7 @@ public:
         return true;
     }
     bool canSendButtons() override { return s_->buttonsAvailable; }
+    bool canReadPosition() override { return s_->positionReadable; }
     bool startWindowMove(QWidget& /*window*/, Point /*at*/) override {
         s_->call("Pointer::startWindowMove");
         return false;  // no window manager: the program moves the window
@@ -67,6 +68,7 @@ void FakePlatform::setDoubleClickTime(int ms) { state_->doubleClickTime = ms; }
 const std::vector<InputEvent>& FakePlatform::inputLog() const { return state_->inputLog; }
 void FakePlatform::clearInputLog() { state_->inputLog.clear(); }
 void FakePlatform::setButtonsAvailable(bool available) { state_->buttonsAvailable = available; }
+void FakePlatform::setPositionReadable(bool readable) { state_->positionReadable = readable; }
 void FakePlatform::failOneButtonAfter(int sent) { state_->buttonsBeforeFailure = sent; }
 
 }  // namespace orvane::platform::fake

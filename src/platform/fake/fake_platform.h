@@ -147,6 +147,8 @@ public:
     void clearInputLog();
     // Off: buttons cannot be sent at all (an X server without XTest).
     void setButtonsAvailable(bool available);
+    // Like Wayland: the pointer position cannot be read (canReadPosition() false).
+    void setPositionReadable(bool readable);
     // After `sent` more successful button events the next one fails (nothing
     // is logged); the ones after it succeed again.
     void failOneButtonAfter(int sent);

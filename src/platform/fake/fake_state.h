@@ -74,6 +74,7 @@ struct FakePlatform::State {
     int doubleClickTime = 500;
     std::vector<InputEvent> inputLog;
     bool buttonsAvailable = true;
+    bool positionReadable = true;
     int buttonsBeforeFailure = -1;
 
     std::map<std::string, Device> devices;
