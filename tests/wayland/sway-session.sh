@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command against a headless sway with two 1920x1080 outputs,
-# HEADLESS-1 at (0, 0) and HEADLESS-2 at (1920, 0). sway will not run as
+# HEADLESS-1 at (0, 0) and HEADLESS-2 at (1920, 0); a window titled
+# "picture-client" goes full screen on HEADLESS-2. sway will not run as
 # root, so sway and the command run as an ordinary user (made once); the
 # command gets WAYLAND_DISPLAY, XDG_RUNTIME_DIR and SWAYSOCK.
 #   sway-session.sh COMMAND [ARGS...]      (exit 77: sway is not installed)
@@ -22,6 +23,8 @@ cat > "$work/sway.conf" <<CONF
 output HEADLESS-1 mode 1920x1080 position 0 0
 output HEADLESS-2 mode 1920x1080 position 1920 0
 xwayland disable
+# The tests' picture client (tests/wayland/picture_client.cpp) always shows on the second output.
+for_window [title="^picture-client$"] move container to output HEADLESS-2, fullscreen enable
 CONF
 as_user env -i PATH="$PATH" HOME="$work" XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
   WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=2 sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &

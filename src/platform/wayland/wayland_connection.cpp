@@ -10,6 +10,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/wayland/wayland_heads.h"
+#include "wlr-output-management-client-protocol.h"
 #include "wlr-screencopy-client-protocol.h"
 #include "wlr-virtual-pointer-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
@@ -24,6 +26,7 @@ struct Connection::Registry {
     zwlr_screencopy_manager_v1* screencopy = nullptr;
     std::uint32_t screencopyVersion = 0;
     zwlr_virtual_pointer_manager_v1* virtualPointers = nullptr;
+    std::unique_ptr<OutputHeads> heads;
     std::vector<std::unique_ptr<Output>> outputs;
     std::set<std::string>* globals = nullptr;
     std::function<void()> outputsChanged;
@@ -111,6 +114,10 @@ void global(void* data, wl_registry* registry, std::uint32_t name, const char* i
         r->screencopyVersion = std::min(version, 3u);
         r->screencopy = static_cast<zwlr_screencopy_manager_v1*>(
             wl_registry_bind(registry, name, &zwlr_screencopy_manager_v1_interface, r->screencopyVersion));
+    } else if (is(zwlr_output_manager_v1_interface) && !r->heads) {
+        auto* manager = static_cast<zwlr_output_manager_v1*>(
+            wl_registry_bind(registry, name, &zwlr_output_manager_v1_interface, std::min(version, 2u)));
+        r->heads = std::make_unique<OutputHeads>(manager, [r] { r->noteChange(); });
     } else if (is(zwlr_virtual_pointer_manager_v1_interface) && !r->virtualPointers) {
         r->virtualPointers = static_cast<zwlr_virtual_pointer_manager_v1*>(
             wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
@@ -174,6 +181,7 @@ Connection::~Connection() {
     if (!display_) return;
     if (registry_) {
         registry_->outputsChanged = nullptr;
+        registry_->heads.reset();
         for (auto& o : registry_->outputs) destroyOutput(*o);
         if (registry_->xdgOutputs) zxdg_output_manager_v1_destroy(registry_->xdgOutputs);
         if (registry_->screencopy) zwlr_screencopy_manager_v1_destroy(registry_->screencopy);
@@ -188,10 +196,18 @@ Connection::~Connection() {
 
 bool Connection::usableForOrvane() const { return offersWhatOrvaneNeeds(globals_); }
 
+// An output the compositor keeps switched off may keep its wl_output;
+// output management tells, where its report is believable.
+bool Connection::shows(const Output& o) const {
+    if (!o.described) return false;
+    const Head* h = registry_->heads ? registry_->heads->head(o.name) : nullptr;
+    return h == nullptr || h->enabled || !listsRealModes(*h);
+}
+
 std::vector<MonitorInfo> Connection::monitors() const {
     std::vector<MonitorInfo> out;
     for (const auto& o : registry_->outputs) {
-        if (!o->described) continue;
+        if (!shows(*o)) continue;
         MonitorInfo m;
         m.handle = o->globalName;
         m.monitor = m.work = o->logical;
@@ -204,7 +220,7 @@ std::vector<MonitorInfo> Connection::monitors() const {
 
 const Output* Connection::output(const std::string& name) const {
     for (const auto& o : registry_->outputs)
-        if (o->described && o->name == name) return o.get();
+        if (shows(*o) && o->name == name) return o.get();
     return nullptr;
 }
 
@@ -212,7 +228,7 @@ Rect Connection::layoutBounds() const {
     Rect b;
     bool first = true;
     for (const auto& o : registry_->outputs) {
-        if (!o->described) continue;
+        if (!shows(*o)) continue;
         if (first) {
             b = o->logical;
             first = false;
@@ -224,6 +240,7 @@ Rect Connection::layoutBounds() const {
     return b;
 }
 
+OutputHeads* Connection::heads() const { return registry_->heads.get(); }
 wl_shm* Connection::shm() const { return registry_->shm; }
 wl_seat* Connection::seat() const { return registry_->seat; }
 zwlr_screencopy_manager_v1* Connection::screencopy() const { return registry_->screencopy; }

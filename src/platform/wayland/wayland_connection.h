@@ -23,6 +23,8 @@ class QSocketNotifier;
 
 namespace orvane::platform::wayland {
 
+class OutputHeads;
+
 // One output as the compositor describes it.
 struct Output {
     wl_output* output = nullptr;
@@ -63,6 +65,8 @@ public:
     [[nodiscard]] zwlr_screencopy_manager_v1* screencopy() const;
     [[nodiscard]] std::uint32_t screencopyVersion() const;
     [[nodiscard]] zwlr_virtual_pointer_manager_v1* virtualPointers() const;
+    // The compositor's output configuration; nullptr where it offers none.
+    [[nodiscard]] OutputHeads* heads() const;
 
     // False once the compositor has gone or closed the connection.
     [[nodiscard]] bool alive() const;
@@ -83,6 +87,7 @@ public:
 private:
     Connection() = default;
     void readAvailable();
+    [[nodiscard]] bool shows(const Output& o) const;
     wl_display* display_ = nullptr;
     std::unique_ptr<Registry> registry_;
     std::set<std::string> globals_;

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <QWindow>
 #include <chrono>
+#include <thread>
 
 #include "platform/wayland/sway_ipc.h"
 #include "platform/wayland/wayland_connection.h"
@@ -82,11 +83,16 @@ void WaylandPointer::setPosition(Point p) {
     // Like SetCursorPos, done when it returns.
     c_.roundTrip();
     known_ = {b.left + static_cast<std::int32_t>(x), b.top + static_cast<std::int32_t>(y)};
+    moved_ = std::chrono::steady_clock::now();
 }
 
 bool WaylandPointer::sendButton(MouseButton button, bool down) {
     zwlr_virtual_pointer_v1* d = device();
     if (!d) return false;
+    // A client may drop a button that reaches it in one read with the pointer
+    // entering its window (Qt's do): the move gets a moment to arrive alone.
+    constexpr auto kSettle = std::chrono::milliseconds(10);
+    std::this_thread::sleep_until(moved_ + kSettle);
     zwlr_virtual_pointer_v1_button(d, now(), evdevButton(button),
                                    down ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
     zwlr_virtual_pointer_v1_frame(d);

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QWindow>
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -49,6 +50,7 @@ private:
     Point known_;
     QPointer<QWindow> lastWindow_;     // the window the last mouse event came to
     std::optional<QPoint> lastOrigin_;  // its place in the layout then
+    std::chrono::steady_clock::time_point moved_;  // the last warp
     unsigned held_ = 0;  // buttons pressed and not yet released, by bit
 };
 

@@ -1,0 +1,90 @@
+// A Wayland client for the end-to-end tests: a full-screen window with a known
+// picture that logs the pointer events it gets and repaints on command.
+//   picture_client            (on standard input: "fill RRGGBB X Y W H")
+// Picture: left half red, right half blue, a 100 x 100 green square at (100, 100).
+// Log lines on standard output: "ready", "press B X Y", "release B X Y",
+// "enter", "leave", "filled" (after the repaint reached the compositor).
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <QTimer>
+#include <QWidget>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+void say(const QString& line) {
+    std::printf("%s\n", line.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+class Picture : public QWidget {
+public:
+    Picture() {
+        setWindowTitle(QStringLiteral("picture-client"));
+        setCursor(Qt::BlankCursor);
+    }
+    void fill(QColor colour, QRect rect) {
+        fills_.push_back({colour, rect});
+        reportFill_ = true;
+        update(rect);  // only that part changes on the screen
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(0, 0, width() / 2, height(), QColor(255, 0, 0));
+        p.fillRect(width() / 2, 0, width() - width() / 2, height(), QColor(0, 0, 255));
+        p.fillRect(100, 100, 100, 100, QColor(0, 255, 0));
+        for (const auto& [colour, rect] : fills_) p.fillRect(rect, colour);
+        if (reportFill_) {
+            reportFill_ = false;
+            QTimer::singleShot(50, [] { say(QStringLiteral("filled")); });
+        }
+        if (!readySaid_ && width() >= 1920) {
+            readySaid_ = true;
+            QTimer::singleShot(200, [] { say(QStringLiteral("ready")); });
+        }
+    }
+    void mousePressEvent(QMouseEvent* e) override { log("press", e); }
+    void mouseReleaseEvent(QMouseEvent* e) override { log("release", e); }
+    void mouseDoubleClickEvent(QMouseEvent* e) override { log("press", e); }
+    void enterEvent(QEnterEvent*) override { say(QStringLiteral("enter")); }
+    void leaveEvent(QEvent*) override { say(QStringLiteral("leave")); }
+
+private:
+    static void log(const char* what, QMouseEvent* e) {
+        const int button = e->button() == Qt::LeftButton ? 1 : e->button() == Qt::MiddleButton ? 2 : 3;
+        const QPoint p = e->position().toPoint();
+        say(QStringLiteral("%1 %2 %3 %4").arg(QLatin1String(what)).arg(button).arg(p.x()).arg(p.y()));
+    }
+    std::vector<std::pair<QColor, QRect>> fills_;
+    bool reportFill_ = false;
+    bool readySaid_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    Picture picture;
+    picture.showFullScreen();
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        char line[256];
+        const ssize_t n = ::read(STDIN_FILENO, line, sizeof line - 1);
+        if (n <= 0) {
+            QApplication::quit();
+            return;
+        }
+        line[n] = '\0';
+        unsigned colour = 0;
+        int x = 0, y = 0, w = 0, h = 0;
+        if (std::sscanf(line, "fill %x %d %d %d %d", &colour, &x, &y, &w, &h) == 5)
+            picture.fill(QColor::fromRgb(colour), QRect(x, y, w, h));
+    });
+    return QApplication::exec();
+}
