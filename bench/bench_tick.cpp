@@ -9,6 +9,12 @@
 // that measure drawing change one pixel of it before every tick (that change,
 // measured alone, is subtracted); the "static" cases measure skipped ticks.
 //
+// The same ticks drawn in this process's memory, as the Wayland backend draws
+// them (platform/image), run on the simulated desktop with the same window
+// ("memory-tick" rows): Orvane's CPU plus the X server's for showing Qt's
+// window. The compositor's cost of copying frames into shared memory is not
+// part of them.
+//
 // Flags besides Google Benchmark's: --whole-machine-seconds=N (default 1).
 // Without an X server the X benchmarks are skipped and the program still exits 0.
 #include <benchmark/benchmark.h>
@@ -26,12 +32,14 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "core/app_state.h"
 #include "core/settings.h"
 #include "mainwindow/frm_main.h"
+#include "platform/fake/fake_platform.h"
 #include "platform/x11/x11_platform.h"
 #include "proc_stats.h"
 #include "x_client.h"
@@ -77,9 +85,11 @@ struct Env {
     std::unique_ptr<e2e::XServer> server;
     std::unique_ptr<XClient> client;
     std::unique_ptr<platform::Platform> platform;
+    std::unique_ptr<platform::fake::FakePlatform> memory;  // in-memory drawing
     QTemporaryDir configDir;
     std::unique_ptr<frmMain> window;
     int windowSize = -1;
+    platform::Platform* windowPlatform = nullptr;
     QSize frame[2];  // the view frame's inner size, per watched size
     std::map<std::string, Cost> measured;
     std::vector<std::string> order;  // keys of measured, in the order they were first run
@@ -123,8 +133,9 @@ void closeViewer() {
 
 // One main window watching the given monitor at 100 %, started as Main starts
 // it, with its timer stopped: the benchmarks call the tick themselves.
-frmMain* viewer(int size) {
-    if (env->window && env->windowSize == size) return env->window.get();
+frmMain* viewer(int size, platform::Platform* on = nullptr) {
+    if (!on) on = env->platform.get();
+    if (env->window && env->windowSize == size && env->windowPlatform == on) return env->window.get();
     closeViewer();
     AppState = AppStateData{};
     AppState.TitleBarShown = true;
@@ -144,8 +155,9 @@ frmMain* viewer(int size) {
     AppState.WindowPos_Left = AppState.WindowPos_Top = 0;
     AppState.WindowPos_Width = (w.rect.width() + kChrome.width()) * 15;
     AppState.WindowPos_Height = (w.rect.height() + kChrome.height()) * 15;
-    env->window = std::make_unique<frmMain>(*env->platform);
+    env->window = std::make_unique<frmMain>(*on);
     env->windowSize = size;
+    env->windowPlatform = on;
     env->window->Show();
     for (int i = 0; i < 250 && env->window->FormState != 2; ++i) pump(20);
     pump(100);
@@ -176,6 +188,7 @@ QRect changedArea(int size, Screen screen) {
 void placePointer(int size, bool onWatched) {
     const QPoint p = onWatched ? kSizes[size].rect.center() : kPointerAway;
     env->platform->pointer().setPosition({p.x(), p.y()});
+    if (env->memory) env->memory->setPointerPosition({p.x(), p.y()});
 }
 
 void configure(frmMain& w, int zoom, bool simple, bool noRedraw, int cursor, bool pointerOnWatched) {
@@ -232,6 +245,9 @@ std::string tickKey(int size, int zoom, bool simple, bool noRedraw, int cursor, 
            (screen == Screen::Static  ? "/static"
             : screen == Screen::Small ? "/small"
                                       : "");
+}
+std::string memoryTickKey(int size, int zoom, bool simple, Screen screen) {
+    return "memory-" + tickKey(size, zoom, simple, false, 4, screen);
 }
 std::string changeKey(int size, Screen screen) {
     return std::string("change/") + kSizes[size].label + (screen == Screen::Small ? "/small" : "/whole");
@@ -345,6 +361,85 @@ void tickBench(benchmark::State& state, int size, int zoom, bool simple, bool no
         state.counters["ratio_to_client"] = c.total() / cc->total();
     state.counters["orvane_cpu_ms"] = c.orvane;
     record(tickKey(size, zoom, simple, noRedraw, cursor, screen), c);
+}
+
+// Changes on the simulated monitor, made between the in-memory ticks. (The
+// simulated desktop copies the whole picture for a small change: measured
+// alone and subtracted, as the X client's drawing is from the X ticks.)
+struct MemoryChanges {
+    std::string monitor;
+    QImage pictures[2];
+    QImage marks[2];
+    int turn = 0;
+    explicit MemoryChanges(int size)
+        : monitor(kSizes[size].monitor),
+          pictures{testPicture(kSizes[size].rect.size()), testPicture(kSizes[size].rect.size()).mirrored(true, false)},
+          marks{platform::fake::FakePlatform::solid({64, 20}, 0xff2040ff),
+                platform::fake::FakePlatform::solid({64, 20}, 0xffff4020)} {}
+    void next(Screen screen) {
+        turn ^= 1;
+        if (screen == Screen::Whole) env->memory->setPicture(monitor, pictures[turn]);
+        if (screen == Screen::Small) env->memory->paint(monitor, {100, 100}, marks[turn]);
+    }
+};
+std::string memoryChangeKey(int size, Screen screen) { return "memory-" + changeKey(size, screen); }
+
+void memoryChangeBench(benchmark::State& state, int size, Screen screen) {
+    MemoryChanges changes(size);
+    const Meter meter;
+    for (auto _ : state) changes.next(screen);
+    const Cost c = meter.per(static_cast<double>(state.iterations()));
+    report(state, c);
+    record(memoryChangeKey(size, screen), c);
+}
+
+// The tick drawn in memory: the change is made on the simulated monitor, the
+// tick draws, Qt paints the window.
+void memoryTickBench(benchmark::State& state, int size, int zoom, bool simple, Screen screen) {
+    frmMain* w = viewer(size, env->memory.get());
+    if (!w) {
+        state.SkipWithError("the main window did not start on the simulated desktop");
+        return;
+    }
+    configure(*w, zoom, simple, false, 4, false);
+    MemoryChanges changes(size);
+    const Meter meter;
+    for (auto _ : state) {
+        changes.next(screen);
+        w->tmrMain_Timer();
+        QCoreApplication::processEvents();
+        finishTick();
+    }
+    Cost c = meter.per(static_cast<double>(state.iterations()));
+    if (const Cost* ch = lookup(memoryChangeKey(size, screen)); screen != Screen::Static && ch) {
+        c.orvane = std::max(0.0, c.orvane - ch->orvane);
+        c.wall = std::max(0.0, c.wall - ch->wall);
+    }
+    report(state, c);
+    if (const Cost* mc = lookup(memcpyKey(size, false)); mc && mc->total() > 0)
+        state.counters["ratio_to_memcpy"] = c.total() / mc->total();
+    const Cost* x11 = lookup(tickKey(size, zoom, simple, false, 4, screen));
+    if (x11 && x11->total() > 0) state.counters["ratio_to_x11_tick"] = c.total() / x11->total();
+    record(memoryTickKey(size, zoom, simple, screen), c);
+}
+
+void registerMemoryTicks() {
+    auto reg = [](const std::string& name, auto fn) {
+        benchmark::RegisterBenchmark(name.c_str(), fn)->UseRealTime()->Unit(benchmark::kMillisecond);
+    };
+    for (int s = 0; s < 2; ++s) {
+        for (Screen change : {Screen::Whole, Screen::Small})
+            reg(memoryChangeKey(s, change), [s, change](benchmark::State& st) { memoryChangeBench(st, s, change); });
+        for (const auto& [zoom, simple, screen] : std::vector<std::tuple<int, bool, Screen>>{
+                 {100, true, Screen::Whole}, {50, true, Screen::Whole}, {50, false, Screen::Whole},
+                 {300, true, Screen::Whole}, {300, false, Screen::Whole}, {50, true, Screen::Small},
+                 {100, true, Screen::Static}}) {
+            if (quickRun && s == 1 && zoom != 100) continue;
+            reg(memoryTickKey(s, zoom, simple, screen), [s, zoom, simple, screen](benchmark::State& st) {
+                memoryTickBench(st, s, zoom, simple, screen);
+            });
+        }
+    }
 }
 
 void registerBenchmarks(bool withX) {
@@ -622,6 +717,16 @@ int main(int argc, char** argv) {
     if (!withX) std::printf("bench_tick: X benchmarks skipped: %s\n", why.c_str());
 
     registerBenchmarks(withX);
+    if (withX) {
+        // The simulated desktop with the same monitors and pictures.
+        e.memory = std::make_unique<platform::fake::FakePlatform>();
+        e.memory->addMonitor({"HOME", {kHome.left(), kHome.top(), kHome.right() + 1, kHome.bottom() + 1}, true});
+        for (const WatchedSize& w : kSizes) {
+            e.memory->addMonitor({w.monitor, {w.rect.left(), w.rect.top(), w.rect.right() + 1, w.rect.bottom() + 1}, false});
+            e.memory->setPicture(w.monitor, testPicture(w.rect.size()));
+        }
+        registerMemoryTicks();
+    }
     benchmark::RunSpecifiedBenchmarks();
     if (withX) {
         wholeMachine(wholeSeconds, Screen::Static);
@@ -632,6 +737,7 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
 
     closeViewer();
+    e.memory.reset();
     e.client.reset();
     e.platform.reset();
     app.reset();
