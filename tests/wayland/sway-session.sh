@@ -29,7 +29,15 @@ CONF
 as_user env -i PATH="$PATH" HOME="$work" XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
   WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=2 sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
 sway_pid=$!
-trap 'kill $sway_pid 2>/dev/null || true; wait $sway_pid 2>/dev/null || true; rm -rf "$work"' EXIT
+# runuser does not pass a signal on: end sway itself, and whatever the
+# command left running in the session.
+stop() {
+  pkill -TERM -f "sway -c $work/sway.conf" 2>/dev/null || true
+  wait $sway_pid 2>/dev/null || true
+  [ "$(id -u)" = 0 ] && pkill -KILL -u "$user" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap stop EXIT
 for _ in $(seq 200); do
   [ -S "$run/wayland-1" ] && ls "$run"/sway-ipc.* >/dev/null 2>&1 && break
   kill -0 $sway_pid 2>/dev/null || { cat "$work/sway.log" >&2; echo "sway did not start" >&2; exit 1; }

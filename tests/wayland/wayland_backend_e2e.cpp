@@ -252,6 +252,27 @@ TEST_F(WaylandBackend, OrvaneShowsTheWatchedOutputAndForwardsADoubleClick) {
     EXPECT_EQ(client->log().count(QStringLiteral("press 1 300 300")), 2) << client->log().join(QStringLiteral(", ")).toStdString();
     EXPECT_EQ(client->log().count(QStringLiteral("release 1 300 300")), 2);
 
+    // A right click opens the popup; "アクション > 左ボタン > クリック", chosen
+    // with the keyboard, clicks at the mapped point once the popup is gone.
+    // (The keyboard, wtype's, must exist before the popup opens: sway takes
+    // a popup away when a keyboard appears.)
+    client->log().clear();
+    QProcess keys;
+    keys.start(QStringLiteral("wtype"), {QStringLiteral("-s"), QStringLiteral("2000"), QStringLiteral("a"),
+                                         QStringLiteral("-s"), QStringLiteral("200"), QStringLiteral("l"),
+                                         QStringLiteral("-s"), QStringLiteral("200"), QStringLiteral("c"),
+                                         QStringLiteral("-s"), QStringLiteral("200"), QStringLiteral("-k"),
+                                         QStringLiteral("Return")});
+    ASSERT_TRUE(keys.waitForStarted());
+    QTest::qWait(300);
+    mouse.setPosition({view.x() + 100, view.y() + 200});
+    mouse.sendButton(MouseButton::Right, true);
+    mouse.sendButton(MouseButton::Right, false);
+    ASSERT_TRUE(waitFor([&] { return keys.state() == QProcess::NotRunning; }, 10000));
+    ASSERT_TRUE(client->waitForLine(QStringLiteral("release 1 200 400")))
+        << "the chosen click did not arrive: " << client->log().join(QStringLiteral(", ")).toStdString();
+    EXPECT_EQ(client->log().count(QStringLiteral("press 1 200 400")), 1);
+
     ::kill(static_cast<pid_t>(orvane.processId()), SIGTERM);
     EXPECT_TRUE(orvane.waitForFinished(10000));
     EXPECT_EQ(orvane.exitStatus(), QProcess::NormalExit);

@@ -3,6 +3,7 @@
 #include <linux/input-event-codes.h>
 #include <wayland-client.h>
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -89,6 +90,14 @@ void WaylandPointer::setPosition(Point p) {
 bool WaylandPointer::sendButton(MouseButton button, bool down) {
     zwlr_virtual_pointer_v1* d = device();
     if (!d) return false;
+    // What Qt has asked of the compositor so far (closing a popup menu above
+    // all, whose grab would take the button) must arrive first. Qt sends its
+    // requests when its event dispatcher wakes; the compositor gets a moment.
+    if (auto* dispatcher = QAbstractEventDispatcher::instance();
+        dispatcher && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        emit dispatcher->awake();
+        moved_ = std::max(moved_, std::chrono::steady_clock::now());
+    }
     // A client may drop a button that reaches it in one read with the pointer
     // entering its window (Qt's do): the move gets a moment to arrive alone.
     constexpr auto kSettle = std::chrono::milliseconds(10);
@@ -126,7 +135,12 @@ bool WaylandPointer::eventFilter(QObject* watched, QEvent* event) {
     // another window, and kept for the moves between.
     if (t != QEvent::MouseMove || lastWindow_ != window) {
         lastWindow_ = window;
-        lastOrigin_ = origin_ ? origin_(*window) : std::nullopt;
+        // A popup (a menu) lies where Qt placed it relative to its window,
+        // which the compositor knows the place of.
+        QWindow* top = window;
+        while (top->transientParent()) top = top->transientParent();
+        lastOrigin_ = origin_ ? origin_(*top) : std::nullopt;
+        if (lastOrigin_ && top != window) *lastOrigin_ += window->mapToGlobal(QPoint(0, 0)) - top->mapToGlobal(QPoint(0, 0));
     }
     if (!lastOrigin_) return false;
     const QPoint at = *lastOrigin_ + static_cast<QMouseEvent*>(event)->position().toPoint();
