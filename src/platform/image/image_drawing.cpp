@@ -114,25 +114,39 @@ void stretchAverage(const Target& t, const QRect& dstRect, const QRect& region, 
         }
     }
     const auto total = static_cast<std::uint64_t>(sw * sh);
+    // Rounded division by total, done as a multiplication: a sum is below
+    // 2^41, so (n + ½)·(1/total) in double lands within half of 1/total of
+    // the true quotient and truncates to exactly n / total.
+    const double inverse = 1.0 / static_cast<double>(total);
+    const auto divide = [inverse, half = total / 2](std::uint64_t sum) {
+        return static_cast<QRgb>((static_cast<double>(sum + half) + 0.5) * inverse);
+    };
     const QPoint at = region.topLeft() - t.origin;
-    std::vector<std::uint64_t> sums(static_cast<std::size_t>(w) * 3);
-    std::uint64_t* acc = sums.data();
-    for (int j = 0; j < h; ++j) {
-        std::fill(sums.begin(), sums.end(), 0);
-        for (const Tap& ty : rows[j]) {
-            const auto wy = static_cast<std::uint64_t>(ty.weight);
-            const std::uint32_t* in =
-                acrossRows.data() + static_cast<std::size_t>(ty.index - sy0) * w * 3;
-            for (int k = 0; k < 3 * w; ++k) acc[k] += wy * in[k];
+    // A destination pixel's sums reach 255·s at most: 32 bits hold them up
+    // to 4K sources (and vectorise twice as wide), 64 bits beyond.
+    const auto verticalPass = [&]<typename Sum>(Sum) {
+        std::vector<Sum> sums(static_cast<std::size_t>(w) * 3);
+        Sum* acc = sums.data();
+        for (int j = 0; j < h; ++j) {
+            std::fill(sums.begin(), sums.end(), 0);
+            for (const Tap& ty : rows[j]) {
+                const auto wy = static_cast<Sum>(ty.weight);
+                const std::uint32_t* in = acrossRows.data() + static_cast<std::size_t>(ty.index - sy0) * w * 3;
+                for (int k = 0; k < 3 * w; ++k) acc[k] += wy * in[k];
+            }
+            auto* out = reinterpret_cast<QRgb*>(t.image->scanLine(at.y() + j)) + at.x();
+            for (int i = 0; i < w; ++i) {
+                const QRgb r = divide(acc[3 * i]);
+                const QRgb g = divide(acc[3 * i + 1]);
+                const QRgb b = divide(acc[3 * i + 2]);
+                out[i] = 0xff000000u | (r << 16) | (g << 8) | b;
+            }
         }
-        auto* out = reinterpret_cast<QRgb*>(t.image->scanLine(at.y() + j)) + at.x();
-        for (int i = 0; i < w; ++i) {
-            const auto r = static_cast<QRgb>((acc[3 * i] + total / 2) / total);
-            const auto g = static_cast<QRgb>((acc[3 * i + 1] + total / 2) / total);
-            const auto b = static_cast<QRgb>((acc[3 * i + 2] + total / 2) / total);
-            out[i] = 0xff000000u | (r << 16) | (g << 8) | b;
-        }
-    }
+    };
+    if (total * 255 + total / 2 < (std::uint64_t{1} << 32))
+        verticalPass(std::uint32_t{});
+    else
+        verticalPass(std::uint64_t{});
 }
 
 }  // namespace
