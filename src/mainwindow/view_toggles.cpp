@@ -105,7 +105,9 @@ void frmMain::ApplyFullScreen(bool Full) {
         ShowMenuBar(false);
         picToolBox->setVisible(false);
         picStatusBar->setVisible(false);
-        if (Platform.windowStyle().hasWindowManager()) {
+        if (Platform.windowStyle().fullScreenIsTheSystems()) {
+            setWindowState(windowState() | Qt::WindowFullScreen);
+        } else if (Platform.windowStyle().hasWindowManager()) {
             SetWindowStateCode(2);
         } else if (!geometryBeforeFullScreen_) {
             // Nothing acts on "maximised" without a window manager: the
@@ -113,6 +115,13 @@ void frmMain::ApplyFullScreen(bool Full) {
             geometryBeforeFullScreen_ = geometry();
             if (const QScreen* s = screen()) setGeometry(s->geometry());
         }
+    } else if (isFullScreen()) {
+        setWindowState(windowState() & ~Qt::WindowFullScreen);
+        ShowTitleBar(AppState.TitleBar);
+        ShowMenuBar(AppState.MenuBar);
+        picToolBox->setVisible(AppState.ToolBar);
+        picStatusBar->setVisible(AppState.StatusBar);
+        SetWindowStateCode(AppState.WindowPos_State);
     } else {
         // A window manager keeps the client, not the frame, in place when the
         // caption changes: the caption comes back once the window manager has

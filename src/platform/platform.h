@@ -30,6 +30,11 @@ public:
     // activation). False when this platform cannot: the caller falls back
     // on what the toolkit offers.
     virtual bool setCaption(QWidget& window, bool shown) = 0;
+    // Whether full screen must be the window system's own: where a window
+    // cannot be sure to lose its caption and cover its monitor by being
+    // maximised (Wayland compositors decide both, tiling ones ignore
+    // "maximised"), the window asks for full screen instead.
+    [[nodiscard]] virtual bool fullScreenIsTheSystems() { return false; }
 };
 
 class Platform {

@@ -192,5 +192,31 @@ TEST_F(ViewTogglesTest, WithoutAWindowManagerFullScreenCoversTheMonitorAndComesB
     EXPECT_NE(saved.find("WindowPos_State= 0\r\n"), std::string::npos);
 }
 
+// Wayland: the compositor decides captions and places, and a tiling one
+// ignores "maximised": full screen is the compositor's own.
+TEST_F(ViewTogglesTest, WhereFullScreenIsTheSystemsTheWindowAsksForItAndLeavesIt) {
+    fake.setSystemFullScreen(true);
+    writeSettings("[Main]\r\n[View]\r\nWindowPos_State= 2\r\n");
+    start();
+    ASSERT_TRUE(choose(w().mnuView_Full));
+    ASSERT_TRUE(waitFor([&] { return w().isFullScreen(); }));
+    EXPECT_FALSE(w().picToolBox->isVisible());
+    EXPECT_FALSE(w().menuBar()->isVisible());
+    ASSERT_TRUE(choose(w().mnuPopup_View_Full));
+    ASSERT_TRUE(waitFor([&] { return !w().isFullScreen(); }));
+    EXPECT_TRUE(w().picToolBox->isVisible());
+    EXPECT_TRUE(w().menuBar()->isVisible());
+    EXPECT_TRUE(w().isMaximized()) << "back as it was";
+    closeWindow();
+    EXPECT_NE(test::readAll(settingsFile()).find("FullScreen= 0\r\n"), std::string::npos);
+    // Started in full screen, it is the compositor's full screen at once.
+    writeSettings("[Main]\r\n[View]\r\nFullScreen= 1\r\n");
+    window.reset();
+    freshRun();
+    start();
+    EXPECT_TRUE(w().isFullScreen());
+    EXPECT_TRUE(w().chkFullScreen->isChecked());
+}
+
 }  // namespace
 }  // namespace orvane

@@ -19,6 +19,7 @@ public:
         s_->captions.push_back({&window, shown});
         return true;
     }
+    bool fullScreenIsTheSystems() override { return s_->systemFullScreen; }
 
 private:
     std::shared_ptr<State> s_;
@@ -77,6 +78,7 @@ Shell& FakePlatform::shell() { return services_->shell; }
 WindowStyle& FakePlatform::windowStyle() { return services_->windowStyle; }
 
 void FakePlatform::setWindowManager(bool running) { state_->windowManager = running; }
+void FakePlatform::setSystemFullScreen(bool on) { state_->systemFullScreen = on; }
 void FakePlatform::setCaptionsSupported(bool supported) { state_->captionsSupported = supported; }
 const std::vector<CaptionChange>& FakePlatform::captionChanges() const { return state_->captions; }
 

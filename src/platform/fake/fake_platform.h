@@ -187,6 +187,8 @@ public:
     // --- window style -----------------------------------------------------
     // Whether a window manager runs (default: yes).
     void setWindowManager(bool running);
+    // Like Wayland: full screen is the window system's own state.
+    void setSystemFullScreen(bool on);
     // Off: setCaption answers that it cannot change captions.
     void setCaptionsSupported(bool supported);
     [[nodiscard]] const std::vector<CaptionChange>& captionChanges() const;

@@ -89,6 +89,7 @@ struct FakePlatform::State {
     bool linkResult = true;
 
     bool windowManager = true;
+    bool systemFullScreen = false;
     bool captionsSupported = true;
     std::vector<CaptionChange> captions;
 

@@ -43,6 +43,7 @@ class WaylandWindowStyle : public WindowStyle {
 public:
     bool hasWindowManager() override { return true; }
     bool setCaption(QWidget&, bool) override { return false; }
+    bool fullScreenIsTheSystems() override { return true; }
 };
 
 class WaylandPlatform : public Platform {
