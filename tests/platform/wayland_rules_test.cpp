@@ -22,6 +22,13 @@ TEST(WaylandRules, WhatOrvaneNeedsFromACompositor) {
         less.erase(missing);
         EXPECT_FALSE(offersWhatOrvaneNeeds(less)) << "without " << missing;
     }
+    // Capture through image copy capture instead: both of its managers.
+    std::set<std::string> newer = wlroots;
+    newer.erase("zwlr_screencopy_manager_v1");
+    newer.insert("ext_image_copy_capture_manager_v1");
+    EXPECT_FALSE(offersWhatOrvaneNeeds(newer)) << "sessions need sources";
+    newer.insert("ext_output_image_capture_source_manager_v1");
+    EXPECT_TRUE(offersWhatOrvaneNeeds(newer));
     const std::set<std::string> gnome{"wl_output", "wl_shm", "zxdg_output_manager_v1"};
     EXPECT_FALSE(offersWhatOrvaneNeeds(gnome)) << "GNOME and KDE need portals instead";
 }

@@ -1,8 +1,13 @@
 // A small Wayland compositor for the tests, showing nothing: outputs with
 // pictures in memory, described through wl_output and xdg-output and captured
-// through the wlroots screencopy, that come and go on command — what sway's
-// headless outputs cannot do (they cannot be taken away).
-//   mini_compositor SOCKET      prints "ready" once clients can connect
+// through the wlroots screencopy and image copy capture, that come and go on
+// command — what sway's headless outputs cannot do (they cannot be taken
+// away), and what no compositor in Debian 12 offers (image copy capture).
+//   mini_compositor SOCKET [--no-screencopy] [--no-copy-capture]
+//                               prints "ready" once clients can connect
+// Image copy capture here writes into a buffer only what changed since the
+// session's previous frame and what the client says the buffer lacks, as the
+// protocol allows: a client that does not keep count sees stale pixels.
 // Commands on standard input, one a line:
 //   add NAME X Y W H            an output of that logical place and size, black
 //   remove NAME                 it goes: its globals are withdrawn
@@ -19,6 +24,8 @@
 #include <utility>
 #include <vector>
 
+#include "ext-image-capture-source-server-protocol.h"
+#include "ext-image-copy-capture-server-protocol.h"
 #include "wlr-screencopy-server-protocol.h"
 #include "xdg-output-unstable-v1-server-protocol.h"
 
@@ -29,6 +36,7 @@ struct Rect {
 };
 
 struct Frame;
+struct Session;
 
 struct Output {
     std::string name;
@@ -39,6 +47,8 @@ struct Output {
     std::vector<wl_resource*> xdgOutputs;  // their xdg-output resources
     std::vector<Frame*> waiting;           // copy_with_damage frames waiting for a change
     std::map<wl_client*, std::vector<Rect>> unseen;  // changes each client has not captured yet
+    std::vector<wl_resource*> sources;  // image capture sources on it
+    std::vector<Session*> sessions;
 };
 
 struct Frame {
@@ -202,6 +212,162 @@ void bindScreencopy(wl_client* client, void*, std::uint32_t version, std::uint32
     wl_resource_set_implementation(r, &kScreencopyImpl, nullptr, nullptr);
 }
 
+// --- image copy capture ------------------------------------------------------
+
+struct CopyFrame;
+
+struct Session {
+    wl_resource* resource = nullptr;
+    Output* output = nullptr;  // null once stopped
+    bool capturedOnce = false;
+    std::vector<Rect> unseen;  // changes since the session's previous frame
+    CopyFrame* waiting = nullptr;
+    std::vector<CopyFrame*> frames;  // its frame objects, told when it goes
+};
+
+struct CopyFrame {
+    wl_resource* resource = nullptr;
+    Session* session = nullptr;  // null once the session is gone
+    wl_resource* buffer = nullptr;
+    std::vector<Rect> clientDamage;
+    bool captured = false;
+};
+
+void sourceDestroy(wl_client*, wl_resource* r) { wl_resource_destroy(r); }
+const struct ext_image_capture_source_v1_interface kSourceImpl = {sourceDestroy};
+void sourceGone(wl_resource* r) {
+    if (auto* o = static_cast<Output*>(wl_resource_get_user_data(r))) forgetResource(o->sources, r);
+}
+void createSource(wl_client* client, wl_resource* manager, std::uint32_t id, wl_resource* output) {
+    auto* o = static_cast<Output*>(wl_resource_get_user_data(output));
+    wl_resource* r = wl_resource_create(client, &ext_image_capture_source_v1_interface, wl_resource_get_version(manager), id);
+    wl_resource_set_implementation(r, &kSourceImpl, o, sourceGone);
+    if (o) o->sources.push_back(r);
+}
+void sourceManagerDestroy(wl_client*, wl_resource* r) { wl_resource_destroy(r); }
+const struct ext_output_image_capture_source_manager_v1_interface kSourceManagerImpl = {createSource,
+                                                                                       sourceManagerDestroy};
+void bindSourceManager(wl_client* client, void*, std::uint32_t, std::uint32_t id) {
+    wl_resource* r = wl_resource_create(client, &ext_output_image_capture_source_manager_v1_interface, 1, id);
+    wl_resource_set_implementation(r, &kSourceManagerImpl, nullptr, nullptr);
+}
+
+// Writes what changed and what the client says the buffer lacks, no more.
+void completeCopy(CopyFrame* f, const std::vector<Rect>& changed) {
+    Output* o = f->session ? f->session->output : nullptr;
+    wl_shm_buffer* shm = f->buffer ? wl_shm_buffer_get(f->buffer) : nullptr;
+    if (!o) {
+        ext_image_copy_capture_frame_v1_send_failed(f->resource, EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_STOPPED);
+        return;
+    }
+    if (!shm || wl_shm_buffer_get_width(shm) != o->w || wl_shm_buffer_get_height(shm) != o->h ||
+        wl_shm_buffer_get_format(shm) != WL_SHM_FORMAT_XRGB8888) {
+        ext_image_copy_capture_frame_v1_send_failed(f->resource,
+                                                   EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_BUFFER_CONSTRAINTS);
+        return;
+    }
+    std::vector<Rect> write = changed;
+    write.insert(write.end(), f->clientDamage.begin(), f->clientDamage.end());
+    wl_shm_buffer_begin_access(shm);
+    auto* data = static_cast<std::uint8_t*>(wl_shm_buffer_get_data(shm));
+    const int stride = wl_shm_buffer_get_stride(shm);
+    for (const Rect& r : write) {
+        const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
+        const int x1 = std::min(r.x + r.w, o->w), y1 = std::min(r.y + r.h, o->h);
+        for (int y = y0; y < y1; ++y)
+            std::memcpy(data + static_cast<std::ptrdiff_t>(y) * stride + x0 * 4,
+                        o->pixels.data() + static_cast<std::size_t>(y) * o->w + x0, static_cast<std::size_t>(x1 - x0) * 4);
+    }
+    wl_shm_buffer_end_access(shm);
+    for (const Rect& d : changed) ext_image_copy_capture_frame_v1_send_damage(f->resource, d.x, d.y, d.w, d.h);
+    ext_image_copy_capture_frame_v1_send_presentation_time(f->resource, 0, 0, 0);
+    ext_image_copy_capture_frame_v1_send_ready(f->resource);
+}
+
+void copyFrameDestroy(wl_client*, wl_resource* r) { wl_resource_destroy(r); }
+void copyFrameAttach(wl_client*, wl_resource* r, wl_resource* buffer) {
+    static_cast<CopyFrame*>(wl_resource_get_user_data(r))->buffer = buffer;
+}
+void copyFrameDamage(wl_client*, wl_resource* r, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) {
+    static_cast<CopyFrame*>(wl_resource_get_user_data(r))->clientDamage.push_back({x, y, w, h});
+}
+void copyFrameCapture(wl_client*, wl_resource* r) {
+    auto* f = static_cast<CopyFrame*>(wl_resource_get_user_data(r));
+    f->captured = true;
+    Session* s = f->session;
+    if (!s || !s->output) {
+        completeCopy(f, {});
+        return;
+    }
+    // The first frame of a session comes at once and whole; later ones when
+    // something changed.
+    if (!s->capturedOnce) {
+        s->capturedOnce = true;
+        s->unseen.clear();
+        completeCopy(f, {{0, 0, s->output->w, s->output->h}});
+        return;
+    }
+    if (!s->unseen.empty()) {
+        completeCopy(f, std::exchange(s->unseen, {}));
+        return;
+    }
+    s->waiting = f;
+}
+const struct ext_image_copy_capture_frame_v1_interface kCopyFrameImpl = {copyFrameDestroy, copyFrameAttach,
+                                                                          copyFrameDamage, copyFrameCapture};
+void copyFrameGone(wl_resource* r) {
+    auto* f = static_cast<CopyFrame*>(wl_resource_get_user_data(r));
+    if (f->session) {
+        if (f->session->waiting == f) f->session->waiting = nullptr;
+        std::erase(f->session->frames, f);
+    }
+    delete f;
+}
+
+void sessionCreateFrame(wl_client* client, wl_resource* r, std::uint32_t id) {
+    auto* f = new CopyFrame;
+    f->session = static_cast<Session*>(wl_resource_get_user_data(r));
+    f->session->frames.push_back(f);
+    f->resource = wl_resource_create(client, &ext_image_copy_capture_frame_v1_interface, 1, id);
+    wl_resource_set_implementation(f->resource, &kCopyFrameImpl, f, copyFrameGone);
+}
+void sessionDestroy(wl_client*, wl_resource* r) { wl_resource_destroy(r); }
+const struct ext_image_copy_capture_session_v1_interface kSessionImpl = {sessionCreateFrame, sessionDestroy};
+void sessionGone(wl_resource* r) {
+    auto* s = static_cast<Session*>(wl_resource_get_user_data(r));
+    for (CopyFrame* f : s->frames) f->session = nullptr;
+    if (s->output) std::erase(s->output->sessions, s);
+    delete s;
+}
+
+void createSession(wl_client* client, wl_resource*, std::uint32_t id, wl_resource* source, std::uint32_t) {
+    auto* s = new Session;
+    s->output = static_cast<Output*>(wl_resource_get_user_data(source));
+    s->resource = wl_resource_create(client, &ext_image_copy_capture_session_v1_interface, 1, id);
+    wl_resource_set_implementation(s->resource, &kSessionImpl, s, sessionGone);
+    if (!s->output) {
+        ext_image_copy_capture_session_v1_send_stopped(s->resource);
+        return;
+    }
+    s->output->sessions.push_back(s);
+    ext_image_copy_capture_session_v1_send_buffer_size(s->resource, static_cast<std::uint32_t>(s->output->w),
+                                                       static_cast<std::uint32_t>(s->output->h));
+    ext_image_copy_capture_session_v1_send_shm_format(s->resource, WL_SHM_FORMAT_XRGB8888);
+    ext_image_copy_capture_session_v1_send_done(s->resource);
+}
+void createCursorSession(wl_client* client, wl_resource*, std::uint32_t id, wl_resource*, wl_resource*) {
+    // Not offered here: an object that never reports anything.
+    wl_resource* r = wl_resource_create(client, &ext_image_copy_capture_cursor_session_v1_interface, 1, id);
+    wl_resource_set_implementation(r, nullptr, nullptr, nullptr);
+}
+void copyManagerDestroy(wl_client*, wl_resource* r) { wl_resource_destroy(r); }
+const struct ext_image_copy_capture_manager_v1_interface kCopyManagerImpl = {createSession, createCursorSession,
+                                                                              copyManagerDestroy};
+void bindCopyManager(wl_client* client, void*, std::uint32_t, std::uint32_t id) {
+    wl_resource* r = wl_resource_create(client, &ext_image_copy_capture_manager_v1_interface, 1, id);
+    wl_resource_set_implementation(r, &kCopyManagerImpl, nullptr, nullptr);
+}
+
 // --- commands ----------------------------------------------------------------
 
 void add(const std::string& name, int x, int y, int w, int h) {
@@ -219,6 +385,14 @@ void remove(const std::string& name) {
     wl_global_destroy(o->global);
     for (wl_resource* r : o->outputs) wl_resource_set_user_data(r, nullptr);
     for (wl_resource* r : o->xdgOutputs) wl_resource_set_user_data(r, nullptr);
+    for (wl_resource* r : o->sources) wl_resource_set_user_data(r, nullptr);
+    for (Session* s : o->sessions) {
+        s->output = nullptr;
+        if (CopyFrame* f = std::exchange(s->waiting, nullptr))
+            ext_image_copy_capture_frame_v1_send_failed(f->resource, EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_STOPPED);
+        ext_image_copy_capture_session_v1_send_stopped(s->resource);
+    }
+    o->sessions.clear();
     for (Frame* f : g_frames)
         if (f->output == o) f->output = nullptr;
     for (auto it = g_waiting.begin(); it != g_waiting.end();) {
@@ -252,6 +426,10 @@ void fill(const std::string& name, std::uint32_t colour, Rect r) {
     for (const Waiting& w : ready) {
         wl_client* client = wl_resource_get_client(w.frame->resource);
         complete(w.frame, std::exchange(o->unseen[client], {}), w.buffer);
+    }
+    for (Session* s : o->sessions) {
+        s->unseen.push_back(changed);
+        if (CopyFrame* f = std::exchange(s->waiting, nullptr)) completeCopy(f, std::exchange(s->unseen, {}));
     }
 }
 
@@ -287,9 +465,14 @@ int command(int fd, std::uint32_t, void*) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: mini_compositor SOCKET\n");
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: mini_compositor SOCKET [--no-screencopy] [--no-copy-capture]\n");
         return 2;
+    }
+    bool screencopy = true, copyCapture = true;
+    for (int i = 2; i < argc; ++i) {
+        screencopy = screencopy && std::strcmp(argv[i], "--no-screencopy") != 0;
+        copyCapture = copyCapture && std::strcmp(argv[i], "--no-copy-capture") != 0;
     }
     g_display = wl_display_create();
     if (wl_display_add_socket(g_display, argv[1]) != 0) {
@@ -298,7 +481,11 @@ int main(int argc, char** argv) {
     }
     wl_display_init_shm(g_display);
     wl_global_create(g_display, &zxdg_output_manager_v1_interface, 3, nullptr, bindXdgManager);
-    wl_global_create(g_display, &zwlr_screencopy_manager_v1_interface, 3, nullptr, bindScreencopy);
+    if (screencopy) wl_global_create(g_display, &zwlr_screencopy_manager_v1_interface, 3, nullptr, bindScreencopy);
+    if (copyCapture) {
+        wl_global_create(g_display, &ext_output_image_capture_source_manager_v1_interface, 1, nullptr, bindSourceManager);
+        wl_global_create(g_display, &ext_image_copy_capture_manager_v1_interface, 1, nullptr, bindCopyManager);
+    }
     wl_event_loop_add_fd(wl_display_get_event_loop(g_display), STDIN_FILENO, WL_EVENT_READABLE, command, nullptr);
     std::printf("ready\n");
     std::fflush(stdout);

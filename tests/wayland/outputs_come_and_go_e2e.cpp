@@ -1,6 +1,7 @@
 // The Wayland backend against the tests' own small compositor
-// (mini_compositor.cpp): outputs that come and go, and exactly the change
-// region a compositor reports.
+// (mini_compositor.cpp), once with each capture protocol: outputs that come
+// and go, exactly the change region a compositor reports, and frames that are
+// whole although the compositor writes only what changed.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -19,7 +20,9 @@ namespace {
 
 bool waitFor(const std::function<bool()>& done, int ms = 5000) { return QTest::qWaitFor(done, ms); }
 
-struct MiniCompositor : ::testing::Test {
+enum class Capture { Screencopy, ImageCopyCapture };
+
+struct MiniCompositor : ::testing::TestWithParam<Capture> {
     QTemporaryDir runtime;
     QProcess compositor;
     QStringList said;
@@ -32,7 +35,10 @@ struct MiniCompositor : ::testing::Test {
             while (compositor.canReadLine()) said << QString::fromUtf8(compositor.readLine()).trimmed();
         });
         compositor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        compositor.start(QStringLiteral(MINI_COMPOSITOR), {QStringLiteral("orvane-test-0")});
+        compositor.start(QStringLiteral(MINI_COMPOSITOR),
+                         {QStringLiteral("orvane-test-0"), GetParam() == Capture::Screencopy
+                                                               ? QStringLiteral("--no-copy-capture")
+                                                               : QStringLiteral("--no-screencopy")});
         ASSERT_TRUE(waitFor([this] { return said.contains(QStringLiteral("ready")); })) << "the compositor did not start";
         run("add ONE 0 0 640 480");
         run("add TWO 640 0 320 240");
@@ -59,11 +65,13 @@ std::vector<std::string> namesOf(Monitors& monitors) {
     return names;
 }
 
-TEST_F(MiniCompositor, TheChangeRegionIsExactlyWhatTheCompositorReports) {
+TEST_P(MiniCompositor, TheChangeRegionIsExactlyWhatTheCompositorReports) {
     WaylandMonitors monitors(*c);
     auto context = monitors.openMonitor("TWO");
     ASSERT_TRUE(context);
     EXPECT_EQ(context->rect(), (Rect{640, 0, 960, 240}));
+    EXPECT_EQ(dynamic_cast<WaylandMonitorContext&>(*context).capture().usesImageCopyCapture(),
+              GetParam() == Capture::ImageCopyCapture);
     EXPECT_TRUE(context->takeChanges().all);
     run("fill TWO ff0000 10 20 30 40");
     MonitorChanges changes;
@@ -89,7 +97,7 @@ TEST_F(MiniCompositor, TheChangeRegionIsExactlyWhatTheCompositorReports) {
     EXPECT_EQ(changes.region, QRegion(100, 100, 10, 10) + QRegion(0, 200, 5, 5));
 }
 
-TEST_F(MiniCompositor, OutputsThatGoAreFollowedAndReadBlack) {
+TEST_P(MiniCompositor, OutputsThatGoAreFollowedAndReadBlack) {
     WaylandMonitors monitors(*c);
     int reports = 0;
     monitors.watchLayout([&] { ++reports; });
@@ -129,6 +137,37 @@ TEST_F(MiniCompositor, OutputsThatGoAreFollowedAndReadBlack) {
     ASSERT_TRUE(three);
     EXPECT_EQ(dynamic_cast<WaylandMonitorContext&>(*three).capture().frame().size(), QSize(800, 600));
 }
+
+TEST_P(MiniCompositor, EveryFrameIsWholeThoughOnlyTheChangeIsWritten) {
+    WaylandMonitors monitors(*c);
+    auto context = monitors.openMonitor("TWO");
+    ASSERT_TRUE(context);
+    auto& two = dynamic_cast<WaylandMonitorContext&>(*context);
+    const auto pixel = [&](int x, int y) {
+        const image::Source p = two.pixels(QRect(x, y, 1, 1));
+        return p.image.pixel(p.at) & 0xffffffu;
+    };
+    // Frames alternate between two buffers: each must also get what changed
+    // while the other one was written.
+    const struct {
+        const char* colour;
+        QPoint at;
+    } steps[] = {{"ff0000", {0, 0}}, {"00ff00", {100, 100}}, {"0000ff", {200, 200}}, {"ffff00", {0, 0}}};
+    for (const auto& step : steps) {
+        const int frames = two.capture().framesReceived();
+        run(QStringLiteral("fill TWO %1 %2 %3 10 10").arg(QLatin1String(step.colour)).arg(step.at.x()).arg(step.at.y()));
+        ASSERT_TRUE(waitFor([&] { return two.capture().framesReceived() > frames; }));
+    }
+    EXPECT_EQ(pixel(5, 5), 0xffff00u);
+    EXPECT_EQ(pixel(105, 105), 0x00ff00u) << "a change the newest buffer did not see itself";
+    EXPECT_EQ(pixel(205, 205), 0x0000ffu);
+    EXPECT_EQ(pixel(50, 50), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Capture, MiniCompositor, ::testing::Values(Capture::Screencopy, Capture::ImageCopyCapture),
+                         [](const auto& info) {
+                             return std::string(info.param == Capture::Screencopy ? "Screencopy" : "ImageCopyCapture");
+                         });
 
 }  // namespace
 

@@ -6,9 +6,12 @@
 
 #include <QTimer>
 #include <algorithm>
+#include <optional>
 #include <cstdio>
 
 #include "platform/wayland/wayland_connection.h"
+#include "ext-image-capture-source-client-protocol.h"
+#include "ext-image-copy-capture-client-protocol.h"
 #include "wlr-screencopy-client-protocol.h"
 
 namespace orvane::platform::wayland {
@@ -104,17 +107,145 @@ const zwlr_screencopy_frame_v1_listener kFrameListener = {
     OutputCapture::Events::bufferDone};
 }  // namespace
 
+struct OutputCapture::CopyCaptureEvents {
+    static OutputCapture* of(void* data) { return static_cast<OutputCapture*>(data); }
+    static void bufferSize(void* data, ext_image_copy_capture_session_v1*, std::uint32_t w, std::uint32_t h) {
+        of(data)->width_ = static_cast<int>(w);
+        of(data)->height_ = static_cast<int>(h);
+    }
+    static void shmFormat(void* data, ext_image_copy_capture_session_v1*, std::uint32_t format) {
+        of(data)->offeredFormats_.push_back(format);
+    }
+    static void dmabufDevice(void*, ext_image_copy_capture_session_v1*, wl_array*) {}
+    static void dmabufFormat(void*, ext_image_copy_capture_session_v1*, std::uint32_t, wl_array*) {}
+    static void done(void* data, ext_image_copy_capture_session_v1*) { of(data)->onSessionDone(); }
+    static void stopped(void* data, ext_image_copy_capture_session_v1*) { of(data)->onStopped(); }
+
+    static void transform(void*, ext_image_copy_capture_frame_v1*, std::uint32_t) {}
+    static void damage(void* data, ext_image_copy_capture_frame_v1*, std::int32_t x, std::int32_t y, std::int32_t w,
+                       std::int32_t h) {
+        of(data)->onDamage(QRect(x, y, w, h));
+    }
+    static void presentationTime(void*, ext_image_copy_capture_frame_v1*, std::uint32_t, std::uint32_t,
+                                 std::uint32_t) {}
+    static void ready(void* data, ext_image_copy_capture_frame_v1*) { of(data)->onReady(); }
+    static void failed(void* data, ext_image_copy_capture_frame_v1*, std::uint32_t reason) {
+        of(data)->onCopyCaptureFailed(reason);
+    }
+};
+
+namespace {
+const ext_image_copy_capture_session_v1_listener kSessionListener = {
+    OutputCapture::CopyCaptureEvents::bufferSize, OutputCapture::CopyCaptureEvents::shmFormat,
+    OutputCapture::CopyCaptureEvents::dmabufDevice, OutputCapture::CopyCaptureEvents::dmabufFormat,
+    OutputCapture::CopyCaptureEvents::done, OutputCapture::CopyCaptureEvents::stopped};
+const ext_image_copy_capture_frame_v1_listener kCopyFrameListener = {
+    OutputCapture::CopyCaptureEvents::transform, OutputCapture::CopyCaptureEvents::damage,
+    OutputCapture::CopyCaptureEvents::presentationTime, OutputCapture::CopyCaptureEvents::ready,
+    OutputCapture::CopyCaptureEvents::failed};
+
+// Of the formats a session offers, the one read without conversion first.
+std::optional<std::uint32_t> chooseFormat(const std::vector<std::uint32_t>& offered) {
+    for (std::uint32_t preferred : {WL_SHM_FORMAT_XRGB8888, WL_SHM_FORMAT_ARGB8888, WL_SHM_FORMAT_XBGR8888,
+                                    WL_SHM_FORMAT_ABGR8888})
+        if (std::find(offered.begin(), offered.end(), preferred) != offered.end()) return preferred;
+    return std::nullopt;
+}
+}  // namespace
+
 OutputCapture::OutputCapture(Connection& c, std::string output, bool withCursor)
     : c_(c), outputName_(std::move(output)), withCursor_(withCursor) {
-    request();
+    copyCapture_ = c_.captureSources() != nullptr && c_.imageCopyCapture() != nullptr;
+    if (copyCapture_)
+        startSession();
+    else
+        request();
 }
 
 OutputCapture::~OutputCapture() {
     if (pending_) zwlr_screencopy_frame_v1_destroy(pending_);
+    if (copyFrame_) ext_image_copy_capture_frame_v1_destroy(copyFrame_);
+    if (session_) ext_image_copy_capture_session_v1_destroy(session_);
+    if (source_) ext_image_capture_source_v1_destroy(source_);
     c_.flush();
 }
 
+void OutputCapture::startSession() {
+    const Output* o = c_.output(outputName_);
+    if (!o || !c_.alive()) {
+        gone_ = true;
+        return;
+    }
+    logical_ = o->logical;
+    source_ = ext_output_image_capture_source_manager_v1_create_source(c_.captureSources(), o->output);
+    session_ = ext_image_copy_capture_manager_v1_create_session(
+        c_.imageCopyCapture(), source_, withCursor_ ? EXT_IMAGE_COPY_CAPTURE_MANAGER_V1_OPTIONS_PAINT_CURSORS : 0);
+    ext_image_copy_capture_session_v1_add_listener(session_, &kSessionListener, this);
+    c_.flush();
+}
+
+// A complete set of buffer constraints (again after a change of size).
+void OutputCapture::onSessionDone() {
+    const std::optional<std::uint32_t> format = chooseFormat(offeredFormats_);
+    offeredFormats_.clear();
+    if (!format) {
+        std::fprintf(stderr, "orvane: the compositor offers output %s in no pixel format Orvane can read\n",
+                     outputName_.c_str());
+        ++failuresInARow_;
+        return;
+    }
+    format_ = *format;
+    stride_ = width_ * 4;
+    constraintsKnown_ = true;
+    if (const Output* o = c_.output(outputName_)) logical_ = o->logical;
+    if (!copyFrame_) requestCopyCaptureFrame();
+}
+
+void OutputCapture::requestCopyCaptureFrame() {
+    if (gone_ || copyFrame_ || !session_ || !constraintsKnown_ || !c_.alive()) return;
+    target_ = shown_ == 0 ? 1 : 0;
+    ShmBuffer& b = buffers_[target_];
+    const wl_buffer* before = b.buffer();
+    if (!b.fit(c_, format_, width_, height_, stride_)) {
+        ++failuresInARow_;
+        return;
+    }
+    // A buffer new or remade holds nothing yet.
+    if (b.buffer() != before) stale_[target_] = QRegion(0, 0, width_, height_);
+    copyFrame_ = ext_image_copy_capture_session_v1_create_frame(session_);
+    ext_image_copy_capture_frame_v1_add_listener(copyFrame_, &kCopyFrameListener, this);
+    ext_image_copy_capture_frame_v1_attach_buffer(copyFrame_, b.buffer());
+    for (const QRect& r : stale_[target_] & QRect(0, 0, width_, height_))
+        ext_image_copy_capture_frame_v1_damage_buffer(copyFrame_, r.x(), r.y(), r.width(), r.height());
+    ext_image_copy_capture_frame_v1_capture(copyFrame_);
+    frameDamage_ = QRegion();
+    yInvert_ = false;
+    c_.flush();
+}
+
+void OutputCapture::onCopyCaptureFailed(std::uint32_t reason) {
+    endFrame();
+    ++failuresInARow_;
+    if (reason == EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_STOPPED) {
+        onStopped();
+        return;
+    }
+    // New constraints follow a mismatch; anything else is tried again a little later.
+    if (reason == EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_BUFFER_CONSTRAINTS) return;
+    QTimer::singleShot(std::min(failuresInARow_, 10) * 100, &timers_, [this] { requestCopyCaptureFrame(); });
+}
+
+void OutputCapture::onStopped() {
+    gone_ = true;
+    frame_ = QImage();
+    allChanged_ = true;
+}
+
 void OutputCapture::request() {
+    if (copyCapture_) {
+        requestCopyCaptureFrame();
+        return;
+    }
     if (gone_ || pending_ || !c_.alive() || !c_.screencopy()) return;
     const Output* o = c_.output(outputName_);
     if (!o) {
@@ -164,7 +295,7 @@ void OutputCapture::onReady() {
     const ShmBuffer& b = buffers_[target_];
     QImage image = frameImage(b.bits(), b.format(), b.width(), b.height(), b.stride(), yInvert_);
     const QSize logical(logical_.width(), logical_.height());
-    bool whole = !firstDone_ || c_.screencopyVersion() < 2 || frame_.size() != logical;
+    bool whole = !firstDone_ || (!copyCapture_ && c_.screencopyVersion() < 2) || frame_.size() != logical;
     if (image.isNull()) {
         std::fprintf(stderr, "orvane: the compositor offers output %s in a pixel format Orvane cannot read\n",
                      outputName_.c_str());
@@ -179,6 +310,12 @@ void OutputCapture::onReady() {
         QRegion upright;
         for (const QRect& r : frameDamage_) upright += QRect(r.x(), b.height() - r.bottom() - 1, r.width(), r.height());
         frameDamage_ = upright;
+    }
+    if (copyCapture_) {
+        // The other buffer missed what this frame brought.
+        const int other = target_ == 0 ? 1 : 0;
+        stale_[other] += whole ? QRegion(0, 0, b.width(), b.height()) : frameDamage_;
+        stale_[target_] = QRegion();
     }
     shown_ = target_;
     frame_ = image;
@@ -210,6 +347,8 @@ void OutputCapture::onFailed() {
 void OutputCapture::endFrame() {
     if (pending_) zwlr_screencopy_frame_v1_destroy(pending_);
     pending_ = nullptr;
+    if (copyFrame_) ext_image_copy_capture_frame_v1_destroy(copyFrame_);
+    copyFrame_ = nullptr;
     c_.flush();
 }
 

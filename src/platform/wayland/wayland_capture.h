@@ -1,4 +1,5 @@
-// Live capture of one output through the wlroots screencopy: frames land in
+// Live capture of one output, through image copy capture where the
+// compositor offers it and the wlroots screencopy otherwise: frames land in
 // shared memory the compositor writes into, one frame always requested so a
 // new picture arrives as soon as the output changes and a still output costs
 // nothing. The latest complete frame is read in place, without a copy.
@@ -10,11 +11,15 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/monitors.h"
 
 struct wl_buffer;
 struct zwlr_screencopy_frame_v1;
+struct ext_image_capture_source_v1;
+struct ext_image_copy_capture_session_v1;
+struct ext_image_copy_capture_frame_v1;
 
 namespace orvane::platform::wayland {
 
@@ -70,8 +75,11 @@ public:
     [[nodiscard]] bool gone() const { return gone_; }
     // Frames received so far (for tests and measurements).
     [[nodiscard]] int framesReceived() const { return frames_; }
+    // Whether the frames come through image copy capture (else screencopy).
+    [[nodiscard]] bool usesImageCopyCapture() const { return copyCapture_; }
 
     struct Events;
+    struct CopyCaptureEvents;
 
 private:
     void request();
@@ -81,6 +89,12 @@ private:
     void onReady();
     void onFailed();
     void endFrame();
+    // Image copy capture
+    void startSession();
+    void requestCopyCaptureFrame();
+    void onSessionDone();
+    void onCopyCaptureFailed(std::uint32_t reason);
+    void onStopped();
 
     Connection& c_;
     std::string outputName_;
@@ -102,6 +116,16 @@ private:
     bool gone_ = false;
     int frames_ = 0;
     int failuresInARow_ = 0;
+    // Image copy capture: the session, its frame, the buffer constraints, and
+    // for each buffer what changed on the output since it was last written
+    // (the compositor writes only what changed since the previous frame).
+    bool copyCapture_ = false;
+    ext_image_capture_source_v1* source_ = nullptr;
+    ext_image_copy_capture_session_v1* session_ = nullptr;
+    ext_image_copy_capture_frame_v1* copyFrame_ = nullptr;
+    std::vector<std::uint32_t> offeredFormats_;
+    bool constraintsKnown_ = false;
+    std::array<QRegion, 2> stale_;
     QObject timers_;  // ends a pending retry with the capture
 };
 

@@ -11,6 +11,8 @@
 #include <cstring>
 
 #include "platform/wayland/wayland_heads.h"
+#include "ext-image-capture-source-client-protocol.h"
+#include "ext-image-copy-capture-client-protocol.h"
 #include "wlr-output-management-client-protocol.h"
 #include "wlr-screencopy-client-protocol.h"
 #include "wlr-virtual-pointer-client-protocol.h"
@@ -26,6 +28,8 @@ struct Connection::Registry {
     zwlr_screencopy_manager_v1* screencopy = nullptr;
     std::uint32_t screencopyVersion = 0;
     zwlr_virtual_pointer_manager_v1* virtualPointers = nullptr;
+    ext_output_image_capture_source_manager_v1* captureSources = nullptr;
+    ext_image_copy_capture_manager_v1* imageCopyCapture = nullptr;
     std::unique_ptr<OutputHeads> heads;
     std::vector<std::unique_ptr<Output>> outputs;
     std::set<std::string>* globals = nullptr;
@@ -118,6 +122,12 @@ void global(void* data, wl_registry* registry, std::uint32_t name, const char* i
         auto* manager = static_cast<zwlr_output_manager_v1*>(
             wl_registry_bind(registry, name, &zwlr_output_manager_v1_interface, std::min(version, 2u)));
         r->heads = std::make_unique<OutputHeads>(manager, [r] { r->noteChange(); });
+    } else if (is(ext_output_image_capture_source_manager_v1_interface) && !r->captureSources) {
+        r->captureSources = static_cast<ext_output_image_capture_source_manager_v1*>(
+            wl_registry_bind(registry, name, &ext_output_image_capture_source_manager_v1_interface, 1));
+    } else if (is(ext_image_copy_capture_manager_v1_interface) && !r->imageCopyCapture) {
+        r->imageCopyCapture = static_cast<ext_image_copy_capture_manager_v1*>(
+            wl_registry_bind(registry, name, &ext_image_copy_capture_manager_v1_interface, 1));
     } else if (is(zwlr_virtual_pointer_manager_v1_interface) && !r->virtualPointers) {
         r->virtualPointers = static_cast<zwlr_virtual_pointer_manager_v1*>(
             wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
@@ -153,8 +163,11 @@ void Connection::Registry::describe(Output& o) {
 }
 
 bool offersWhatOrvaneNeeds(const std::set<std::string>& g) {
-    return g.count("zwlr_screencopy_manager_v1") > 0 && g.count("zwlr_virtual_pointer_manager_v1") > 0 &&
-           g.count("zxdg_output_manager_v1") > 0 && g.count("wl_output") > 0 && g.count("wl_shm") > 0;
+    const bool capture = g.count("zwlr_screencopy_manager_v1") > 0 ||
+                         (g.count("ext_output_image_capture_source_manager_v1") > 0 &&
+                          g.count("ext_image_copy_capture_manager_v1") > 0);
+    return capture && g.count("zwlr_virtual_pointer_manager_v1") > 0 && g.count("zxdg_output_manager_v1") > 0 &&
+           g.count("wl_output") > 0 && g.count("wl_shm") > 0;
 }
 
 std::unique_ptr<Connection> Connection::connect(const std::string& display, std::string& error) {
@@ -186,6 +199,8 @@ Connection::~Connection() {
         if (registry_->xdgOutputs) zxdg_output_manager_v1_destroy(registry_->xdgOutputs);
         if (registry_->screencopy) zwlr_screencopy_manager_v1_destroy(registry_->screencopy);
         if (registry_->virtualPointers) zwlr_virtual_pointer_manager_v1_destroy(registry_->virtualPointers);
+        if (registry_->captureSources) ext_output_image_capture_source_manager_v1_destroy(registry_->captureSources);
+        if (registry_->imageCopyCapture) ext_image_copy_capture_manager_v1_destroy(registry_->imageCopyCapture);
         if (registry_->seat) wl_seat_destroy(registry_->seat);
         if (registry_->shm) wl_shm_destroy(registry_->shm);
         if (registry_->registry) wl_registry_destroy(registry_->registry);
@@ -246,6 +261,12 @@ wl_seat* Connection::seat() const { return registry_->seat; }
 zwlr_screencopy_manager_v1* Connection::screencopy() const { return registry_->screencopy; }
 std::uint32_t Connection::screencopyVersion() const { return registry_->screencopyVersion; }
 zwlr_virtual_pointer_manager_v1* Connection::virtualPointers() const { return registry_->virtualPointers; }
+ext_output_image_capture_source_manager_v1* Connection::captureSources() const {
+    return registry_->imageCopyCapture ? registry_->captureSources : nullptr;
+}
+ext_image_copy_capture_manager_v1* Connection::imageCopyCapture() const {
+    return registry_->captureSources ? registry_->imageCopyCapture : nullptr;
+}
 
 bool Connection::alive() const { return display_ != nullptr && wl_display_get_error(display_) == 0; }
 

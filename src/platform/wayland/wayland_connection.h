@@ -18,6 +18,8 @@ struct zxdg_output_v1;
 struct wl_seat;
 struct wl_shm;
 struct zwlr_screencopy_manager_v1;
+struct ext_output_image_capture_source_manager_v1;
+struct ext_image_copy_capture_manager_v1;
 struct zwlr_virtual_pointer_manager_v1;
 class QSocketNotifier;
 
@@ -65,6 +67,10 @@ public:
     [[nodiscard]] zwlr_screencopy_manager_v1* screencopy() const;
     [[nodiscard]] std::uint32_t screencopyVersion() const;
     [[nodiscard]] zwlr_virtual_pointer_manager_v1* virtualPointers() const;
+    // Image copy capture, the successor of the screencopy: both managers, or
+    // nullptr where the compositor lacks either.
+    [[nodiscard]] ext_output_image_capture_source_manager_v1* captureSources() const;
+    [[nodiscard]] ext_image_copy_capture_manager_v1* imageCopyCapture() const;
     // The compositor's output configuration; nullptr where it offers none.
     [[nodiscard]] OutputHeads* heads() const;
 
@@ -94,8 +100,9 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
-// Orvane's needs, by interface name: the wlroots screencopy, the wlroots
-// virtual pointer, and xdg-output for names and the logical layout.
+// Orvane's needs, by interface name: capture (image copy capture, or the
+// wlroots screencopy), the wlroots virtual pointer, shared memory, and
+// xdg-output for names and the logical layout.
 bool offersWhatOrvaneNeeds(const std::set<std::string>& globals);
 
 }  // namespace orvane::platform::wayland

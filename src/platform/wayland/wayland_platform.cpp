@@ -76,7 +76,7 @@ bool compositorUsable(std::string& why) {
     auto c = Connection::connect("", why);
     if (!c) return false;
     if (c->usableForOrvane()) return true;
-    why = "the compositor does not offer the wlroots screencopy, virtual pointer and xdg-output protocols";
+    why = "the compositor does not offer screen capture (image copy capture or the wlroots screencopy), the wlroots virtual pointer and xdg-output";
     return false;
 }
 
@@ -88,8 +88,8 @@ std::unique_ptr<Platform> createPlatform(std::string& error) {
         return nullptr;
     }
     if (!c->usableForOrvane()) {
-        error = "Orvane cannot use this Wayland compositor: it does not offer the wlroots screencopy, "
-                "virtual pointer and xdg-output protocols.";
+        error = "Orvane cannot use this Wayland compositor: it does not offer screen capture (image copy "
+                "capture or the wlroots screencopy), the wlroots virtual pointer and xdg-output.";
         return nullptr;
     }
     return std::make_unique<WaylandPlatform>(std::move(c));
