@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what Orvane needs (on Debian 12, as root or through sudo), builds
-# a Release binary and starts it on the current X display.
+# a Release binary and starts it in the current session (X11, or Wayland
+# on sway and the other wlroots compositors).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 sudo=""; [ "$(id -u)" = 0 ] || sudo="sudo"
