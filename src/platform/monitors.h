@@ -52,6 +52,10 @@ public:
     [[nodiscard]] virtual MonitorChanges takeChanges() { return MonitorChanges::everything(); }
 };
 
+// The handle of the monitor of `list` holding most of windowRect, or the
+// nearest one when it lies on none (bestRectFor); list must not be empty.
+MonitorHandle monitorHoldingMost(const std::vector<MonitorInfo>& list, const Rect& windowRect);
+
 class Monitors {
 public:
     virtual ~Monitors() = default;

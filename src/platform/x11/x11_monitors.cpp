@@ -135,11 +135,7 @@ std::vector<MonitorInfo> X11Monitors::enumerate() {
 }
 
 MonitorHandle X11Monitors::monitorFromRect(const Rect& windowRect) {
-    const std::vector<MonitorInfo> list = enumerate();
-    std::vector<Rect> rects;
-    rects.reserve(list.size());
-    for (const MonitorInfo& m : list) rects.push_back(m.monitor);
-    return list[bestRectFor(rects, windowRect).value_or(0)].handle;
+    return monitorHoldingMost(enumerate(), windowRect);
 }
 
 std::unique_ptr<MonitorContext> X11Monitors::openMonitor(const std::string& deviceName) {

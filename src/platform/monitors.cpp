@@ -1,0 +1,12 @@
+#include "platform/monitors.h"
+
+namespace orvane::platform {
+
+MonitorHandle monitorHoldingMost(const std::vector<MonitorInfo>& list, const Rect& windowRect) {
+    std::vector<Rect> rects;
+    rects.reserve(list.size());
+    for (const MonitorInfo& m : list) rects.push_back(m.monitor);
+    return list[bestRectFor(rects, windowRect).value_or(0)].handle;
+}
+
+}  // namespace orvane::platform
