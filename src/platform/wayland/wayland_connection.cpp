@@ -276,47 +276,43 @@ void Connection::flush() {
 
 bool Connection::roundTrip() { return alive() && wl_display_roundtrip(display_) >= 0; }
 
+bool Connection::readOnce(int timeoutMs) {
+    int handled = 0;
+    while (wl_display_prepare_read(display_) != 0) {
+        const int n = wl_display_dispatch_pending(display_);
+        if (n < 0) return false;
+        handled += n;
+    }
+    wl_display_flush(display_);
+    // Events already handled are an answer: no waiting for more.
+    pollfd p{wl_display_get_fd(display_), POLLIN, 0};
+    const int ready = poll(&p, 1, handled > 0 ? 0 : timeoutMs);
+    if (ready > 0) {
+        if (wl_display_read_events(display_) < 0) return false;
+    } else {
+        wl_display_cancel_read(display_);
+        if (ready < 0 && errno != EINTR) return false;
+    }
+    return wl_display_dispatch_pending(display_) >= 0;
+}
+
 bool Connection::dispatchUntil(const std::function<bool()>& done, int timeoutMs) {
     using Clock = std::chrono::steady_clock;
     const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!done()) {
         if (!alive()) return false;
-        while (wl_display_prepare_read(display_) != 0) {
-            if (wl_display_dispatch_pending(display_) < 0) return false;
-            if (done()) return true;
-        }
-        wl_display_flush(display_);
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
-        if (left <= 0) {
-            wl_display_cancel_read(display_);
-            return false;
-        }
-        pollfd p{wl_display_get_fd(display_), POLLIN, 0};
-        const int ready = poll(&p, 1, static_cast<int>(left));
-        if (ready > 0) {
-            if (wl_display_read_events(display_) < 0) return false;
-        } else {
-            wl_display_cancel_read(display_);
-            if (ready < 0 && errno != EINTR) return false;
-        }
-        if (wl_display_dispatch_pending(display_) < 0) return false;
+        if (!readOnce(static_cast<int>(std::max<decltype(left)>(left, 0)))) return false;
+        if (!done() && Clock::now() >= end) return false;
     }
     return true;
 }
 
 void Connection::readAvailable() {
-    if (!alive()) {
-        if (notifier_) notifier_->setEnabled(false);
-        return;
+    if (alive()) {
+        readOnce(0);
+        wl_display_flush(display_);
     }
-    while (wl_display_prepare_read(display_) != 0) wl_display_dispatch_pending(display_);
-    pollfd p{wl_display_get_fd(display_), POLLIN, 0};
-    if (poll(&p, 1, 0) > 0)
-        wl_display_read_events(display_);
-    else
-        wl_display_cancel_read(display_);
-    wl_display_dispatch_pending(display_);
-    wl_display_flush(display_);
     if (!alive() && notifier_) notifier_->setEnabled(false);
 }
 

@@ -92,6 +92,9 @@ public:
 
 private:
     Connection() = default;
+    // Handles the events that have arrived, waiting up to timeoutMs when none
+    // have. False when the connection broke.
+    bool readOnce(int timeoutMs);
     void readAvailable();
     [[nodiscard]] bool shows(const Output& o) const;
     wl_display* display_ = nullptr;
