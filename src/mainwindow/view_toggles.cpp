@@ -115,19 +115,16 @@ void frmMain::ApplyFullScreen(bool Full) {
             geometryBeforeFullScreen_ = geometry();
             if (const QScreen* s = screen()) setGeometry(s->geometry());
         }
-    } else if (isFullScreen()) {
-        setWindowState(windowState() & ~Qt::WindowFullScreen);
-        ShowTitleBar(AppState.TitleBar);
-        ShowMenuBar(AppState.MenuBar);
-        picToolBox->setVisible(AppState.ToolBar);
-        picStatusBar->setVisible(AppState.StatusBar);
-        SetWindowStateCode(AppState.WindowPos_State);
     } else {
+        // The window system's own full screen ends first.
+        const bool systemFullScreen = isFullScreen();
+        if (systemFullScreen) setWindowState(windowState() & ~Qt::WindowFullScreen);
         // A window manager keeps the client, not the frame, in place when the
         // caption changes: the caption comes back once the window manager has
         // put the window back where it was, so that its frame is there too.
-        const bool captionAfterRestore = !geometryBeforeFullScreen_ && AppState.WindowPos_State != 2 &&
-                                         AppState.TitleBar && !AppState.TitleBarShown && isMaximized();
+        const bool captionAfterRestore = !systemFullScreen && !geometryBeforeFullScreen_ &&
+                                         AppState.WindowPos_State != 2 && AppState.TitleBar &&
+                                         !AppState.TitleBarShown && isMaximized();
         if (!captionAfterRestore) ShowTitleBar(AppState.TitleBar);
         ShowMenuBar(AppState.MenuBar);
         picToolBox->setVisible(AppState.ToolBar);
