@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "core/app_path.h"
@@ -17,6 +18,7 @@
 #include "platform/x11/x11_mode_store.h"
 #include "platform/x11/x11_platform.h"
 #ifdef ORVANE_HAS_WAYLAND
+#include "platform/wayland/wayland_connection.h"
 #include "platform/wayland/wayland_platform.h"
 #endif
 
@@ -32,17 +34,15 @@ void qtMessage(QtMsgType type, const QMessageLogContext& context, const QString&
         std::fprintf(stderr, "orvane: lost the connection to the X server\n");
 }
 
-// Whether this session's Wayland compositor (if any) offers what Orvane needs.
-bool WaylandUsable() {
 #ifdef ORVANE_HAS_WAYLAND
+// This session's Wayland compositor, when there is one that offers what
+// Orvane needs: the connection the backend then goes on using.
+std::unique_ptr<orvane::platform::wayland::Connection> UsableWayland() {
     const char* display = std::getenv("WAYLAND_DISPLAY");
-    if (display == nullptr || *display == '\0') return false;
-    std::string why;
-    return orvane::platform::wayland::compositorUsable(why);
-#else
-    return false;
-#endif
+    if (display == nullptr || *display == '\0') return nullptr;
+    return orvane::platform::wayland::connectIfUsable();
 }
+#endif
 
 }  // namespace
 
@@ -62,7 +62,13 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "orvane: %d registered display mode(s) could not be applied\n", failed);
         return failed > 0 ? 1 : 0;
     }
-    const platform::BackendChoice backend = platform::ChooseBackend(platform::SessionFactsFromEnvironment(WaylandUsable()));
+#ifdef ORVANE_HAS_WAYLAND
+    auto wayland = UsableWayland();
+    const bool waylandUsable = wayland != nullptr;
+#else
+    const bool waylandUsable = false;
+#endif
+    const platform::BackendChoice backend = platform::ChooseBackend(platform::SessionFactsFromEnvironment(waylandUsable));
     if (!backend.message.empty()) std::fprintf(stderr, "%s\n", backend.message.c_str());
     if (!backend.backend) return 2;
     const bool onWayland = backend.backend == platform::Backend::Wayland;
@@ -85,7 +91,8 @@ int main(int argc, char** argv) {
     std::string error;
     std::unique_ptr<platform::Platform> platform;
 #ifdef ORVANE_HAS_WAYLAND
-    if (onWayland) platform = platform::wayland::createPlatform(error);
+    if (onWayland) platform = platform::wayland::createPlatform(std::move(wayland));
+    wayland.reset();  // not used by X11
 #endif
     if (!onWayland) platform = platform::x11::createPlatform(error);
     if (!platform) {

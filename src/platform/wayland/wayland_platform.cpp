@@ -72,26 +72,13 @@ private:
 
 }  // namespace
 
-bool compositorUsable(std::string& why) {
-    auto c = Connection::connect("", why);
-    if (!c) return false;
-    if (c->usableForOrvane()) return true;
-    why = "the compositor does not offer screen capture (image copy capture or the wlroots screencopy), the wlroots virtual pointer and xdg-output";
-    return false;
-}
-
-std::unique_ptr<Platform> createPlatform(std::string& error) {
+std::unique_ptr<Connection> connectIfUsable() {
     std::string why;
     auto c = Connection::connect("", why);
-    if (!c) {
-        error = "Orvane cannot use the Wayland compositor: " + why + ".";
-        return nullptr;
-    }
-    if (!c->usableForOrvane()) {
-        error = "Orvane cannot use this Wayland compositor: it does not offer screen capture (image copy "
-                "capture or the wlroots screencopy), the wlroots virtual pointer and xdg-output.";
-        return nullptr;
-    }
+    return c && c->usableForOrvane() ? std::move(c) : nullptr;
+}
+
+std::unique_ptr<Platform> createPlatform(std::unique_ptr<Connection> c) {
     return std::make_unique<WaylandPlatform>(std::move(c));
 }
 

@@ -8,12 +8,14 @@
 
 namespace orvane::platform::wayland {
 
-// Whether the compositor at $WAYLAND_DISPLAY offers what the backend needs;
-// false (with the reason) when there is none or it lacks something.
-bool compositorUsable(std::string& why);
+class Connection;
 
-// Opens the backend's own connection to the compositor at $WAYLAND_DISPLAY;
-// nullptr with a message for the user when that fails.
-std::unique_ptr<Platform> createPlatform(std::string& error);
+// The backend's own connection to the compositor at $WAYLAND_DISPLAY when it
+// offers what the backend needs; nullptr when there is none or it lacks something.
+std::unique_ptr<Connection> connectIfUsable();
+
+// The backend over such a connection, read from Qt's event loop (which must
+// exist by then).
+std::unique_ptr<Platform> createPlatform(std::unique_ptr<Connection> c);
 
 }  // namespace orvane::platform::wayland
