@@ -255,12 +255,13 @@ TEST_F(WaylandBackend, OrvaneShowsTheWatchedOutputAndForwardsADoubleClick) {
     // A right click opens the popup; "アクション > 左ボタン > クリック", chosen
     // with the keyboard, clicks at the mapped point once the popup is gone.
     // (The keyboard, wtype's, must exist before the popup opens: sway takes
-    // a popup away when a keyboard appears.)
+    // a popup away when a keyboard appears. A submenu opened from the keyboard
+    // has its first entry chosen; "c" is no way to it, since "クリック" and
+    // "ダブルクリック" share it and the key goes from one to the other.)
     client->log().clear();
     QProcess keys;
     keys.start(QStringLiteral("wtype"), {QStringLiteral("-s"), QStringLiteral("2000"), QStringLiteral("a"),
                                          QStringLiteral("-s"), QStringLiteral("200"), QStringLiteral("l"),
-                                         QStringLiteral("-s"), QStringLiteral("200"), QStringLiteral("c"),
                                          QStringLiteral("-s"), QStringLiteral("200"), QStringLiteral("-k"),
                                          QStringLiteral("Return")});
     ASSERT_TRUE(keys.waitForStarted());
