@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Runs a command in a headless GNOME Wayland session: PipeWire, WirePlumber
+# and mutter with two virtual monitors, Meta-0 (1920x1080 at 0,0) and Meta-1
+# (1280x720 at 1920,0), on a private session bus. mutter will not run as
+# root, so the session and the command run as an ordinary user (made once).
+#   gnome-session.sh COMMAND [ARGS...]     (exit 77: mutter or PipeWire missing)
+set -euo pipefail
+for tool in mutter pipewire wireplumber dbus-run-session; do command -v $tool >/dev/null || exit 77; done
+user=orvane-test
+if [ "$(id -u)" = 0 ]; then
+  id "$user" >/dev/null 2>&1 || useradd -m "$user"
+  as_user() { runuser -u "$user" -- "$@"; }
+else
+  as_user() { "$@"; }
+fi
+work=$(mktemp -d)
+chmod 755 "$work"
+run="$work/run"
+mkdir -p -m 700 "$run"
+[ "$(id -u)" = 0 ] && chown "$user" "$run"
+# mutter aborts when it has to make this folder itself.
+[ -d /tmp/.X11-unix ] || mkdir -m 1777 /tmp/.X11-unix
+
+cat > "$work/inner.sh" <<'INNER'
+set -u
+R=$XDG_RUNTIME_DIR
+pipewire >"$R/pipewire.log" 2>&1 &
+for _ in $(seq 100); do [ -S "$R/pipewire-0" ] && break; sleep 0.05; done
+# Without the session manager every stream stays paused.
+wireplumber >"$R/wireplumber.log" 2>&1 &
+mutter --headless --wayland --no-x11 --virtual-monitor 1920x1080 --virtual-monitor 1280x720 >"$R/mutter.log" 2>&1 &
+mutter=$!
+for _ in $(seq 200); do
+  gdbus introspect --session --dest org.gnome.Mutter.ScreenCast --object-path /org/gnome/Mutter/ScreenCast \
+    >/dev/null 2>&1 && [ -S "$R/wayland-0" ] && break
+  kill -0 $mutter 2>/dev/null || break
+  sleep 0.05
+done
+if ! [ -S "$R/wayland-0" ]; then cat "$R/mutter.log" >&2; echo "mutter did not start" >&2; exit 1; fi
+WAYLAND_DISPLAY=wayland-0 XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME "$@"
+rc=$?
+# What mutter said helps to read a failure.
+[ $rc = 0 ] || grep -v '^$' "$R/mutter.log" | tail -n 20 >&2
+kill $(jobs -p) 2>/dev/null
+wait 2>/dev/null
+exit $rc
+INNER
+
+stop() {
+  [ "$(id -u)" = 0 ] && pkill -KILL -u "$user" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap stop EXIT
+as_user env -i PATH="$PATH" HOME="$work" XDG_RUNTIME_DIR="$run" LANG=C.UTF-8 ASAN_OPTIONS=detect_leaks=0 \
+  dbus-run-session -- bash "$work/inner.sh" "$@"
