@@ -487,11 +487,11 @@ It stays after the system restarts.</translation>
     </message>
     <message>
         <source>一時変更１</source>
-        <translation>For now 1</translation>
+        <translation>Until exit</translation>
     </message>
     <message>
         <source>一時変更２</source>
-        <translation>For now 2</translation>
+        <translation>Until restart</translation>
     </message>
     <message>
         <source>設定変更</source>
