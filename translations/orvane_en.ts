@@ -24,7 +24,7 @@
     </message>
     <message>
         <source>サブモニタの内容を別画面から確認出来ます</source>
-        <translation>Watch what another monitor shows, from a window on this one</translation>
+        <translation>Watch and operate another monitor from a window on this one</translation>
     </message>
     <message>
         <source>公開HP</source>
