@@ -1,6 +1,8 @@
 // The interface's language: Japanese as written for a Japanese desktop and
 // for C, English for a desktop that asks for another language; the same
 // settings file either way.
+#include "core/language.h"
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -11,7 +13,6 @@
 #include <QTranslator>
 #include <algorithm>
 
-#include "core/language.h"
 #include "dialogs/frm_about.h"
 #include "dialogs/frm_setting.h"
 #include "display/frm_display_setting.h"
@@ -26,7 +27,8 @@ TEST(Language, TheDesktopsLanguageChoosesJapaneseOrEnglish) {
     EXPECT_FALSE(WantsEnglish(PreferredLanguages(QLocale::c())));
     EXPECT_FALSE(WantsEnglish(PreferredLanguages(QLocale(QStringLiteral("ja_JP")))));
     EXPECT_TRUE(WantsEnglish(PreferredLanguages(QLocale(QStringLiteral("en_US")))));
-    EXPECT_TRUE(WantsEnglish(PreferredLanguages(QLocale(QStringLiteral("de_DE"))))) << "English, not Japanese";
+    EXPECT_TRUE(WantsEnglish(PreferredLanguages(QLocale(QStringLiteral("de_DE")))))
+        << "English, not Japanese";
     EXPECT_FALSE(WantsEnglish({"de", "de-DE", "ja", "ja-JP"})) << "LANGUAGE=de:ja: Japanese comes first";
     EXPECT_TRUE(WantsEnglish({"pt-BR", "pt", "en"}));
     EXPECT_EQ(TranslatorFor({}), nullptr);
@@ -60,7 +62,8 @@ struct LanguageTest : test::MainWindowTest {
             const qsizetype amp = a->text().indexOf(QLatin1Char('&'));
             if (a->isSeparator() || amp < 0 || amp + 1 >= a->text().size()) continue;
             const QChar key = a->text().at(amp + 1).toLower();
-            EXPECT_FALSE(keys.contains(key)) << menu->title().toStdString() << ": " << a->text().toStdString();
+            EXPECT_FALSE(keys.contains(key))
+                << menu->title().toStdString() << ": " << a->text().toStdString();
             keys.insert(key);
         }
     }
@@ -74,11 +77,12 @@ struct LanguageTest : test::MainWindowTest {
                 if (l->wordWrap())
                     EXPECT_LE(l->heightForWidth(l->width()), l->height()) << text;
                 else
-                    EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->contentsRect().width()) << text;
+                    EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->contentsRect().width())
+                        << text;
             } else if (auto* b = qobject_cast<QAbstractButton*>(c); b && !b->text().isEmpty()) {
                 const QString text = QString(b->text()).remove(QLatin1Char('&'));
                 const int needs = qobject_cast<QPushButton*>(b) ? b->fontMetrics().horizontalAdvance(text) + 8
-                                                                 : b->sizeHint().width();
+                                                                : b->sizeHint().width();
                 EXPECT_LE(needs, b->width()) << text.toStdString();
             } else if (auto* g = qobject_cast<QGroupBox*>(c)) {
                 EXPECT_LE(g->fontMetrics().horizontalAdvance(g->title()) + 16, g->width());
@@ -113,7 +117,8 @@ TEST_F(LanguageTest, AnotherLanguageGetsEnglishWhileJapaneseAndCKeepTheJapaneseT
     EXPECT_TRUE(InterfaceIsTranslated());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Orvane"));
     // The View menu, opened from the menu bar.
-    QTest::mouseClick(w.menuBar(), Qt::LeftButton, {}, w.menuBar()->actionGeometry(w.mnuView->menuAction()).center());
+    QTest::mouseClick(w.menuBar(), Qt::LeftButton, {},
+                      w.menuBar()->actionGeometry(w.mnuView->menuAction()).center());
     ASSERT_TRUE(waitFor([&] { return openPopup() == w.mnuView; }));
     EXPECT_EQ(w.mnuView->title(), QStringLiteral("&View"));
     EXPECT_EQ(w.mnuView_Frame[1]->text(), QStringLiteral("Show &All Bars"));
@@ -141,30 +146,35 @@ TEST_F(LanguageTest, AnotherLanguageGetsEnglishWhileJapaneseAndCKeepTheJapaneseT
     EXPECT_EQ(w.cmbTimer->currentText(), QStringLiteral("2 seconds"));
     EXPECT_TRUE(w.mnuTool_Timer_Select[5]->isChecked());
 
-    openDialog<frmSetting>([&] { ASSERT_TRUE(choose(w.mnuTool_Setting)); }, [&](frmSetting& d) {
-        EXPECT_EQ(d.windowTitle(), QStringLiteral("Orvane - Settings"));
-        EXPECT_EQ(d.chkView[3]->text(), QStringLiteral("Scroll bars"));
-        EXPECT_TRUE(d.lblMonitorInfo->text().startsWith(QStringLiteral("Changes the resolution")));
-        for (QRadioButton* method : d.optMonitor) {
-            QTest::mouseClick(method, Qt::LeftButton, {}, QPoint(6, method->height() / 2));
+    openDialog<frmSetting>(
+        [&] { ASSERT_TRUE(choose(w.mnuTool_Setting)); },
+        [&](frmSetting& d) {
+            EXPECT_EQ(d.windowTitle(), QStringLiteral("Orvane - Settings"));
+            EXPECT_EQ(d.chkView[3]->text(), QStringLiteral("Scroll bars"));
+            EXPECT_TRUE(d.lblMonitorInfo->text().startsWith(QStringLiteral("Changes the resolution")));
+            for (QRadioButton* method : d.optMonitor) {
+                QTest::mouseClick(method, Qt::LeftButton, {}, QPoint(6, method->height() / 2));
+                expectNothingClipped(&d);
+            }
+            QTest::mouseClick(d.cmdOkCancel[1], Qt::LeftButton);
+        });
+    openDialog<frmDisplaySetting>(
+        [&] { ASSERT_TRUE(choose(w.mnuTool_Dev)); },
+        [&](frmDisplaySetting& d) {
+            EXPECT_EQ(d.windowTitle(), QStringLiteral("Orvane - Resolution"));
+            EXPECT_TRUE(d.lblNowSetting->text().startsWith(QStringLiteral("Current: 1920x1080 / ")));
+            EXPECT_EQ(d.cmdOkCancel[1]->text(), QStringLiteral("Cancel"));
             expectNothingClipped(&d);
-        }
-        QTest::mouseClick(d.cmdOkCancel[1], Qt::LeftButton);
-    });
-    openDialog<frmDisplaySetting>([&] { ASSERT_TRUE(choose(w.mnuTool_Dev)); }, [&](frmDisplaySetting& d) {
-        EXPECT_EQ(d.windowTitle(), QStringLiteral("Orvane - Resolution"));
-        EXPECT_TRUE(d.lblNowSetting->text().startsWith(QStringLiteral("Current: 1920x1080 / ")));
-        EXPECT_EQ(d.cmdOkCancel[1]->text(), QStringLiteral("Cancel"));
-        expectNothingClipped(&d);
-        QTest::mouseClick(d.cmdOkCancel[1], Qt::LeftButton);
-    });
-    openDialog<frmAbout>([&] { ASSERT_TRUE(choose(w.mnuHelp_About)); }, [&](frmAbout& d) {
-        EXPECT_EQ(d.windowTitle(), QStringLiteral("About Orvane"));
-        EXPECT_EQ(d.lblTitle[1]->text(), QStringLiteral("Orvane"));
-        EXPECT_EQ(d.Label1[0]->text(), QStringLiteral("Web site"));
-        expectNothingClipped(&d);
-        QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-    });
+            QTest::mouseClick(d.cmdOkCancel[1], Qt::LeftButton);
+        });
+    openDialog<frmAbout>([&] { ASSERT_TRUE(choose(w.mnuHelp_About)); },
+                         [&](frmAbout& d) {
+                             EXPECT_EQ(d.windowTitle(), QStringLiteral("About Orvane"));
+                             EXPECT_EQ(d.lblTitle[1]->text(), QStringLiteral("Orvane"));
+                             EXPECT_EQ(d.Label1[0]->text(), QStringLiteral("Web site"));
+                             expectNothingClipped(&d);
+                             QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+                         });
     closeWindow();
     EXPECT_EQ(test::readAll(settingsFile()), japaneseSettings) << "the same keys and values in any language";
 }
