@@ -10,6 +10,7 @@
 #include "core/app_path.h"
 #include "core/app_state.h"
 #include "core/exit_signals.h"
+#include "core/language.h"
 #include "core/settings.h"
 #include "mainwindow/frm_main.h"
 #include "mainwindow/toolbar_icons.h"
@@ -83,6 +84,9 @@ int main(int argc, char** argv) {
     // No display name: Qt would append it to every window's caption, and
     // the captions already begin with the title.
     QApplication::setWindowIcon(ProgramIcon());  // every window's
+    // Japanese as written, or English for a desktop that speaks another language.
+    const std::unique_ptr<QTranslator> english = TranslatorFor(PreferredLanguages(QLocale::system()));
+    if (english) QCoreApplication::installTranslator(english.get());
 
     AppState.TitleBarShown = true;
     AppState.AppPath = ProgramFolder();

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "core/language.h"
 #include "core/rounding.h"
 #include "dialogs/twips.h"
 #include "mainwindow/toolbar_icons.h"
@@ -15,9 +16,10 @@ namespace orvane {
 
 namespace {
 
-const char* const kTitle = "オルヴァン";
+const char* const kTitle = QT_TRANSLATE_NOOP("orvane::frmAbout", "オルヴァン");
 const char* const kProduct = "Orvane";
-const char* const kComment = "サブモニタの内容を別画面から確認出来ます";
+const char* const kComment =
+    QT_TRANSLATE_NOOP("orvane::frmAbout", "サブモニタの内容を別画面から確認出来ます");
 const char* const kLegalNotice = "© 2026 The Orvane developers";
 
 QFont NamedFont(const char* family, double points, bool bold = false, bool italic = false) {
@@ -113,11 +115,13 @@ frmAbout::frmAbout(QWidget* owner, platform::Shell& shell) : QDialog(owner), she
     lblComment->setGeometry(t.rect(180, 1080, 3855, 555));
     lblComment->setWordWrap(true);
 
-    const char* const captions[2] = {"公開HP", "作者へメール"};
+    const char* const captions[2] = {QT_TR_NOOP("公開HP"), QT_TR_NOOP("作者へメール")};
     const int widths[2] = {675, 1155};
     for (int i : {0, 1}) {
-        Label1[i] = new QLabel(QString::fromUtf8(captions[i]), this);
+        Label1[i] = new QLabel(tr(captions[i]), this);
         Label1[i]->setGeometry(t.rect(173, 1740 + 300 * i, widths[i], 255));
+        // A translated caption may take the room up to its link.
+        if (InterfaceIsTranslated()) Label1[i]->resize(t.x(1530 - 173), Label1[i]->height());
     }
     QFont link = NamedFont("ＭＳ Ｐゴシック", 9);
     link.setUnderline(true);
@@ -126,17 +130,17 @@ frmAbout::frmAbout(QWidget* owner, platform::Shell& shell) : QDialog(owner), she
     lblURL = new LinkLabel(this);
     lblURL->setGeometry(t.rect(1530, 1740, 2550, 255));
     lblURL->setFont(link);
-    lblURL->setToolTip(QStringLiteral("最新版のチェックはこちら。"));
+    lblURL->setToolTip(tr("最新版のチェックはこちら。"));
     connect(lblURL, &LinkLabel::clicked, this, [this] { lblURL_Click(); });
     lblEmail = new LinkLabel(this);
     lblEmail->setGeometry(t.rect(1530, 2040, 2550, 255));
     lblEmail->setFont(link);
-    lblEmail->setToolTip(QStringLiteral("ご意見ご感想をお聞かせ下さい。"));
+    lblEmail->setToolTip(tr("ご意見ご感想をお聞かせ下さい。"));
     connect(lblEmail, &LinkLabel::clicked, this, [this] { lblEmail_Click(); });
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setGeometry(t.rect(1493, 2400, 1215, 435));
-    cmdOK->setToolTip(QStringLiteral("この画面を閉じます。"));
+    cmdOK->setToolTip(tr("この画面を閉じます。"));
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(this, &QDialog::finished, this, [this] { Form_Unload(); });
@@ -145,14 +149,14 @@ frmAbout::frmAbout(QWidget* owner, platform::Shell& shell) : QDialog(owner), she
 void frmAbout::Form_Load() {
     lblURL->setText(QStringLiteral(ORVANE_WEB_SITE));
     lblEmail->setText(QStringLiteral(ORVANE_EMAIL));
-    const QString title = QString::fromUtf8(kTitle);
-    setWindowTitle(title + QStringLiteral(" - バージョン情報"));
+    const QString title = tr(kTitle);
+    setWindowTitle(tr("%1 - バージョン情報").arg(title));
     for (int i : {0, 1}) lblTitle[i]->setGeometry(titleGeometry_[i]);  // fitted anew each time
     FitTitleCaption(lblTitle[0], title);
     FitTitleCaption(lblTitle[1], title);
     lblVersion->setText(VersionText(ORVANE_VERSION_MAJOR, ORVANE_VERSION_MINOR, ORVANE_VERSION_PATCH));
     lblCopyright->setText(QString::fromUtf8(kLegalNotice));
-    lblComment->setText(QString::fromUtf8(kComment));
+    lblComment->setText(tr(kComment));
     const QIcon icon = ProgramIcon();
     LargeIcon = icon.pixmap(48, 48);
     SmallIcon = QIcon(icon.pixmap(16, 16));

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -16,11 +17,14 @@ namespace orvane {
 QString MonitorMethodText(int method) {
     switch (method) {
         case 0:
-            return QStringLiteral("解像度を一時的に変更します。\r\nオルヴァン終了時に元に戻ります。");
+            return QCoreApplication::translate(
+                "orvane::frmSetting", "解像度を一時的に変更します。\r\nオルヴァン終了時に元に戻ります。");
         case 1:
-            return QStringLiteral("解像度を一時的に変更します。\r\nシステムの再起動時に元に戻ります。");
+            return QCoreApplication::translate(
+                "orvane::frmSetting", "解像度を一時的に変更します。\r\nシステムの再起動時に元に戻ります。");
         case 2:
-            return QStringLiteral(
+            return QCoreApplication::translate(
+                "orvane::frmSetting",
                 "解像度を変更し、設定を保存します。\r\nシステムが再起動しても設定は継続します。");
         default:
             return {};
@@ -28,7 +32,7 @@ QString MonitorMethodText(int method) {
 }
 
 frmSetting::frmSetting(QWidget* owner) : QDialog(owner) {
-    setWindowTitle(QStringLiteral("オルヴァン - 設定"));
+    setWindowTitle(tr("オルヴァン - 設定"));
     const Twips t(this);
     setFixedSize(t.size(4725, 4950));
 
@@ -41,32 +45,30 @@ frmSetting::frmSetting(QWidget* owner) : QDialog(owner) {
         w->resize(w->sizeHint());
     };
 
-    fraDraw = new QGroupBox(QStringLiteral("描画方法"), this);
+    fraDraw = new QGroupBox(tr("描画方法"), this);
     fraDraw->setGeometry(t.rect(60, 60, 4575, 1755));
-    chkDraw = new QCheckBox(QStringLiteral("再描画処理を行わない"), fraDraw);
+    chkDraw = new QCheckBox(tr("再描画処理を行わない"), fraDraw);
     fit(chkDraw, 120, 240);
-    lblText[0] =
-        note(fraDraw,
-             QStringLiteral("※チェックを入れると、描画速度が多少改善されますが、環境により画面がちらつい"
-                            "たり、正しく表示されない事があります。"),
-             120, 540, 4335, 435);
-    chkStretchMode = new QCheckBox(QStringLiteral("拡大縮小時の描画方法を簡素にする"), fraDraw);
+    lblText[0] = note(fraDraw,
+                      tr("※チェックを入れると、描画速度が多少改善されますが、環境により画面がちらつい"
+                         "たり、正しく表示されない事があります。"),
+                      120, 540, 4335, 435);
+    chkStretchMode = new QCheckBox(tr("拡大縮小時の描画方法を簡素にする"), fraDraw);
     fit(chkStretchMode, 120, 960);
-    lblText[2] =
-        note(fraDraw,
-             QStringLiteral("※チェックを入れると、描画速度が多少改善されますが、高品質なイメージを得られ"
-                            "なくなります。"),
-             120, 1260, 4335, 435);
+    lblText[2] = note(fraDraw,
+                      tr("※チェックを入れると、描画速度が多少改善されますが、高品質なイメージを得られ"
+                         "なくなります。"),
+                      120, 1260, 4335, 435);
 
-    fraMonitor = new QGroupBox(QStringLiteral("モニタ解像度変更方法"), this);
+    fraMonitor = new QGroupBox(tr("モニタ解像度変更方法"), this);
     fraMonitor->setGeometry(t.rect(60, 1920, 4575, 1455));
-    lblText[1] =
-        note(fraMonitor, QStringLiteral("モニタの解像度等を変更する方法を選択します。"), 60, 240, 4455, 240);
+    lblText[1] = note(fraMonitor, tr("モニタの解像度等を変更する方法を選択します。"), 60, 240, 4455, 240);
     auto* methods = new QButtonGroup(this);
-    const char* const captions[3] = {"一時変更１", "一時変更２", "設定変更"};
+    const char* const captions[3] = {QT_TR_NOOP("一時変更１"), QT_TR_NOOP("一時変更２"),
+                                     QT_TR_NOOP("設定変更")};
     const int lefts[3] = {120, 1620, 3120};
     for (int i = 0; i < 3; ++i) {
-        optMonitor[i] = new QRadioButton(QString::fromUtf8(captions[i]), fraMonitor);
+        optMonitor[i] = new QRadioButton(tr(captions[i]), fraMonitor);
         fit(optMonitor[i], lefts[i], 480);
         methods->addButton(optMonitor[i], i);
         connect(optMonitor[i], &QRadioButton::toggled, this, [this, i](bool on) {
@@ -75,14 +77,15 @@ frmSetting::frmSetting(QWidget* owner) : QDialog(owner) {
     }
     lblMonitorInfo = note(fraMonitor, {}, 120, 780, 4335, 615);
 
-    fraView = new QGroupBox(QStringLiteral("表示項目"), this);
+    fraView = new QGroupBox(tr("表示項目"), this);
     fraView->setGeometry(t.rect(60, 3480, 4575, 855));
-    const char* const views[5] = {"タイトルバー", "メニューバー", "ツールバー", "スクロールバー",
-                                  "ステータスバー"};
+    const char* const views[5] = {QT_TR_NOOP("タイトルバー"), QT_TR_NOOP("メニューバー"),
+                                  QT_TR_NOOP("ツールバー"), QT_TR_NOOP("スクロールバー"),
+                                  QT_TR_NOOP("ステータスバー")};
     const int viewLefts[5] = {120, 1560, 3060, 120, 1740};
     const int viewTops[5] = {240, 240, 240, 540, 540};
     for (int i = 0; i < 5; ++i) {
-        chkView[i] = new QCheckBox(QString::fromUtf8(views[i]), fraView);
+        chkView[i] = new QCheckBox(tr(views[i]), fraView);
         fit(chkView[i], viewLefts[i], viewTops[i]);
     }
 

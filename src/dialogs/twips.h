@@ -3,6 +3,7 @@
 // dialogs build alike (notes, the OK and キャンセル buttons).
 #pragma once
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QLabel>
 #include <QPoint>
@@ -59,8 +60,9 @@ inline QLabel* NoteLabel(QWidget* parent, const QString& text, const QRect& rect
 // "OK" (the default button) and "キャンセル", 1095 x 435 twips each, at `top`.
 inline std::array<QPushButton*, 2> OkCancelButtons(QWidget* dialog, const Twips& t, double okLeft,
                                                    double cancelLeft, double top) {
-    std::array<QPushButton*, 2> buttons{new QPushButton(QStringLiteral("OK"), dialog),
-                                        new QPushButton(QStringLiteral("キャンセル"), dialog)};
+    std::array<QPushButton*, 2> buttons{
+        new QPushButton(QStringLiteral("OK"), dialog),
+        new QPushButton(QCoreApplication::translate("orvane::OkCancelButtons", "キャンセル"), dialog)};
     buttons[0]->setGeometry(t.rect(okLeft, top, 1095, 435));
     buttons[1]->setGeometry(t.rect(cancelLeft, top, 1095, 435));
     buttons[0]->setDefault(true);

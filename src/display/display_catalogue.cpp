@@ -44,8 +44,12 @@ std::string DepthFrequencyItemText(std::int32_t bits, std::int32_t frequency) {
 
 std::string CurrentModeText(std::int32_t width, std::int32_t height, std::int32_t bits,
                             std::int32_t frequency) {
-    return "現在の設定:" + std::to_string(width) + "x" + std::to_string(height) + " / " +
-           std::to_string(bits) + "bit / " + std::to_string(frequency) + "hz";
+    return "現在の設定:" + ModeText(width, height, bits, frequency);
+}
+
+std::string ModeText(std::int32_t width, std::int32_t height, std::int32_t bits, std::int32_t frequency) {
+    return std::to_string(width) + "x" + std::to_string(height) + " / " + std::to_string(bits) + "bit / " +
+           std::to_string(frequency) + "hz";
 }
 
 }  // namespace orvane

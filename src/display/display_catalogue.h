@@ -23,6 +23,8 @@ std::string PlaceholderText(const std::string& value, int placeholders);
 std::string SizeItemText(std::int32_t width, std::int32_t height);
 // "32bit /60hz", " 8bit /75hz".
 std::string DepthFrequencyItemText(std::int32_t bits, std::int32_t frequency);
+// "1024x768 / 32bit / 60hz".
+std::string ModeText(std::int32_t width, std::int32_t height, std::int32_t bits, std::int32_t frequency);
 // "現在の設定:1024x768 / 32bit / 60hz".
 std::string CurrentModeText(std::int32_t width, std::int32_t height, std::int32_t bits,
                             std::int32_t frequency);

@@ -16,26 +16,25 @@ namespace orvane {
 frmDisplaySetting::frmDisplaySetting(QWidget* owner, std::function<Display*()> watched,
                                      std::function<bool()> showsUs)
     : QDialog(owner), watched_(std::move(watched)), showsUs_(std::move(showsUs)) {
-    setWindowTitle(QStringLiteral("オルヴァン - 解像度変更"));
+    setWindowTitle(tr("オルヴァン - 解像度変更"));
     const Twips t(this);
     setFixedSize(t.size(3555, 1815));
     cmbSize = new QComboBox(this);
     cmbSize->setGeometry(t.rect(60, 60, 1695, 300));
-    cmbSize->setToolTip(QStringLiteral("サイズ"));
+    cmbSize->setToolTip(tr("サイズ"));
     cmbSubInfo = new QComboBox(this);
     cmbSubInfo->setGeometry(t.rect(1800, 60, 1695, 300));
-    cmbSubInfo->setToolTip(QStringLiteral("ビット深度 / 周波数"));
+    cmbSubInfo->setToolTip(tr("ビット深度 / 周波数"));
     // The items line up in columns, as the placeholders mean them to.
     QFont fixed(QStringLiteral("ＭＳ ゴシック"));
     fixed.setStyleHint(QFont::Monospace);
     for (QComboBox* c : {cmbSize, cmbSubInfo}) c->setFont(fixed);
     lblNowSetting = new QLabel(this);
     lblNowSetting->setGeometry(t.rect(60, 420, 3435, 255));
-    lblText = NoteLabel(
-        this,
-        QStringLiteral("※解像度の検出時に変更テストは行っておりますが、一部解像度は現在のディスプレイ"
-                       "に対応していない可能性があります。"),
-        t.rect(60, 720, 3435, 495));
+    lblText = NoteLabel(this,
+                        tr("※解像度の検出時に変更テストは行っておりますが、一部解像度は現在のディスプレイ"
+                           "に対応していない可能性があります。"),
+                        t.rect(60, 720, 3435, 495));
     cmdOkCancel = OkCancelButtons(this, t, 1320, 2400, 1320);
     for (int i = 0; i < 2; ++i)
         connect(cmdOkCancel[i], &QPushButton::clicked, this, [this, i] { cmdOkCancel_Click(i); });
@@ -70,8 +69,9 @@ void frmDisplaySetting::Form_Load() {
             QString::fromStdString(DepthFrequencyItemText(AppState.ViewBits, AppState.ViewFreq));
         cmbSubInfo->setCurrentIndex(FillSubInfo(info[static_cast<std::size_t>(current)], now));
     }
-    lblNowSetting->setText(QString::fromStdString(
-        CurrentModeText(AppState.ViewWidth, AppState.ViewHeight, AppState.ViewBits, AppState.ViewFreq)));
+    lblNowSetting->setText(tr("現在の設定:%1")
+                               .arg(QString::fromStdString(ModeText(AppState.ViewWidth, AppState.ViewHeight,
+                                                                    AppState.ViewBits, AppState.ViewFreq))));
     UpdateOk();
     cmdOkCancel[1]->setFocus();
 }
@@ -101,8 +101,7 @@ int frmDisplaySetting::FillSubInfo(const SizeInfo& size, const QString& wanted) 
 void frmDisplaySetting::UpdateOk() {
     const bool chosen = cmbSize->currentIndex() >= 0 && cmbSubInfo->currentIndex() >= 0;
     cmdOkCancel[0]->setEnabled(chosen);
-    cmdOkCancel[0]->setToolTip(chosen ? QString()
-                                      : QStringLiteral("サイズとビット深度 / 周波数を選んで下さい"));
+    cmdOkCancel[0]->setToolTip(chosen ? QString() : tr("サイズとビット深度 / 周波数を選んで下さい"));
 }
 
 void frmDisplaySetting::cmdOkCancel_Click(int Index) {
@@ -129,9 +128,9 @@ void frmDisplaySetting::cmdOkCancel_Click(int Index) {
     const bool showsUs = showsUs_ && showsUs_();
     if (d->ChangeDisplayMode(m, 0, 0, 0) != 0) {
         d->RestoreSetting();
-        QMessageBox::warning(this, QStringLiteral("オルヴァン"),
-                             QStringLiteral("解像度の変更に失敗しました。\r\n"
-                                            "元の解像度または指定解像度に近い解像度に復元しました。"));
+        QMessageBox::warning(this, tr("オルヴァン"),
+                             tr("解像度の変更に失敗しました。\r\n"
+                                "元の解像度または指定解像度に近い解像度に復元しました。"));
         return;
     }
     // Where the desktop asks by itself, a second question would only confuse.
@@ -150,12 +149,12 @@ void frmDisplaySetting::cmdOkCancel_Click(int Index) {
 
 bool frmDisplaySetting::ConfirmKeep() {
     auto text = [](int seconds) {
-        return QStringLiteral("この解像度のままにしますか？\r\n%1 秒後に元の解像度に戻ります。").arg(seconds);
+        return tr("この解像度のままにしますか？\r\n%1 秒後に元の解像度に戻ります。").arg(seconds);
     };
-    QMessageBox box(QMessageBox::Question, QStringLiteral("オルヴァン"), text(ConfirmSeconds),
-                    QMessageBox::NoButton, this);
-    QPushButton* keep = box.addButton(QStringLiteral("このままにする"), QMessageBox::AcceptRole);
-    QPushButton* back = box.addButton(QStringLiteral("元に戻す"), QMessageBox::RejectRole);
+    QMessageBox box(QMessageBox::Question, tr("オルヴァン"), text(ConfirmSeconds), QMessageBox::NoButton,
+                    this);
+    QPushButton* keep = box.addButton(tr("このままにする"), QMessageBox::AcceptRole);
+    QPushButton* back = box.addButton(tr("元に戻す"), QMessageBox::RejectRole);
     box.setDefaultButton(back);
     box.setEscapeButton(back);
     int left = ConfirmSeconds;

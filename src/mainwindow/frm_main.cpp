@@ -20,6 +20,7 @@
 #include <QWindow>
 
 #include "core/app_state.h"
+#include "core/language.h"
 #include "core/rounding.h"
 #include "core/settings.h"
 #include "dialogs/fonts.h"
@@ -39,7 +40,7 @@ constexpr double kStatusBarHeight = 255;  // twips
 
 frmMain::frmMain(platform::Platform& platform) : Platform(platform) {
     InstallFontSubstitutes();
-    setWindowTitle(QStringLiteral("オルヴァン"));
+    setWindowTitle(tr("オルヴァン"));
     setWindowIcon(ProgramIcon());
     CreateControls();
     CreateMenus();
@@ -103,7 +104,7 @@ void frmMain::CreateControls() {
     picToolBox->setObjectName("picToolBox");
     cmbDisplayList = new QComboBox(picToolBox);
     place(cmbDisplayList, 0, 2235);
-    cmbDisplayList->setToolTip(QStringLiteral("モニタ選択"));
+    cmbDisplayList->setToolTip(tr("モニタ選択"));
 
     const double frameLefts[4] = {2220, 2640, 3120, 3600};
     for (int i = 0; i < 4; ++i) {
@@ -120,26 +121,24 @@ void frmMain::CreateControls() {
         b->setAutoRaise(true);
         return b;
     };
-    cmdReload =
-        button(picButtonFrame[0], ReloadIcon(), QStringLiteral("モニタの数、位置、サイズを更新"), false);
-    cmdChabgeSetting =
-        button(picButtonFrame[1], ResolutionIcon(), QStringLiteral("モニタの解像度を変更"), false);
-    chkMouse = button(picButtonFrame[2], PursuitIcon(), QStringLiteral("マウス追尾"), true);
-    chkFullScreen = button(picButtonFrame[3], FullScreenIcon(), QStringLiteral("フル画面"), true);
+    cmdReload = button(picButtonFrame[0], ReloadIcon(), tr("モニタの数、位置、サイズを更新"), false);
+    cmdChabgeSetting = button(picButtonFrame[1], ResolutionIcon(), tr("モニタの解像度を変更"), false);
+    chkMouse = button(picButtonFrame[2], PursuitIcon(), tr("マウス追尾"), true);
+    chkFullScreen = button(picButtonFrame[3], FullScreenIcon(), tr("フル画面"), true);
 
     cmbZoom = new QComboBox(picToolBox);
     cmbZoom->setEditable(true);
     place(cmbZoom, 4065, 795);
     cmbCursor = new QComboBox(picToolBox);
     place(cmbCursor, 4920, 1155);
-    cmbCursor->setToolTip(QStringLiteral("マウスカーソル"));
+    cmbCursor->setToolTip(tr("マウスカーソル"));
     cmbTimer = new QComboBox(picToolBox);
     cmbTimer->setEditable(true);
     place(cmbTimer, 6120, 855);
-    cmbTimer->setToolTip(QStringLiteral("描画間隔　0.01秒～60秒まで　入力後Enterキーで確定"));
+    cmbTimer->setToolTip(tr("描画間隔　0.01秒～60秒まで　入力後Enterキーで確定"));
     cmbDblClick = new QComboBox(picToolBox);
     place(cmbDblClick, 7020, 1635);
-    cmbDblClick->setToolTip(QStringLiteral("画面をダブルクリックした時の動作"));
+    cmbDblClick->setToolTip(tr("画面をダブルクリックした時の動作"));
     for (QComboBox* c : {cmbZoom, cmbTimer}) c->setInsertPolicy(QComboBox::NoInsert);
 
     picStatusBar = new QWidget(client);
@@ -157,10 +156,10 @@ void frmMain::CreateControls() {
         l->setFrameShadow(QFrame::Sunken);
         return l;
     };
-    lblStatus_Display_Pos = label(0, 1575, QStringLiteral("表示モニタ　位置"));
-    lblStatus_Display_Size = label(1560, 2295, QStringLiteral("表示モニタ　サイズ/ビットレート"));
-    lblStatus_Cursor_All = label(3840, 1575, QStringLiteral("マウスカーソル　総合位置"));
-    lblStatus_Cursor_View = label(5400, 1575, QStringLiteral("マウスカーソル　表示モニタ内位置"));
+    lblStatus_Display_Pos = label(0, 1575, tr("表示モニタ　位置"));
+    lblStatus_Display_Size = label(1560, 2295, tr("表示モニタ　サイズ/ビットレート"));
+    lblStatus_Cursor_All = label(3840, 1575, tr("マウスカーソル　総合位置"));
+    lblStatus_Cursor_View = label(5400, 1575, tr("マウスカーソル　表示モニタ内位置"));
 
     picFrame = new QFrame(client);
     picFrame->setObjectName("picFrame");
@@ -198,70 +197,71 @@ void frmMain::CreateMenus() {
         return a;
     };
 
-    mnuFile = bar->addMenu(QStringLiteral("ファイル"));
-    mnuFile_Exit = item(mnuFile, QStringLiteral("終了(&X)"));
+    mnuFile = bar->addMenu(tr("ファイル"));
+    mnuFile_Exit = item(mnuFile, tr("終了(&X)"));
     connect(mnuFile_Exit, &QAction::triggered, this, [this] { mnuFile_Exit_Click(); });
 
     static const char* const kZoomCaptions[8] = {"200%",  "175%",  "150%",  "125%",
                                                  "&100%", " &75%", " &50%", " &25%"};
-    mnuView = bar->addMenu(QStringLiteral("表示"));
-    mnuView_Title = item(mnuView, QStringLiteral("タイトルバー(&I)"), true);
-    mnuView_Menu = item(mnuView, QStringLiteral("メニューバー(&M)"), true);
-    mnuView_ToolBar = item(mnuView, QStringLiteral("ツールバー(&T)"), true);
-    mnuView_ScrolBar = item(mnuView, QStringLiteral("スクロールバー(&R)"), true);
-    mnuView_StatusBar = item(mnuView, QStringLiteral("ステータスバー(&S)"), true);
+    mnuView = bar->addMenu(tr("表示"));
+    mnuView_Title = item(mnuView, tr("タイトルバー(&I)"), true);
+    mnuView_Menu = item(mnuView, tr("メニューバー(&M)"), true);
+    mnuView_ToolBar = item(mnuView, tr("ツールバー(&T)"), true);
+    mnuView_ScrolBar = item(mnuView, tr("スクロールバー(&R)"), true);
+    mnuView_StatusBar = item(mnuView, tr("ステータスバー(&S)"), true);
     mnuView->addSeparator();
-    mnuView_Frame[0] = item(mnuView, QStringLiteral("フレームを非表示(&E)"));
-    mnuView_Frame[1] = item(mnuView, QStringLiteral("フレームを表示(&V)"));
-    mnuView_Full = item(mnuView, QStringLiteral("フル画面(&F)"), true);
+    mnuView_Frame[0] = item(mnuView, tr("フレームを非表示(&E)"));
+    mnuView_Frame[1] = item(mnuView, tr("フレームを表示(&V)"));
+    mnuView_Full = item(mnuView, tr("フル画面(&F)"), true);
     mnuView->addSeparator();
-    mnuView_Zoom = mnuView->addMenu(QStringLiteral("表示倍率(&Z)"));
+    mnuView_Zoom = mnuView->addMenu(tr("表示倍率(&Z)"));
     for (int i = 0; i < 8; ++i)
         mnuView_Zoom_Select[i] = item(mnuView_Zoom, QString::fromUtf8(kZoomCaptions[i]), true);
-    mnuView_Zoom_Input = item(mnuView_Zoom, QStringLiteral("直接設定(&I)"), true);
-    mnuView_Cursor = mnuView->addMenu(QStringLiteral("カーソル(&C)"));
-    static const char* const kCursorCaptions[5] = {"カーソル(&C)", "ドット &1px", "ドット &4px",
-                                                   "ドット &9px", "無し(&N)"};
-    for (int i = 0; i < 5; ++i)
-        mnuView_Cursor_Select[i] = item(mnuView_Cursor, QString::fromUtf8(kCursorCaptions[i]), true);
+    mnuView_Zoom_Input = item(mnuView_Zoom, tr("直接設定(&I)"), true);
+    mnuView_Cursor = mnuView->addMenu(tr("カーソル(&C)"));
+    static const char* const kCursorCaptions[5] = {QT_TR_NOOP("カーソル(&C)"), QT_TR_NOOP("ドット &1px"),
+                                                   QT_TR_NOOP("ドット &4px"), QT_TR_NOOP("ドット &9px"),
+                                                   QT_TR_NOOP("無し(&N)")};
+    for (int i = 0; i < 5; ++i) mnuView_Cursor_Select[i] = item(mnuView_Cursor, tr(kCursorCaptions[i]), true);
 
-    mnuTool = bar->addMenu(QStringLiteral("ツール"));
-    mnuTool_Select = mnuTool->addMenu(QStringLiteral("モニタ選択(&M)"));
+    mnuTool = bar->addMenu(tr("ツール"));
+    mnuTool_Select = mnuTool->addMenu(tr("モニタ選択(&M)"));
     mnuTool_Select_Monitor.push_back(item(mnuTool_Select, QString(), true));
     connect(mnuTool_Select_Monitor[0], &QAction::triggered, this,
             [this] { mnuTool_Select_Monitor_Click(0); });
     mnuTool_Select_Line1 = mnuTool_Select->addSeparator();
-    mnuTool_Select_Reload = item(mnuTool_Select, QStringLiteral("モニタ再取得(&R)"));
+    mnuTool_Select_Reload = item(mnuTool_Select, tr("モニタ再取得(&R)"));
     connect(mnuTool_Select_Reload, &QAction::triggered, this, [this] { mnuTool_Select_Reload_Click(); });
-    mnuTool_Dev = item(mnuTool, QStringLiteral("解像度変更(&S)"));
+    mnuTool_Dev = item(mnuTool, tr("解像度変更(&S)"));
     mnuTool->addSeparator();
-    mnuTool_Mouse = item(mnuTool, QStringLiteral("マウス追尾(&P)"), true);
-    mnuTool_Timer = mnuTool->addMenu(QStringLiteral("描画間隔(&T)"));
-    static const char* const kTimerCaptions[6] = {"(&0) 1秒",    "(&1) 0.5秒",  "(&2) 0.1秒",
-                                                  "(&3) 0.05秒", "(&4) 0.01秒", "(&9)直接指定"};
-    for (int i = 0; i < 6; ++i)
-        mnuTool_Timer_Select[i] = item(mnuTool_Timer, QString::fromUtf8(kTimerCaptions[i]), true);
+    mnuTool_Mouse = item(mnuTool, tr("マウス追尾(&P)"), true);
+    mnuTool_Timer = mnuTool->addMenu(tr("描画間隔(&T)"));
+    static const char* const kTimerCaptions[6] = {QT_TR_NOOP("(&0) 1秒"),    QT_TR_NOOP("(&1) 0.5秒"),
+                                                  QT_TR_NOOP("(&2) 0.1秒"),  QT_TR_NOOP("(&3) 0.05秒"),
+                                                  QT_TR_NOOP("(&4) 0.01秒"), QT_TR_NOOP("(&9)直接指定")};
+    for (int i = 0; i < 6; ++i) mnuTool_Timer_Select[i] = item(mnuTool_Timer, tr(kTimerCaptions[i]), true);
     mnuTool->addSeparator();
-    mnuTool_Setting = item(mnuTool, QStringLiteral("設定(&S)"));
+    mnuTool_Setting = item(mnuTool, tr("設定(&S)"));
 
-    mnuHelp = bar->addMenu(QStringLiteral("ヘルプ"));
-    mnuHelp_About = item(mnuHelp, QStringLiteral("バージョン情報(&A)"));
+    mnuHelp = bar->addMenu(tr("ヘルプ"));
+    mnuHelp_About = item(mnuHelp, tr("バージョン情報(&A)"));
 
     // Opened over the view, never part of the menu bar.
     mnuPopup = new QMenu(this);
-    mnuPopup_Move = item(mnuPopup, QStringLiteral("この位置へ移動(&P)"));
+    mnuPopup_Move = item(mnuPopup, tr("この位置へ移動(&P)"));
     mnuPopup->addSeparator();
-    mnuPopup_Action = mnuPopup->addMenu(QStringLiteral("アクション(&A)"));
-    static const char* const kButtons[3] = {"左ボタン(&L)", "中ボタン(&M)", "右ボタン(&R)"};
+    mnuPopup_Action = mnuPopup->addMenu(tr("アクション(&A)"));
+    static const char* const kButtons[3] = {QT_TR_NOOP("左ボタン(&L)"), QT_TR_NOOP("中ボタン(&M)"),
+                                            QT_TR_NOOP("右ボタン(&R)")};
     std::array<std::array<QAction*, 2>*, 3> actions = {&mnuPopup_Mouse_Left, &mnuPopup_Mouse_Middle,
                                                        &mnuPopup_Mouse_Right};
     for (int b = 0; b < 3; ++b) {
-        mnuPopup_Mouse[b] = mnuPopup_Action->addMenu(QString::fromUtf8(kButtons[b]));
-        (*actions[b])[0] = item(mnuPopup_Mouse[b], QStringLiteral("クリック(&C)"));
-        (*actions[b])[1] = item(mnuPopup_Mouse[b], QStringLiteral("ダブルクリック(&C)"));
+        mnuPopup_Mouse[b] = mnuPopup_Action->addMenu(tr(kButtons[b]));
+        (*actions[b])[0] = item(mnuPopup_Mouse[b], tr("クリック(&C)"));
+        (*actions[b])[1] = item(mnuPopup_Mouse[b], tr("ダブルクリック(&C)"));
     }
     mnuPopup->addSeparator();
-    mnuPopup_View = mnuPopup->addMenu(QStringLiteral("表示(&V)"));
+    mnuPopup_View = mnuPopup->addMenu(tr("表示(&V)"));
     mnuPopup_View_Title = item(mnuPopup_View, mnuView_Title->text(), true);
     mnuPopup_View_Menu = item(mnuPopup_View, mnuView_Menu->text(), true);
     mnuPopup_View_ToolBar = item(mnuPopup_View, mnuView_ToolBar->text(), true);
@@ -272,27 +272,49 @@ void frmMain::CreateMenus() {
     mnuPopup_View_Frame[1] = item(mnuPopup_View, mnuView_Frame[1]->text());
     mnuPopup_View_Full = item(mnuPopup_View, mnuView_Full->text(), true);
     mnuPopup_View->addSeparator();
-    mnuPopup_View_Zoom = mnuPopup_View->addMenu(QStringLiteral("表示倍率(&Z)"));
+    mnuPopup_View_Zoom = mnuPopup_View->addMenu(tr("表示倍率(&Z)"));
     for (int i = 0; i < 8; ++i)
         mnuPopup_View_Zoom_Select[i] = item(mnuPopup_View_Zoom, QString::fromUtf8(kZoomCaptions[i]), true);
-    mnuPopup_View_Zoom_Input = item(mnuPopup_View_Zoom, QStringLiteral("直接設定(&I)"), true);
-    mnuPopup_Exit = item(mnuPopup, QStringLiteral("終了(&X)"));
+    mnuPopup_View_Zoom_Input = item(mnuPopup_View_Zoom, tr("直接設定(&I)"), true);
+    mnuPopup_Exit = item(mnuPopup, tr("終了(&X)"));
     connect(mnuPopup_Exit, &QAction::triggered, this, [this] { mnuPopup_Exit_Click(); });
 }
 
 void frmMain::FillLists() {
     for (const char* text : {"200%", "175%", "150%", "125%", "100%", " 75%", " 50%", " 25%"})
         cmbZoom->addItem(QString::fromUtf8(text));
-    const std::pair<const char*, int> cursors[] = {
-        {"カーソル", 0}, {"ドット(1px)", 1}, {"ドット(4px)", 2}, {"ドット(9px)", 3}, {"無し", 0}};
-    for (const auto& [text, value] : cursors) cmbCursor->addItem(QString::fromUtf8(text), value);
-    for (const char* text : {"1秒", "0.5秒", "0.1秒", "0.05秒", "0.01秒"})
-        cmbTimer->addItem(QString::fromUtf8(text));
-    const char* const actions[] = {"何もしない", "そこへ移動",       "クリック",   "ダブルクリック",
-                                   "左クリック", "左ダブルクリック", "中クリック", "中ダブルクリック",
-                                   "右クリック", "右ダブルクリック"};
-    for (int code = 0; code < 10; ++code) cmbDblClick->addItem(QString::fromUtf8(actions[code]), code);
+    const std::pair<const char*, int> cursors[] = {{QT_TR_NOOP("カーソル"), 0},
+                                                   {QT_TR_NOOP("ドット(1px)"), 1},
+                                                   {QT_TR_NOOP("ドット(4px)"), 2},
+                                                   {QT_TR_NOOP("ドット(9px)"), 3},
+                                                   {QT_TR_NOOP("無し"), 0}};
+    for (const auto& [text, value] : cursors) cmbCursor->addItem(tr(text), value);
+    // Each keeps its period beside the text, so a typed value finds its item in any language.
+    for (const char* text : {QT_TR_NOOP("1秒"), QT_TR_NOOP("0.5秒"), QT_TR_NOOP("0.1秒"),
+                             QT_TR_NOOP("0.05秒"), QT_TR_NOOP("0.01秒")})
+        cmbTimer->addItem(tr(text), IntervalMs(text));
+    const char* const actions[] = {QT_TR_NOOP("何もしない"), QT_TR_NOOP("そこへ移動"),
+                                   QT_TR_NOOP("クリック"),   QT_TR_NOOP("ダブルクリック"),
+                                   QT_TR_NOOP("左クリック"), QT_TR_NOOP("左ダブルクリック"),
+                                   QT_TR_NOOP("中クリック"), QT_TR_NOOP("中ダブルクリック"),
+                                   QT_TR_NOOP("右クリック"), QT_TR_NOOP("右ダブルクリック")};
+    for (int code = 0; code < 10; ++code) cmbDblClick->addItem(tr(actions[code]), code);
     for (QComboBox* c : {cmbZoom, cmbCursor, cmbTimer, cmbDblClick}) c->setCurrentIndex(-1);
+    if (InterfaceIsTranslated()) MakeRoomInToolBar();
+}
+
+// The tool bar was laid out for the Japanese items; longer translated ones
+// widen their list, and what lies to its right moves along.
+void frmMain::MakeRoomInToolBar() {
+    for (QComboBox* combo : {cmbCursor, cmbTimer, cmbDblClick}) {
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);  // measured from its items now
+        const int extra = combo->sizeHint().width() - combo->width();
+        if (extra <= 0) continue;
+        const int right = combo->x() + combo->width();
+        combo->resize(combo->width() + extra, combo->height());
+        for (QWidget* w : picToolBox->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            if (w->x() >= right) w->move(w->x() + extra, w->y());
+    }
 }
 
 void frmMain::SelectComboItem(QComboBox* combo, int index) {

@@ -152,6 +152,8 @@ public:
     void cmbTimer_Click();
     void cmbTimer_KeyPress(int KeyAscii);
     void mnuTool_Timer_Select_Click(int Index);
+    // The seconds text the combo shows, in the interface's language ("0.5秒").
+    static QString SecondsCaption(std::int32_t ms);
 
     // --- Mouse pursuit
     void chkMouse_Click();
@@ -302,6 +304,7 @@ private:
     void CorrectForDecoration();
     void ApplyLayout(const LayoutResult& layout);
     void FillLists();
+    void MakeRoomInToolBar();
     void ConnectZoomControls();
     void ConnectIntervalControls();
     void ConnectPointerMarkerControls();

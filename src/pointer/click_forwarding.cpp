@@ -35,8 +35,8 @@ int ShiftCodeOf(Qt::KeyboardModifiers m) {
            (m & Qt::AltModifier ? 4 : 0);
 }
 
-const QString kNoClicksTip =
-    QStringLiteral("この画面ではクリックを送れません（X サーバーに XTEST 拡張がありません）");
+const char* const kNoClicksTip = QT_TRANSLATE_NOOP(
+    "orvane::frmMain", "この画面ではクリックを送れません（X サーバーに XTEST 拡張がありません）");
 
 }  // namespace
 
@@ -246,19 +246,20 @@ bool frmMain::ViewMouseEvent(QMouseEvent* e) {
 
 void frmMain::ShowClickAvailability() {
     if (Platform.pointer().canSendButtons()) return;
+    const QString why = tr(kNoClicksTip);
     // Moving the pointer needs no injected buttons; every click action does.
     if (auto* model = qobject_cast<QStandardItemModel*>(cmbDblClick->model())) {
         for (int i = 0; i < cmbDblClick->count(); ++i) {
             const auto action = DoubleClickActionFor(cmbDblClick->itemData(i).toInt(), 1);
             if (action.kind == DoubleClickAction::Kind::Click) {
                 model->item(i)->setEnabled(false);
-                model->item(i)->setToolTip(kNoClicksTip);
+                model->item(i)->setToolTip(why);
             }
         }
     }
-    cmbDblClick->setToolTip(cmbDblClick->toolTip() + QStringLiteral("\n") + kNoClicksTip);
+    cmbDblClick->setToolTip(cmbDblClick->toolTip() + QStringLiteral("\n") + why);
     mnuPopup_Action->menuAction()->setEnabled(false);
-    mnuPopup_Action->menuAction()->setToolTip(kNoClicksTip);
+    mnuPopup_Action->menuAction()->setToolTip(why);
     mnuPopup->setToolTipsVisible(true);
 }
 

@@ -13,6 +13,12 @@
 
 namespace orvane {
 
+QString frmMain::SecondsCaption(std::int32_t ms) {
+    // The rule's text is the number and "秒"; the translation words the unit.
+    const QString japanese = QString::fromStdString(SecondsText(ms));
+    return tr("%1秒", "seconds", ms == 1000 ? 1 : 2).arg(japanese.chopped(1));
+}
+
 void frmMain::cmbTimer_Click() {
     for (QAction* item : mnuTool_Timer_Select) item->setChecked(false);
     const int index = cmbTimer->currentIndex();
@@ -28,10 +34,10 @@ void frmMain::cmbTimer_Click() {
 
 void frmMain::cmbTimer_KeyPress(int KeyAscii) {
     if (KeyAscii != 13) return;
-    const QString text =
-        QString::fromStdString(SecondsText(TypedIntervalMs(cmbTimer->currentText().toStdString())));
-    // A text equal to a list item selects that item, so its menu entry is checked.
-    const int item = cmbTimer->findText(text);
+    const std::int32_t ms = TypedIntervalMs(cmbTimer->currentText().toStdString());
+    const QString text = SecondsCaption(ms);
+    // A period of a list item selects that item, so its menu entry is checked.
+    const int item = cmbTimer->findData(ms);
     {
         const QSignalBlocker quiet(cmbTimer);
         cmbTimer->setCurrentIndex(item);
@@ -46,8 +52,8 @@ void frmMain::mnuTool_Timer_Select_Click(int Index) {
         cmbTimer_Click();
         return;
     }
-    const QString text = InputBox(QStringLiteral("0.01～60までの値を入力して下さい"),
-                                  QStringLiteral("インターバル入力"), cmbTimer->currentText());
+    const QString text =
+        InputBox(tr("0.01～60までの値を入力して下さい"), tr("インターバル入力"), cmbTimer->currentText());
     {
         const QSignalBlocker quiet(cmbTimer);
         cmbTimer->setCurrentIndex(-1);

@@ -91,7 +91,7 @@ void frmMain::mnuView_Cursor_Select_Click(int Index) {
 
 void frmMain::ShowPointerPositionAvailability() {
     if (Platform.pointer().canReadPosition()) return;
-    const QString why = QStringLiteral("この環境ではマウスポインターの位置を読み取れないため使えません");
+    const QString why = tr("この環境ではマウスポインターの位置を読み取れないため使えません");
     // Pursuit shows off and cannot be turned on; the monitor is chosen by hand.
     {
         const QSignalBlocker quiet(chkMouse);

@@ -118,8 +118,8 @@ void frmMain::mnuView_Zoom_Select_Click(int Index) {
 void frmMain::mnuPopup_View_Zoom_Select_Click(int Index) { mnuView_Zoom_Select_Click(Index); }
 
 void frmMain::mnuView_Zoom_Input_Click() {
-    const QString text = InputBox(QStringLiteral("10～300までの値を入力して下さい"),
-                                  QStringLiteral("倍率入力"), cmbZoom->currentText());
+    const QString text =
+        InputBox(tr("10～300までの値を入力して下さい"), tr("倍率入力"), cmbZoom->currentText());
     {
         const QSignalBlocker quiet(cmbZoom);
         cmbZoom->setCurrentIndex(-1);

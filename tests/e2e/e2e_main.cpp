@@ -42,6 +42,9 @@ int main(int argc, char** argv) {
     unsetenv("XDG_SESSION_TYPE");
     unsetenv("WAYLAND_DISPLAY");
     unsetenv("ORVANE_BACKEND");
+    // The program's texts are the Japanese ones, whatever language the tests' desktop speaks.
+    unsetenv("LANGUAGE");
+    setenv("LC_ALL", "C.UTF-8", 1);
     setenv("DISPLAY", server->display().c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     int rc = 0;

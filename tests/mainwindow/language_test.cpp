@@ -1,0 +1,184 @@
+// The interface's language: Japanese as written for a Japanese desktop and
+// for C, English for a desktop that asks for another language; the same
+// settings file either way.
+#include "core/language.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSet>
+#include <QTranslator>
+#include <algorithm>
+
+#include "dialogs/frm_about.h"
+#include "dialogs/frm_setting.h"
+#include "display/frm_display_setting.h"
+#include "support/main_window_fixture.h"
+
+namespace orvane {
+namespace {
+
+TEST(Language, TheDesktopsLanguageChoosesJapaneseOrEnglish) {
+    // C and POSIX name no language (Qt 6.4 reports them as "C", later versions as "en-US").
+    EXPECT_TRUE(PreferredLanguages(QLocale::c()).isEmpty());
+    EXPECT_FALSE(WantsEnglish(PreferredLanguages(QLocale::c())));
+    EXPECT_FALSE(WantsEnglish(PreferredLanguages(QLocale(QStringLiteral("ja_JP")))));
+    EXPECT_TRUE(WantsEnglish(PreferredLanguages(QLocale(QStringLiteral("en_US")))));
+    EXPECT_TRUE(WantsEnglish(PreferredLanguages(QLocale(QStringLiteral("de_DE")))))
+        << "English, not Japanese";
+    EXPECT_FALSE(WantsEnglish({"de", "de-DE", "ja", "ja-JP"})) << "LANGUAGE=de:ja: Japanese comes first";
+    EXPECT_TRUE(WantsEnglish({"pt-BR", "pt", "en"}));
+    EXPECT_EQ(TranslatorFor({}), nullptr);
+    EXPECT_EQ(TranslatorFor({"ja-JP", "en-US"}), nullptr);
+    EXPECT_NE(TranslatorFor({"en-GB"}), nullptr) << "the translation is built into the program";
+}
+
+struct LanguageTest : test::MainWindowTest {
+    std::unique_ptr<QTranslator> translator;
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
+    }
+    void TearDown() override {
+        MainWindowTest::TearDown();
+        translator.reset();  // takes itself out of the application
+    }
+    // A run of the program on a desktop with `locale`'s language.
+    frmMain& startIn(const char* locale) {
+        translator = TranslatorFor(PreferredLanguages(QLocale(QString::fromLatin1(locale))));
+        if (translator) QCoreApplication::installTranslator(translator.get());
+        freshRun();
+        return start();
+    }
+
+    // No two items of the menu bar, of one menu or of one submenu share their key.
+    static void expectOwnKeys(QWidget* menu) {
+        QSet<QChar> keys;
+        for (QAction* a : menu->actions()) {
+            if (a->menu()) expectOwnKeys(a->menu());
+            const qsizetype amp = a->text().indexOf(QLatin1Char('&'));
+            if (a->isSeparator() || amp < 0 || amp + 1 >= a->text().size()) continue;
+            const QChar key = a->text().at(amp + 1).toLower();
+            EXPECT_FALSE(keys.contains(key))
+                << menu->windowTitle().toStdString() << ": " << a->text().toStdString();
+            keys.insert(key);
+        }
+    }
+    // Every text of a window is shown whole.
+    static void expectNothingClipped(QWidget* top) {
+        for (QWidget* c : top->findChildren<QWidget*>()) {
+            if (!c->isVisibleTo(top)) continue;
+            const std::string name = c->metaObject()->className();
+            if (auto* l = qobject_cast<QLabel*>(c); l && !l->text().isEmpty()) {
+                const std::string text = l->text().toStdString();
+                if (l->wordWrap())
+                    EXPECT_LE(l->heightForWidth(l->width()), l->height()) << text;
+                else
+                    EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->contentsRect().width())
+                        << text;
+            } else if (auto* b = qobject_cast<QAbstractButton*>(c); b && !b->text().isEmpty()) {
+                const QString text = QString(b->text()).remove(QLatin1Char('&'));
+                const int needs = qobject_cast<QPushButton*>(b) ? b->fontMetrics().horizontalAdvance(text) + 8
+                                                                : b->sizeHint().width();
+                EXPECT_LE(needs, b->width()) << text.toStdString();
+            } else if (auto* g = qobject_cast<QGroupBox*>(c)) {
+                EXPECT_LE(g->fontMetrics().horizontalAdvance(g->title()) + 16, g->width());
+            } else if (auto* combo = qobject_cast<QComboBox*>(c); combo && !combo->isEditable()) {
+                EXPECT_LE(combo->sizeHint().width(), combo->width()) << combo->itemText(0).toStdString();
+            } else {
+                continue;
+            }
+            EXPECT_TRUE(c->parentWidget()->rect().contains(c->geometry())) << name << " lies outside";
+        }
+    }
+};
+
+TEST_F(LanguageTest, AnotherLanguageGetsEnglishWhileJapaneseAndCKeepTheJapaneseTexts) {
+    for (const char* locale : {"ja_JP", "C"}) {
+        std::remove(settingsFile().c_str());
+        frmMain& w = startIn(locale);
+        EXPECT_EQ(translator, nullptr) << locale;
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("オルヴァン"));
+        EXPECT_EQ(w.mnuView_Frame[1]->text(), QStringLiteral("フレームを表示(&V)"));
+        EXPECT_EQ(w.cmbTimer->currentText(), QStringLiteral("0.1秒"));
+        EXPECT_EQ(w.cmbDblClick->geometry().right() + 1, 577) << "8655 twips, the tool bar as drawn";
+        typeInto(w.cmbTimer, QStringLiteral("2"));
+        EXPECT_EQ(w.cmbTimer->currentText(), QStringLiteral("2秒"));
+        closeWindow();
+    }
+    const std::string japaneseSettings = test::readAll(settingsFile());
+    std::remove(settingsFile().c_str());
+
+    frmMain& w = startIn("en_US");
+    ASSERT_NE(translator, nullptr);
+    EXPECT_TRUE(InterfaceIsTranslated());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Orvane"));
+    // The View menu, opened from the menu bar.
+    QTest::mouseClick(w.menuBar(), Qt::LeftButton, {},
+                      w.menuBar()->actionGeometry(w.mnuView->menuAction()).center());
+    ASSERT_TRUE(waitFor([&] { return openPopup() == w.mnuView; }));
+    EXPECT_EQ(w.mnuView->title(), QStringLiteral("&View"));
+    EXPECT_EQ(w.mnuView_Frame[1]->text(), QStringLiteral("Show &All Bars"));
+    EXPECT_EQ(w.mnuView_Full->text(), QStringLiteral("&Full Screen"));
+    QTest::keyClick(w.mnuView, Qt::Key_Escape);
+    for (QWidget* menu : {static_cast<QWidget*>(w.menuBar()), static_cast<QWidget*>(w.mnuPopup)})
+        expectOwnKeys(menu);
+    EXPECT_EQ(w.mnuPopup_Mouse_Left[1]->text(), QStringLiteral("&Double Click"));
+
+    // The lists speak English, have room for it, and work as in Japanese.
+    EXPECT_EQ(w.cmbCursor->itemText(0), QStringLiteral("Cursor"));
+    EXPECT_EQ(w.cmbDblClick->itemText(3), QStringLiteral("Double click"));
+    EXPECT_EQ(w.cmbTimer->currentText(), QStringLiteral("0.1 seconds"));
+    EXPECT_TRUE(w.mnuTool_Timer_Select[2]->isChecked());
+    EXPECT_TRUE(w.cmbTimer->toolTip().startsWith(QStringLiteral("Refresh interval")));
+    for (QComboBox* c : {w.cmbCursor, w.cmbTimer, w.cmbDblClick})
+        EXPECT_LE(c->sizeHint().width(), c->width()) << c->itemText(0).toStdString();
+    auto tools = w.picToolBox->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    std::sort(tools.begin(), tools.end(), [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
+    for (qsizetype i = 1; i < tools.size(); ++i)
+        EXPECT_LE(tools[i - 1]->x() + tools[i - 1]->width(), tools[i]->x() + 1) << "no overlap";
+    ASSERT_TRUE(chooseItem(w.cmbTimer, 1));
+    EXPECT_EQ(w.cmbTimer->currentText(), QStringLiteral("0.5 seconds"));
+    EXPECT_EQ(AppState.Interval, 500);
+    typeInto(w.cmbTimer, QStringLiteral("2"));
+    EXPECT_EQ(w.cmbTimer->currentText(), QStringLiteral("2 seconds"));
+    EXPECT_TRUE(w.mnuTool_Timer_Select[5]->isChecked());
+
+    openDialog<frmSetting>(
+        [&] { ASSERT_TRUE(choose(w.mnuTool_Setting)); },
+        [&](frmSetting& d) {
+            EXPECT_EQ(d.windowTitle(), QStringLiteral("Orvane - Settings"));
+            EXPECT_EQ(d.chkView[3]->text(), QStringLiteral("Scroll bars"));
+            EXPECT_TRUE(d.lblMonitorInfo->text().startsWith(QStringLiteral("Changes the resolution")));
+            for (QRadioButton* method : d.optMonitor) {
+                QTest::mouseClick(method, Qt::LeftButton, {}, QPoint(6, method->height() / 2));
+                expectNothingClipped(&d);
+            }
+            QTest::mouseClick(d.cmdOkCancel[1], Qt::LeftButton);
+        });
+    openDialog<frmDisplaySetting>(
+        [&] { ASSERT_TRUE(choose(w.mnuTool_Dev)); },
+        [&](frmDisplaySetting& d) {
+            EXPECT_EQ(d.windowTitle(), QStringLiteral("Orvane - Resolution"));
+            EXPECT_TRUE(d.lblNowSetting->text().startsWith(QStringLiteral("Current: 1920x1080 / ")));
+            EXPECT_EQ(d.cmdOkCancel[1]->text(), QStringLiteral("Cancel"));
+            expectNothingClipped(&d);
+            QTest::mouseClick(d.cmdOkCancel[1], Qt::LeftButton);
+        });
+    openDialog<frmAbout>([&] { ASSERT_TRUE(choose(w.mnuHelp_About)); },
+                         [&](frmAbout& d) {
+                             EXPECT_EQ(d.windowTitle(), QStringLiteral("About Orvane"));
+                             EXPECT_EQ(d.lblTitle[1]->text(), QStringLiteral("Orvane"));
+                             EXPECT_EQ(d.Label1[0]->text(), QStringLiteral("Web site"));
+                             expectNothingClipped(&d);
+                             QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+                         });
+    closeWindow();
+    EXPECT_EQ(test::readAll(settingsFile()), japaneseSettings) << "the same keys and values in any language";
+}
+
+}  // namespace
+}  // namespace orvane
