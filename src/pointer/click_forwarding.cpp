@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStandardItemModel>
+#include <algorithm>
 #include <cmath>
 
 #include "core/app_state.h"
@@ -56,7 +57,14 @@ void frmMain::picView_MouseDown(int Button, int /*Shift*/, float X, float Y) {
 }
 
 void frmMain::picView_MouseUp(int /*Button*/, int /*Shift*/, float X, float Y) {
-    const platform::Point t = ViewToScreen(X, Y, AppState.ZoomRate, AppState.ViewLeft, AppState.ViewTop);
+    platform::Point t = ViewToScreen(X, Y, AppState.ZoomRate, AppState.ViewLeft, AppState.ViewTop);
+    // The user pointed at the watched monitor, even where rounding says
+    // otherwise (the last column at 200 % rounds to the pixel after it) or
+    // the release was dragged off the picture.
+    if (AppState.ViewWidth > 0 && AppState.ViewHeight > 0) {
+        t.x = std::clamp(t.x, AppState.ViewLeft, AppState.ViewLeft + AppState.ViewWidth - 1);
+        t.y = std::clamp(t.y, AppState.ViewTop, AppState.ViewTop + AppState.ViewHeight - 1);
+    }
     TargetX = t.x;
     TargetY = t.y;
 }
@@ -86,7 +94,7 @@ void frmMain::picView_DblClick() {
 
 void frmMain::mnuPopup_Move_Click() {
     const platform::Point target{TargetX, TargetY};
-    // Only where the user pointed: never somewhere outside every monitor.
+    // Never somewhere outside every monitor (no monitor was watched).
     if (MonitorIndexAt(AppState.MonitorTable, target) < 0) return;
     Platform.pointer().setPosition(target);
 }
@@ -217,6 +225,10 @@ bool frmMain::ViewMouseEvent(QMouseEvent* e) {
                     DownY = R(y);
                 }
                 doubleClickButton_ = e->button();
+                // A double click with an action wins over the popup even when
+                // its release comes after the popup's time.
+                if (DoubleClickActionFor(AppState.DoubleClick, button).kind != DoubleClickAction::Kind::Nothing)
+                    tmrTiming.stop();
             }
             return false;
         }
@@ -235,7 +247,12 @@ bool frmMain::ViewMouseEvent(QMouseEvent* e) {
         case QEvent::MouseMove: {
             const Qt::MouseButtons b = e->buttons();
             const int buttons = ButtonCode(b & Qt::LeftButton, b & Qt::RightButton, b & Qt::MiddleButton);
-            if (buttons == 1 && (shift & kShiftCtrl)) DragWindow(e);
+            // A window move goes on until the button is released, Ctrl or
+            // not: letting Ctrl go must not turn it into grab scrolling.
+            if (buttons == 1 && ((shift & kShiftCtrl) || windowDrag_ != WindowDrag::None)) {
+                DragWindow(e);
+                return false;
+            }
             picView_MouseMove(buttons, shift, x, y);
             return false;
         }
