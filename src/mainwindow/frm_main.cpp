@@ -309,10 +309,7 @@ void frmMain::Show() {
     decorationWatch_.setInterval(50);
     connect(&decorationWatch_, &QTimer::timeout, this, [this] {
         CorrectForDecoration();
-        if (decorationCorrected_ || ++decorationLooks_ >= 40) {
-            decorationCorrected_ = true;
-            decorationWatch_.stop();
-        }
+        if (decorationCorrected_ || ++decorationLooks_ >= 40) decorationWatch_.stop();
     });
     decorationWatch_.start();
     CorrectForDecoration();
@@ -324,6 +321,8 @@ void frmMain::Show() {
 void frmMain::Form_Load() {
     SwitchingFullScreen = false;
     create();  // the platform window knows the decoration the placement must allow for
+    storedPlacement_ = {AppState.WindowPos_Left, AppState.WindowPos_Top, AppState.WindowPos_Width,
+                        AppState.WindowPos_Height};
     ApplyPlacement();
     SetWindowStateCode(AppState.WindowPos_State);
 
@@ -462,9 +461,9 @@ void frmMain::ApplyPlacement() {
         const QMargins m = w->frameMargins();
         decoration = QSize(m.left() + m.right(), m.top() + m.bottom());
     }
-    move(R(AppState.WindowPos_Left / tx), R(AppState.WindowPos_Top / ty));
-    resize(std::max(1, R(AppState.WindowPos_Width / tx) - decoration.width()),
-           std::max(1, R(AppState.WindowPos_Height / ty) - decoration.height()));
+    const auto [left, top, width, height] = storedPlacement_;
+    move(R(left / tx), R(top / ty));
+    resize(std::max(1, R(width / tx) - decoration.width()), std::max(1, R(height / ty) - decoration.height()));
     placedSize_ = size();
 }
 
@@ -617,18 +616,26 @@ void frmMain::resizeEvent(QResizeEvent* e) {
 void frmMain::CorrectForDecoration() {
     // The stored placement is the outer one; the decoration, once known, is
     // taken off the client size and put around it, once.
-    if (decorationCorrected_ || !isVisible() || WindowStateCode() != 0 ||
+    // A window that starts maximised or in full screen is corrected once it
+    // is back to normal: the window manager then restores the size the
+    // placement gave, decoration not yet taken off.
+    if (decorationCorrected_ || !isVisible() || WindowStateCode() != 0 || AppState.FullScreen ||
         frameGeometry().size() == geometry().size())
         return;
     decorationCorrected_ = true;
-    // Only while the window is as the placement left it: nobody has resized
-    // it meanwhile (full screen, the user).
-    if (size() == placedSize_ && !AppState.FullScreen) ApplyPlacement();
+    // Only while the window is as the placement left it: nobody has resized it meanwhile.
+    if (size() == placedSize_) ApplyPlacement();
 }
 
 void frmMain::changeEvent(QEvent* e) {
     QMainWindow::changeEvent(e);
-    if (e->type() == QEvent::WindowStateChange) Form_Resize();
+    if (e->type() != QEvent::WindowStateChange) return;
+    Form_Resize();
+    // Back to normal before the decoration was taken off: look for it again a while.
+    if (!decorationCorrected_ && !decorationWatch_.isActive() && isVisible()) {
+        decorationLooks_ = 0;
+        decorationWatch_.start();
+    }
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* e) {

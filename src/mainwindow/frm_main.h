@@ -356,6 +356,10 @@ private:
     QTimer decorationWatch_;
     int decorationLooks_ = 0;
     QSize placedSize_;  // the client size the stored placement gave
+    // The stored placement as loaded (twips): the layout records the window's
+    // outer rectangle over AppState's as soon as the window is shown, which
+    // includes the decoration the correction has yet to take off.
+    std::array<std::int32_t, 4> storedPlacement_{};
     // Where the window was before it covered its monitor by itself.
     std::optional<QRect> geometryBeforeFullScreen_;
     bool captionAfterRestore_ = false;
