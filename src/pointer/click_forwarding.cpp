@@ -6,8 +6,10 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <algorithm>
@@ -34,6 +36,18 @@ int ButtonCodeOf(Qt::MouseButton b) {
 int ShiftCodeOf(Qt::KeyboardModifiers m) {
     return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
            (m & Qt::AltModifier ? 4 : 0);
+}
+
+// A global position in Qt's logical pixels in the screen's own pixels. Qt
+// keeps each screen's corner where the screen's pixels have it and scales
+// only within the screen, so a screen away from the origin is not simply
+// multiplied by the ratio.
+QPointF ScreenPixels(QPointF global, const QScreen* fallback) {
+    const QScreen* s = QGuiApplication::screenAt(global.toPoint());
+    if (s == nullptr) s = fallback;
+    if (s == nullptr) return global;
+    const QPointF corner = s->geometry().topLeft();
+    return corner + (global - corner) * s->devicePixelRatio();
 }
 
 const QString kNoClicksTip =
@@ -176,7 +190,7 @@ QPointF frmMain::ViewPosition(const QMouseEvent* e) const {
         // desktop loses the screen pixel the user pointed at; the pointer
         // itself knows it (taken while it is still where the event says).
         // Only presses and releases place clicks: moves do without the round trip.
-        const QPointF origin = QPointF(picView->widget()->mapToGlobal(QPoint(0, 0))) * ratio;
+        const QPointF origin = ScreenPixels(picView->widget()->mapToGlobal(QPointF(0, 0)), screen());
         const platform::Point p = Platform.pointer().position();
         const QPointF exact = QPointF(p.x, p.y) - origin;
         if (std::abs(exact.x() - device.x()) <= ratio && std::abs(exact.y() - device.y()) <= ratio) device = exact;
@@ -195,8 +209,7 @@ bool frmMain::TakeEcho(const QMouseEvent* e) {
         echo_.reset();
         return false;
     }
-    // Our window's logical pixels to the screen's device pixels.
-    const QPointF g = e->globalPosition() * ViewPixelRatio();
+    const QPointF g = ScreenPixels(e->globalPosition(), screen());
     if (std::abs(g.x() - echo_->at.x) > 1 || std::abs(g.y() - echo_->at.y) > 1) return false;
     if (--echo_->pending <= 0) echo_.reset();
     return true;
