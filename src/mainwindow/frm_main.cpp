@@ -293,6 +293,30 @@ void frmMain::FillLists() {
                                    "右クリック", "右ダブルクリック"};
     for (int code = 0; code < 10; ++code) cmbDblClick->addItem(QString::fromUtf8(actions[code]), code);
     for (QComboBox* c : {cmbZoom, cmbCursor, cmbTimer, cmbDblClick}) c->setCurrentIndex(-1);
+    FitToolBar();
+}
+
+void frmMain::FitToolBar() {
+    // The design widths were made for narrower fonts than today's CJK ones
+    // ("ドット(1px)" showed as "ドット(1p"): a list narrower than its widest
+    // entry grows, and everything to its right moves along by as much, so the
+    // order stays.
+    const double tx = TwipsPerPixelX();
+    const std::pair<QWidget*, std::array<double, 2>> controls[] = {
+        {cmbDisplayList, {0, 2235}},      {picButtonFrame[0], {2220, 420}}, {picButtonFrame[1], {2640, 420}},
+        {picButtonFrame[2], {3120, 420}}, {picButtonFrame[3], {3600, 420}}, {cmbZoom, {4065, 795}},
+        {cmbCursor, {4920, 1155}},        {cmbTimer, {6120, 855}},          {cmbDblClick, {7020, 1635}}};
+    int shift = 0;
+    for (const auto& [w, design] : controls) {
+        const int width = R(design[1] / tx);
+        int needed = width;
+        if (auto* c = qobject_cast<QComboBox*>(w)) {
+            c->setSizeAdjustPolicy(QComboBox::AdjustToContents);  // the hint follows the entries
+            needed = std::max(width, c->sizeHint().width());
+        }
+        w->setGeometry(R(design[0] / tx) + shift, w->y(), needed, w->height());
+        shift += needed - width;
+    }
 }
 
 void frmMain::SelectComboItem(QComboBox* combo, int index) {

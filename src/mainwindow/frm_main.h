@@ -302,6 +302,8 @@ private:
     void CorrectForDecoration();
     void ApplyLayout(const LayoutResult& layout);
     void FillLists();
+    // Widens the tool bar's lists to their widest entries (see the definition).
+    void FitToolBar();
     void ConnectZoomControls();
     void ConnectIntervalControls();
     void ConnectPointerMarkerControls();
