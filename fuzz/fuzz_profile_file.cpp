@@ -26,12 +26,14 @@ std::string pathOfThisRun() {
 }
 
 // What reading gives back for a written text: cut at a line break or NUL,
-// blanks around it removed, at most 1023 bytes.
+// blanks around it removed, matching quotes around it too, at most 1023 bytes.
 std::string expectedRead(std::string v) {
     v = v.substr(0, v.find_first_of(std::string("\r\n\0", 3)));
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
     while (!v.empty() && blank(v.front())) v.erase(v.begin());
     while (!v.empty() && blank(v.back())) v.pop_back();
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        v = v.substr(1, v.size() - 2);
     if (v.size() > 1023) v.resize(1023);
     while (!v.empty() && blank(v.back())) v.pop_back();
     return v;

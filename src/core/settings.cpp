@@ -58,6 +58,16 @@ std::int32_t IntervalFromVersion1(std::int32_t stored) {
     return (stored >= 0 && stored <= 4) ? kMilliseconds[stored] : stored;
 }
 
+// A window size that is there but holds no number would read 0 and open a
+// window too small to find: it reads as the default, as a missing one does.
+std::int32_t WindowSize(const vbIniFile& ini, const char* key, std::int32_t defaultValue) {
+    const std::string text = ini.GetText("View", key);
+    std::size_t i = text.find_first_not_of(" \t");
+    if (i != std::string::npos && (text[i] == '+' || text[i] == '-')) ++i;
+    const bool number = i < text.size() && text[i] >= '0' && text[i] <= '9';
+    return number ? ini.GetNumber("View", key, defaultValue) : defaultValue;
+}
+
 }  // namespace
 
 ScreenTwips PrimaryScreenTwips() {
@@ -120,9 +130,8 @@ void LoadSettings() {
     // Each default asks for the screen afresh, in single precision.
     AppState.WindowPos_Left = ini.GetNumber("View", "WindowPos_Left", R(PrimaryScreenTwips().width / 4.0f));
     AppState.WindowPos_Top = ini.GetNumber("View", "WindowPos_Top", R(PrimaryScreenTwips().height / 4.0f));
-    AppState.WindowPos_Width = ini.GetNumber("View", "WindowPos_Width", R(PrimaryScreenTwips().width / 2.0f));
-    AppState.WindowPos_Height =
-        ini.GetNumber("View", "WindowPos_Height", R(PrimaryScreenTwips().height / 2.0f));
+    AppState.WindowPos_Width = WindowSize(ini, "WindowPos_Width", R(PrimaryScreenTwips().width / 2.0f));
+    AppState.WindowPos_Height = WindowSize(ini, "WindowPos_Height", R(PrimaryScreenTwips().height / 2.0f));
     AppState.WindowPos_State = ini.GetNumber("View", "WindowPos_State", 0);
     AppState.FullScreen = ini.GetBool("View", "FullScreen", false);
 }

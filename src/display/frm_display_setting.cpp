@@ -73,7 +73,9 @@ void frmDisplaySetting::Form_Load() {
                                .arg(QString::fromStdString(ModeText(AppState.ViewWidth, AppState.ViewHeight,
                                                                     AppState.ViewBits, AppState.ViewFreq))));
     UpdateOk();
-    cmdOkCancel[1]->setFocus();
+    // The first control, as in the other dialogs: typing chooses a size and
+    // Enter applies it with the default button.
+    cmbSize->setFocus();
 }
 
 void frmDisplaySetting::cmbSize_Click() {

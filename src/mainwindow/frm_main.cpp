@@ -300,20 +300,29 @@ void frmMain::FillLists() {
                                    QT_TR_NOOP("右クリック"), QT_TR_NOOP("右ダブルクリック")};
     for (int code = 0; code < 10; ++code) cmbDblClick->addItem(tr(actions[code]), code);
     for (QComboBox* c : {cmbZoom, cmbCursor, cmbTimer, cmbDblClick}) c->setCurrentIndex(-1);
-    if (InterfaceIsTranslated()) MakeRoomInToolBar();
+    FitToolBar();
 }
 
-// The tool bar was laid out for the Japanese items; longer translated ones
-// widen their list, and what lies to its right moves along.
-void frmMain::MakeRoomInToolBar() {
-    for (QComboBox* combo : {cmbCursor, cmbTimer, cmbDblClick}) {
-        combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);  // measured from its items now
-        const int extra = combo->sizeHint().width() - combo->width();
-        if (extra <= 0) continue;
-        const int right = combo->x() + combo->width();
-        combo->resize(combo->width() + extra, combo->height());
-        for (QWidget* w : picToolBox->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-            if (w->x() >= right) w->move(w->x() + extra, w->y());
+void frmMain::FitToolBar() {
+    // The design widths were made for narrower fonts than today's CJK ones
+    // ("ドット(1px)" showed as "ドット(1p"): a list narrower than its widest
+    // entry grows, and everything to its right moves along by as much, so the
+    // order stays.
+    const double tx = TwipsPerPixelX();
+    const std::pair<QWidget*, std::array<double, 2>> controls[] = {
+        {cmbDisplayList, {0, 2235}},      {picButtonFrame[0], {2220, 420}}, {picButtonFrame[1], {2640, 420}},
+        {picButtonFrame[2], {3120, 420}}, {picButtonFrame[3], {3600, 420}}, {cmbZoom, {4065, 795}},
+        {cmbCursor, {4920, 1155}},        {cmbTimer, {6120, 855}},          {cmbDblClick, {7020, 1635}}};
+    int shift = 0;
+    for (const auto& [w, design] : controls) {
+        const int width = R(design[1] / tx);
+        int needed = width;
+        if (auto* c = qobject_cast<QComboBox*>(w)) {
+            c->setSizeAdjustPolicy(QComboBox::AdjustToContents);  // the hint follows the entries
+            needed = std::max(width, c->sizeHint().width());
+        }
+        w->setGeometry(R(design[0] / tx) + shift, w->y(), needed, w->height());
+        shift += needed - width;
     }
 }
 
@@ -331,10 +340,7 @@ void frmMain::Show() {
     decorationWatch_.setInterval(50);
     connect(&decorationWatch_, &QTimer::timeout, this, [this] {
         CorrectForDecoration();
-        if (decorationCorrected_ || ++decorationLooks_ >= 40) {
-            decorationCorrected_ = true;
-            decorationWatch_.stop();
-        }
+        if (decorationCorrected_ || ++decorationLooks_ >= 40) decorationWatch_.stop();
     });
     decorationWatch_.start();
     CorrectForDecoration();
@@ -346,6 +352,8 @@ void frmMain::Show() {
 void frmMain::Form_Load() {
     SwitchingFullScreen = false;
     create();  // the platform window knows the decoration the placement must allow for
+    storedPlacement_ = {AppState.WindowPos_Left, AppState.WindowPos_Top, AppState.WindowPos_Width,
+                        AppState.WindowPos_Height};
     ApplyPlacement();
     SetWindowStateCode(AppState.WindowPos_State);
 
@@ -484,9 +492,9 @@ void frmMain::ApplyPlacement() {
         const QMargins m = w->frameMargins();
         decoration = QSize(m.left() + m.right(), m.top() + m.bottom());
     }
-    move(R(AppState.WindowPos_Left / tx), R(AppState.WindowPos_Top / ty));
-    resize(std::max(1, R(AppState.WindowPos_Width / tx) - decoration.width()),
-           std::max(1, R(AppState.WindowPos_Height / ty) - decoration.height()));
+    const auto [left, top, width, height] = storedPlacement_;
+    move(R(left / tx), R(top / ty));
+    resize(std::max(1, R(width / tx) - decoration.width()), std::max(1, R(height / ty) - decoration.height()));
     placedSize_ = size();
 }
 
@@ -639,18 +647,26 @@ void frmMain::resizeEvent(QResizeEvent* e) {
 void frmMain::CorrectForDecoration() {
     // The stored placement is the outer one; the decoration, once known, is
     // taken off the client size and put around it, once.
-    if (decorationCorrected_ || !isVisible() || WindowStateCode() != 0 ||
+    // A window that starts maximised or in full screen is corrected once it
+    // is back to normal: the window manager then restores the size the
+    // placement gave, decoration not yet taken off.
+    if (decorationCorrected_ || !isVisible() || WindowStateCode() != 0 || AppState.FullScreen ||
         frameGeometry().size() == geometry().size())
         return;
     decorationCorrected_ = true;
-    // Only while the window is as the placement left it: nobody has resized
-    // it meanwhile (full screen, the user).
-    if (size() == placedSize_ && !AppState.FullScreen) ApplyPlacement();
+    // Only while the window is as the placement left it: nobody has resized it meanwhile.
+    if (size() == placedSize_) ApplyPlacement();
 }
 
 void frmMain::changeEvent(QEvent* e) {
     QMainWindow::changeEvent(e);
-    if (e->type() == QEvent::WindowStateChange) Form_Resize();
+    if (e->type() != QEvent::WindowStateChange) return;
+    Form_Resize();
+    // Back to normal before the decoration was taken off: look for it again a while.
+    if (!decorationCorrected_ && !decorationWatch_.isActive() && isVisible()) {
+        decorationLooks_ = 0;
+        decorationWatch_.start();
+    }
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* e) {

@@ -304,7 +304,8 @@ private:
     void CorrectForDecoration();
     void ApplyLayout(const LayoutResult& layout);
     void FillLists();
-    void MakeRoomInToolBar();
+    // Widens the tool bar's lists to their widest entries (see the definition).
+    void FitToolBar();
     void ConnectZoomControls();
     void ConnectIntervalControls();
     void ConnectPointerMarkerControls();
@@ -359,6 +360,10 @@ private:
     QTimer decorationWatch_;
     int decorationLooks_ = 0;
     QSize placedSize_;  // the client size the stored placement gave
+    // The stored placement as loaded (twips): the layout records the window's
+    // outer rectangle over AppState's as soon as the window is shown, which
+    // includes the decoration the correction has yet to take off.
+    std::array<std::int32_t, 4> storedPlacement_{};
     // Where the window was before it covered its monitor by itself.
     std::optional<QRect> geometryBeforeFullScreen_;
     bool captionAfterRestore_ = false;

@@ -105,6 +105,7 @@ void frmMain::ReloadMonitors(const std::string& wanted, bool focusList) {
     }
     EnumerateMonitors();
     CreateMonitorSelectMenu();
+    FitToolBar();  // other monitors may have longer names
     if (focusList && cmbDisplayList->isEnabled() && picToolBox->isVisible()) cmbDisplayList->setFocus();
     for (int i = 0; i < cmbDisplayList->count(); ++i) {
         if (!wanted.empty() && TrimNull(AppState.MonitorTable[i].szDevice) == wanted) {

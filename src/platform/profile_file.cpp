@@ -59,13 +59,22 @@ bool equalNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-// The section name of a header line ("[Main]"), or nullopt.
+// The section name of a header line ("[Main]"), or nullopt. A header
+// without its "]" is no header, as for the Win32 profile functions: the keys
+// after it stay in the section before.
 std::optional<std::string_view> sectionName(std::string_view text) {
     text = trim(text);
     if (text.empty() || text.front() != '[') return std::nullopt;
     const std::size_t close = text.find(']');
-    if (close == std::string_view::npos) return trim(text.substr(1));
+    if (close == std::string_view::npos) return std::nullopt;
     return trim(text.substr(1, close - 1));
+}
+
+// A value in matching quotes ("..." or '...') stands for what is inside them.
+std::string_view unquoted(std::string_view v) {
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        return v.substr(1, v.size() - 2);
+    return v;
 }
 
 bool isComment(std::string_view text) {
@@ -78,7 +87,7 @@ struct Location {
     std::optional<std::size_t> sectionLine;  // header of the first matching section
     std::optional<std::size_t> keyLine;      // first matching key in that section
     std::size_t lastEntryLine = 0;           // last non-blank line of that section
-    std::string_view value;
+    std::optional<std::string_view> value;   // none for a key line without "="
 };
 
 Location locate(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
@@ -99,11 +108,12 @@ Location locate(const std::vector<Line>& lines, std::string_view section, std::s
         if (!inSection) continue;
         if (!trim(text).empty()) where.lastEntryLine = i;
         if (where.keyLine || isComment(text)) continue;
+        // A line without "=" is a key without a value (it reads as missing,
+        // and hides a later line of the same key), as for the Win32 functions.
         const std::size_t eq = text.find('=');
-        if (eq == std::string_view::npos) continue;
         if (equalNoCase(trim(text.substr(0, eq)), key)) {
             where.keyLine = i;
-            where.value = trim(text.substr(eq + 1));
+            if (eq != std::string_view::npos) where.value = trim(text.substr(eq + 1));
         }
     }
     return where;
@@ -196,25 +206,39 @@ std::string valueLine(std::string_view key, std::string_view value) {
 
 }  // namespace
 
+namespace {
+
+// The stored value of Section/Key, or none when the file, the section or the
+// key is missing, or the key has no value.
+std::optional<std::string> storedValue(const std::string& section, const std::string& key,
+                                       std::size_t bufferSize, const std::string& path) {
+    std::string content;
+    if (readFile(path, content) != ReadResult::Ok) return std::nullopt;
+    const auto lines = splitLines(content);
+    const Location where = locate(lines, section, key);
+    if (!where.value) return std::nullopt;
+    return std::string(cutAt(unquoted(*where.value), bufferSize));
+}
+
+}  // namespace
+
 std::string readProfileString(const std::string& section, const std::string& key,
                               const std::string& defaultText, std::size_t bufferSize,
                               const std::string& path) {
-    std::string content;
-    if (readFile(path, content) == ReadResult::Ok) {
-        const auto lines = splitLines(content);
-        const Location where = locate(lines, section, key);
-        if (where.keyLine) return std::string(cutAt(where.value, bufferSize));
-    }
+    if (auto value = storedValue(section, key, bufferSize, path)) return std::move(*value);
     return std::string(cutAt(defaultText, bufferSize));
 }
 
 std::int32_t readProfileInt(const std::string& section, const std::string& key, std::int32_t defaultValue,
                             const std::string& path) {
-    const std::string text = readProfileString(section, key, std::string(), 1024, path);
+    const std::optional<std::string> stored = storedValue(section, key, 1024, path);
+    if (!stored) return defaultValue;
+    const std::string& text = *stored;
     std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;  // a quoted value may start blank
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    if (i >= text.size() || text[i] < '0' || text[i] > '9') return defaultValue;
+    if (i >= text.size() || text[i] < '0' || text[i] > '9') return 0;  // present, but no number
     long long value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         value = value * 10 + (text[i] - '0');

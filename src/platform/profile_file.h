@@ -11,16 +11,17 @@
 
 namespace orvane::platform {
 
-// The value of Section/Key with blanks around it removed, cut to
-// bufferSize - 1 bytes; defaultText (cut the same way) when the file, the
-// section or the key is missing or the file cannot be read.
+// The value of Section/Key with blanks around it removed and, when it stands
+// in matching quotes ("..." or '...'), without them, cut to bufferSize - 1
+// bytes; defaultText (cut the same way) when the file, the section or the key
+// is missing, the key has no "=" on its line, or the file cannot be read.
 std::string readProfileString(const std::string& section, const std::string& key,
                               const std::string& defaultText, std::size_t bufferSize,
                               const std::string& path);
 
-// The value read as a decimal integer: optional sign, digits, anything after
-// them ignored, limited to the 32-bit range. defaultValue when the key is
-// missing or its value holds no number at all.
+// The value read as a decimal integer: blanks, optional sign, digits,
+// anything after them ignored, limited to the 32-bit range; 0 when it holds
+// no number at all. defaultValue when readProfileString would give the default.
 std::int32_t readProfileInt(const std::string& section, const std::string& key, std::int32_t defaultValue,
                             const std::string& path);
 

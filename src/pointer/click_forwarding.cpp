@@ -6,10 +6,13 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStandardItemModel>
+#include <algorithm>
 #include <cmath>
 
 #include "core/app_state.h"
@@ -35,6 +38,18 @@ int ShiftCodeOf(Qt::KeyboardModifiers m) {
            (m & Qt::AltModifier ? 4 : 0);
 }
 
+// A global position in Qt's logical pixels in the screen's own pixels. Qt
+// keeps each screen's corner where the screen's pixels have it and scales
+// only within the screen, so a screen away from the origin is not simply
+// multiplied by the ratio.
+QPointF ScreenPixels(QPointF global, const QScreen* fallback) {
+    const QScreen* s = QGuiApplication::screenAt(global.toPoint());
+    if (s == nullptr) s = fallback;
+    if (s == nullptr) return global;
+    const QPointF corner = s->geometry().topLeft();
+    return corner + (global - corner) * s->devicePixelRatio();
+}
+
 const char* const kNoClicksTip = QT_TRANSLATE_NOOP(
     "orvane::frmMain", "この画面ではクリックを送れません（X サーバーに XTEST 拡張がありません）");
 
@@ -56,7 +71,14 @@ void frmMain::picView_MouseDown(int Button, int /*Shift*/, float X, float Y) {
 }
 
 void frmMain::picView_MouseUp(int /*Button*/, int /*Shift*/, float X, float Y) {
-    const platform::Point t = ViewToScreen(X, Y, AppState.ZoomRate, AppState.ViewLeft, AppState.ViewTop);
+    platform::Point t = ViewToScreen(X, Y, AppState.ZoomRate, AppState.ViewLeft, AppState.ViewTop);
+    // The user pointed at the watched monitor, even where rounding says
+    // otherwise (the last column at 200 % rounds to the pixel after it) or
+    // the release was dragged off the picture.
+    if (AppState.ViewWidth > 0 && AppState.ViewHeight > 0) {
+        t.x = std::clamp(t.x, AppState.ViewLeft, AppState.ViewLeft + AppState.ViewWidth - 1);
+        t.y = std::clamp(t.y, AppState.ViewTop, AppState.ViewTop + AppState.ViewHeight - 1);
+    }
     TargetX = t.x;
     TargetY = t.y;
 }
@@ -86,7 +108,7 @@ void frmMain::picView_DblClick() {
 
 void frmMain::mnuPopup_Move_Click() {
     const platform::Point target{TargetX, TargetY};
-    // Only where the user pointed: never somewhere outside every monitor.
+    // Never somewhere outside every monitor (no monitor was watched).
     if (MonitorIndexAt(AppState.MonitorTable, target) < 0) return;
     Platform.pointer().setPosition(target);
 }
@@ -168,7 +190,7 @@ QPointF frmMain::ViewPosition(const QMouseEvent* e) const {
         // desktop loses the screen pixel the user pointed at; the pointer
         // itself knows it (taken while it is still where the event says).
         // Only presses and releases place clicks: moves do without the round trip.
-        const QPointF origin = QPointF(picView->widget()->mapToGlobal(QPoint(0, 0))) * ratio;
+        const QPointF origin = ScreenPixels(picView->widget()->mapToGlobal(QPointF(0, 0)), screen());
         const platform::Point p = Platform.pointer().position();
         const QPointF exact = QPointF(p.x, p.y) - origin;
         if (std::abs(exact.x() - device.x()) <= ratio && std::abs(exact.y() - device.y()) <= ratio) device = exact;
@@ -187,8 +209,7 @@ bool frmMain::TakeEcho(const QMouseEvent* e) {
         echo_.reset();
         return false;
     }
-    // Our window's logical pixels to the screen's device pixels.
-    const QPointF g = e->globalPosition() * ViewPixelRatio();
+    const QPointF g = ScreenPixels(e->globalPosition(), screen());
     if (std::abs(g.x() - echo_->at.x) > 1 || std::abs(g.y() - echo_->at.y) > 1) return false;
     if (--echo_->pending <= 0) echo_.reset();
     return true;
@@ -217,6 +238,10 @@ bool frmMain::ViewMouseEvent(QMouseEvent* e) {
                     DownY = R(y);
                 }
                 doubleClickButton_ = e->button();
+                // A double click with an action wins over the popup even when
+                // its release comes after the popup's time.
+                if (DoubleClickActionFor(AppState.DoubleClick, button).kind != DoubleClickAction::Kind::Nothing)
+                    tmrTiming.stop();
             }
             return false;
         }
@@ -235,7 +260,12 @@ bool frmMain::ViewMouseEvent(QMouseEvent* e) {
         case QEvent::MouseMove: {
             const Qt::MouseButtons b = e->buttons();
             const int buttons = ButtonCode(b & Qt::LeftButton, b & Qt::RightButton, b & Qt::MiddleButton);
-            if (buttons == 1 && (shift & kShiftCtrl)) DragWindow(e);
+            // A window move goes on until the button is released, Ctrl or
+            // not: letting Ctrl go must not turn it into grab scrolling.
+            if (buttons == 1 && ((shift & kShiftCtrl) || windowDrag_ != WindowDrag::None)) {
+                DragWindow(e);
+                return false;
+            }
             picView_MouseMove(buttons, shift, x, y);
             return false;
         }

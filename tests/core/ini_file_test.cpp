@@ -68,21 +68,52 @@ TEST_F(IniFileTest, DefaultsForMissingFileSectionOrKey) {
 
 TEST_F(IniFileTest, FlagsAndNumbersAsHandWritten) {
     writeAll(path,
-             "[Main]\r\nA= 2\r\nB=-1\r\nC=0\r\nD=  +17  \r\nE=12abc\r\nF=abc\r\nG=\r\nH=99999999999\r\n"
-             "I=-99999999999\r\nJ=\t 5\t\r\nK=- 3\r\n");
+             "[Main]\r\nA= 2\r\nB=-1\r\nC=0\r\nD=  +17  \r\nE=12abc\r\nH=99999999999\r\n"
+             "I=-99999999999\r\nJ=\t 5\t\r\n");
     EXPECT_TRUE(ini.GetBool("Main", "A"));
     EXPECT_TRUE(ini.GetBool("Main", "B"));
     EXPECT_FALSE(ini.GetBool("Main", "C", true));
     EXPECT_EQ(ini.GetNumber("Main", "D"), 17);
     EXPECT_EQ(ini.GetNumber("Main", "E"), 12);
-    // No number at all reads as the default, so a damaged flag keeps its usual value.
-    EXPECT_EQ(ini.GetNumber("Main", "F", 9), 9);
-    EXPECT_TRUE(ini.GetBool("Main", "G", true));
     EXPECT_EQ(ini.GetNumber("Main", "H"), 2147483647);
     EXPECT_EQ(ini.GetNumber("Main", "I"), -2147483647 - 1);
     EXPECT_EQ(ini.GetNumber("Main", "J"), 5);
-    EXPECT_EQ(ini.GetNumber("Main", "K", 4), 4);
     EXPECT_EQ(ini.GetText("Main", "J"), "5");
+}
+
+// Hand-written shapes read as the Win32 profile functions read them.
+TEST_F(IniFileTest, QuotesKeysWithoutValueBrokenHeadersAndNonNumbersReadAsWin32) {
+    struct Case {
+        const char* lines;  // after "[Main]"
+        const char* section;
+        const char* text;  // GetText with the default "def"
+        std::int32_t number;  // GetNumber with the default 7
+        bool flag;  // GetBool with the default true
+    };
+    const Case cases[] = {
+        {"Zoom=\"50\"", "Main", "50", 50, true},  // matching quotes go
+        {"Zoom=' 1 '", "Main", " 1", 1, true},
+        {"Zoom=\"\"", "Main", "", 0, false},
+        {"Zoom=\"50'", "Main", "\"50'", 0, false},  // not matching: kept
+        {"Zoom=\"", "Main", "\"", 0, false},
+        {"Zoom\r\nZoom=50", "Main", "def", 7, true},  // a key without value hides the later line
+        {" zoom \r\nZoom=50", "Main", "def", 7, true},
+        {"[View\r\nZoom=50", "Main", "50", 50, true},  // no header: still in Main
+        {"[View\r\nZoom=50", "View", "def", 7, true},
+        {"Zoom=abc", "Main", "abc", 0, false},  // there but no number: 0
+        {"Zoom= ", "Main", "", 0, false},
+        {"Zoom=- 3", "Main", "- 3", 0, false},
+    };
+    for (const Case& c : cases) {
+        writeAll(path, std::string("[Main]\r\n") + c.lines + "\r\n");
+        EXPECT_EQ(ini.GetText(c.section, "Zoom", "def"), c.text) << c.lines;
+        EXPECT_EQ(ini.GetNumber(c.section, "Zoom", 7), c.number) << c.lines;
+        EXPECT_EQ(ini.GetBool(c.section, "Zoom", true), c.flag) << c.lines;
+    }
+    // Writing sets the key without value in place and leaves the rest byte for byte.
+    writeAll(path, "[Main]\r\nZoom\r\n[View\r\nZoom=50\r\n");
+    ini.SetNumber("Main", "Zoom", 25);
+    EXPECT_EQ(readAll(path), "[Main]\r\nZoom= 25\r\n[View\r\nZoom=50\r\n");
 }
 
 TEST_F(IniFileTest, NamesIgnoreCaseAndTheFirstOfDuplicatesWins) {

@@ -132,6 +132,15 @@ TEST_F(SettingsTest, WindowDefaultsFollowThePrimaryScreenInTwips) {
     EXPECT_EQ(AppState.WindowPos_Width, 10245);
     EXPECT_EQ(AppState.WindowPos_Height, 5760);
 
+    // A size that holds no number would be no window at all: the default
+    // size; anything else without a number reads 0.
+    writeAll(file, "[View]\r\nWindowPos_Width=abc\r\nWindowPos_Height= \r\nWindowPos_Left=x\r\nToolBar=?\r\n");
+    LoadSettings();
+    EXPECT_EQ(AppState.WindowPos_Width, 10245);
+    EXPECT_EQ(AppState.WindowPos_Height, 5760);
+    EXPECT_EQ(AppState.WindowPos_Left, 0);
+    EXPECT_FALSE(AppState.ToolBar);
+
     SetPrimaryScreenTwipsSource({});  // Qt's screen: twips = pixels x 1440 / logical DPI
     const ScreenTwips qt = PrimaryScreenTwips();
     EXPECT_GT(qt.width, 0.0f);

@@ -117,6 +117,24 @@ TEST_F(DisplayDialogTest, OpensAtTheCurrentModeAndAppliesTheChosenOneWithEachMet
     }
 }
 
+TEST_F(DisplayDialogTest, TheSizeListHasTheKeysTypingChoosesASizeAndEnterAppliesIt) {
+    modes();
+    startWatching();
+    for (int run = 0; run < 2; ++run) {  // also when the dialog opens again
+        openResolution([&](frmDisplaySetting& d) {
+            EXPECT_TRUE(waitFor([&] { return QApplication::focusWidget() == d.cmbSize; }));
+            QTest::qWait(QApplication::keyboardInputInterval());  // a new search, not the last one's
+            QTest::keyClicks(QApplication::focusWidget(), run == 0 ? "1024" : "1280");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            EXPECT_FALSE(d.isVisible());
+        });
+    }
+    ASSERT_EQ(fake.modeChanges().size(), 2u);
+    EXPECT_EQ(fake.modeChanges()[0].mode->width, 1024u);
+    EXPECT_EQ(fake.modeChanges()[1].mode->width, 1280u);
+    EXPECT_EQ(AppState.ViewWidth, 1280);
+}
+
 TEST_F(DisplayDialogTest, AFailedChangeIsReportedRestoredAndTheDialogStaysOpen) {
     FakeMode refused = fakeMode(640, 480, 32, 60);
     refused.applyResult = platform::DispChange::Failed;

@@ -20,7 +20,7 @@ struct PointerTest : AppTest {
         return client.pointer() == p;
     }
     void dragsTheWindow(const std::string& settings);
-    void scaledDesktopKeepsPixels(const QStringList& environment);
+    void scaledDesktopKeepsPixels(const QStringList& environment, bool onTheRight = false);
     static void expectClicks(const std::vector<TestClient::ButtonEvent>& events, int button, QPoint at,
                              std::size_t count) {
         ASSERT_EQ(events.size(), count);
@@ -151,28 +151,42 @@ namespace {
 
 // The whole desktop scaled by two: the window's widgets are twice as large,
 // yet the view still shows the monitor pixel for pixel at 100 % and a
-// forwarded click lands on the monitor pixel the user pointed at.
-void PointerTest::scaledDesktopKeepsPixels(const QStringList& environment) {
-    client.showImage(right, codedImage(right.size()));
-    // 960 x 540 of Qt's logical pixels: the whole left monitor.
-    OrvaneProcess orvane("[Main]\r\nDisplay=" + watched() + "\r\nCursor= 4\r\nDoubleClick= 5\r\n" +
-                             placement(QRect(0, 0, 960, 540)),
+// forwarded click lands on the monitor pixel the user pointed at, also from
+// the right monitor (Qt's logical pixels keep its corner at 1920, 0).
+void PointerTest::scaledDesktopKeepsPixels(const QStringList& environment, bool onTheRight) {
+    const QRect left(0, 0, 1920, 1080);
+    const QRect holder = onTheRight ? right : left, shown = onTheRight ? left : right;
+    client.showImage(shown, codedImage(shown.size()));
+    // 960 x 540 of Qt's logical pixels: the whole monitor.
+    OrvaneProcess orvane("[Main]\r\nDisplay=" + (onTheRight ? std::string(isXorgDummy() ? "DUMMY0" : "LEFT")
+                                                           : watched()) +
+                             "\r\nCursor= 4\r\nDoubleClick= 5\r\n" + placement(QRect(holder.x(), 0, 960, 540)),
                          false, {}, environment);
-    const ViewOnScreen view = waitForPicture(1, 15000);
+    ViewOnScreen view;
+    QElapsedTimer t;
+    t.start();
+    do {
+        processEvents(100);
+        view = findView(backend->drawing().grab(holder), QRect(600, 350, 700, 400), 1);
+    } while (!view.whole() && t.elapsed() < 15000);
     ASSERT_TRUE(view.whole()) << "one monitor pixel in one screen pixel";
-    const QPoint p = *view.origin + QPoint(701, 403);  // an odd pixel: no rounding to logical pixels
+    const QPoint p = holder.topLeft() + *view.origin + QPoint(701, 403);  // an odd pixel: no rounding
     ASSERT_TRUE(
         xdotool({"mousemove", num(p.x()), num(p.y()), "click", "--repeat", "2", "--delay", "80", "1"}));
     auto events = client.buttonEvents(4);
     processEvents(300);
     events = client.buttonEvents(4);
-    expectClicks(events, 1, QPoint(1920 + 701, 403), 4);
+    expectClicks(events, 1, shown.topLeft() + QPoint(701, 403), 4);
     EXPECT_TRUE(pointerReaches(p));
     EXPECT_EQ(orvane.terminate(), 0);
 }
 
 TEST_F(PointerTest, WithQtScaleFactorTwoTheViewIsPixelExactAndClicksLandWherePointed) {
     scaledDesktopKeepsPixels({"QT_SCALE_FACTOR=2"});
+}
+
+TEST_F(PointerTest, WithQtScaleFactorTwoClicksFromTheRightMonitorLandWherePointed) {
+    scaledDesktopKeepsPixels({"QT_SCALE_FACTOR=2"}, true);
 }
 
 TEST_F(PointerTest, WithXftDpi192TheViewIsPixelExactAndClicksLandWherePointed) {

@@ -29,10 +29,12 @@ struct ViewTest : AppTest {
         return {twips / 15, view.origin->y() - 2 - 10};
     }
     static int scrollBarExtent() { return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent); }
-    // Types into the list at p: click, replace its text, Enter.
-    static void typeAt(QPoint p, const std::string& text) {
+    // Types into the list at p, or `tabs` controls after it: click, Tab,
+    // replace its text, Enter.
+    static void typeAt(QPoint p, const std::string& text, int tabs = 0) {
         ASSERT_TRUE(xdotool({"mousemove", num(p.x()), num(p.y()), "click", "1"}));
         processEvents(200);
+        for (int i = 0; i < tabs; ++i) ASSERT_TRUE(xdotool({"key", "Tab"}));
         ASSERT_TRUE(xdotool({"key", "ctrl+a"}));
         ASSERT_TRUE(xdotool({"type", text}));
         ASSERT_TRUE(xdotool({"key", "Return"}));
@@ -48,7 +50,9 @@ TEST_F(ViewTest, ATypedZoomAndIntervalAreAppliedWithEnter) {
     typeAt(toolBar(4065 + 300, full), "50");  // the zoom box
     EXPECT_TRUE(waitForPicture(2, 3000).whole()) << "the view shows the monitor at half size";
 
-    typeAt(toolBar(6120 + 300, full), "2");  // the interval box: 2 seconds
+    // The interval box, 2 seconds: two lists on from the zoom box (the lists
+    // before it grow with wider fonts, so its place is not the design's).
+    typeAt(toolBar(4065 + 300, full), "2", 2);
     // A change right after a tick waits for the next one, two seconds later.
     client.showImage(right, solidImage(right.size(), qRgb(200, 30, 90)));
     QElapsedTimer t;
@@ -147,11 +151,10 @@ TEST_F(ViewTest, TheResolutionDialogChangesTheWatchedMonitorUntilOrvaneCloses) {
     };
     ASSERT_EQ(watchedRect(), (platform::Rect{1920, 0, 3840, 1080}));
 
-    // The tool bar's button, then the size list by keys: the size is typed,
-    // its depth and frequency follow, Enter presses OK.
+    // The tool bar's button, then the size list, which has the keys: the size
+    // is typed, its depth and frequency follow, Enter presses OK.
     ASSERT_TRUE(xdotool({"mousemove", num(2640 / 15 + 12), num(full.origin->y() - 15), "click", "1"}));
     processEvents(800);
-    ASSERT_TRUE(xdotool({"key", "shift+Tab", "shift+Tab", "shift+Tab"}));
     ASSERT_TRUE(xdotool({"type", "1280"}));
     ASSERT_TRUE(xdotool({"key", "Return"}));
     QElapsedTimer t;
@@ -198,8 +201,7 @@ TEST_F(ViewTest, ARegisteredModeIsAppliedAgainAtTheNextLogin) {
         ASSERT_TRUE(full.whole());
         ASSERT_TRUE(xdotool({"mousemove", num(2640 / 15 + 12), num(full.origin->y() - 15), "click", "1"}));
         processEvents(800);
-        ASSERT_TRUE(xdotool({"key", "shift+Tab", "shift+Tab", "shift+Tab"}));
-        ASSERT_TRUE(xdotool({"type", "1280"}));
+            ASSERT_TRUE(xdotool({"type", "1280"}));
         ASSERT_TRUE(xdotool({"key", "Return"}));
         processEvents(1500);
         EXPECT_EQ(orvane.terminate(), 0);

@@ -145,6 +145,30 @@ TEST_F(WindowTest, TheTitleBarToggleKeepsTheWindowMappedInPlaceWithItsBorder) {
     EXPECT_EQ(orvane.terminate(), 0);
 }
 
+// The stored placement is the frame's: every start puts the frame there and
+// saves it unchanged, with the caption or without, and after a start in full
+// screen that the user leaves.
+TEST_F(WindowTest, ThePlacementSurvivesEveryStartUnderAWindowManager) {
+    WindowManager wm;
+    if (!wm.running()) GTEST_SKIP() << "openbox is not available";
+    client.showImage(right, codedImage(right.size()));
+    const std::string stored = placement(placed).substr(std::string("[View]\r\n").size());
+    for (const char* extra : {"", "", "TitleBar= 0\r\n", "FullScreen= 1\r\n"}) {
+        SCOPED_TRACE(extra);
+        OrvaneProcess orvane(settings() + extra);
+        ASSERT_TRUE(waitForPicture(1, 15000, region).whole());
+        processEvents(2200);  // the start-up puts the frame in place once the decoration is known
+        if (std::string(extra).find("FullScreen") != std::string::npos) popup({"v", "f"}, QPoint(960, 540));
+        WindowWatch watch;
+        ASSERT_TRUE(watch.find());
+        EXPECT_TRUE(eventually([&] { return watch.frame() == placed; }))
+            << watch.frame().x() << "," << watch.frame().y() << " " << watch.frame().width() << "x"
+            << watch.frame().height();
+        EXPECT_EQ(orvane.terminate(), 0);
+        EXPECT_NE(orvane.savedSettings().find(stored), std::string::npos) << orvane.savedSettings();
+    }
+}
+
 // Full screen covers the left monitor, then the window comes back exactly.
 void fullScreenAndBack(WindowTest& t, bool windowManager) {
     OrvaneProcess orvane(t.settings());

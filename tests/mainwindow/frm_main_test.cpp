@@ -3,6 +3,9 @@
 #include <QComboBox>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QStyleOptionComboBox>
+#include <QTest>
+#include <QToolButton>
 #include <csignal>
 
 #include "core/exit_signals.h"
@@ -87,6 +90,29 @@ TEST_F(MainWindowTest, TheLayoutFollowsTheWindowAndRecordsItsPlacement) {
     QApplication::processEvents();
     w.Form_Resize();
     EXPECT_GE(w.picFrame->width(), 0);
+}
+
+TEST_F(MainWindowTest, EveryToolBarListShowsItsWidestEntryWholeInTheLayoutsOrder) {
+    addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
+    frmMain& w = start();
+    addMonitor("A-MONITOR-WITH-A-LONG-NAME-1", {1920, 0, 3840, 1080}, false);
+    QTest::mouseClick(w.cmdReload, Qt::LeftButton);  // a longer name after a reload
+    ASSERT_EQ(w.cmbDisplayList->count(), 2);
+    int right = -1;
+    for (QComboBox* c : {w.cmbDisplayList, w.cmbZoom, w.cmbCursor, w.cmbTimer, w.cmbDblClick}) {
+        const QFontMetrics fm(c->font());
+        QString widest;
+        for (int i = 0; i < c->count(); ++i)
+            if (fm.horizontalAdvance(c->itemText(i)) > fm.horizontalAdvance(widest)) widest = c->itemText(i);
+        QStyleOptionComboBox opt;
+        opt.initFrom(c);
+        opt.editable = c->isEditable();
+        const QRect field = c->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, c);
+        // Less the text's margins inside the field (2 pixels a side in a line edit).
+        EXPECT_GE(field.width() - 4, fm.horizontalAdvance(widest)) << widest.toStdString();
+        EXPECT_GT(c->x(), right) << "side by side, in the layout's order";
+        right = c->geometry().right();
+    }
 }
 
 TEST_F(MainWindowTest, StoredPlacementAndBarsAreAppliedAtStartUp) {

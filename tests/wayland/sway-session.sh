@@ -3,8 +3,12 @@
 # HEADLESS-1 at (0, 0) and HEADLESS-2 at (1920, 0); a window titled
 # "picture-client" goes full screen on HEADLESS-2. sway will not run as
 # root, so sway and the command run as an ordinary user (made once); the
-# command gets WAYLAND_DISPLAY, XDG_RUNTIME_DIR and SWAYSOCK.
-#   sway-session.sh COMMAND [ARGS...]      (exit 77: sway is not installed)
+# command gets WAYLAND_DISPLAY, XDG_RUNTIME_DIR, SWAYSOCK and LANG=C.UTF-8
+# (a UTF-8 locale whatever the caller's environment holds).
+# The ordinary user may not be able to reach the build (a checkout in root's
+# home folder): the command, and each program it starts named as NAME=FILE,
+# are copied to a folder that user can read; NAME holds the copy's path.
+#   sway-session.sh [NAME=FILE ...] COMMAND [ARGS...]   (exit 77: sway is not installed)
 set -euo pipefail
 command -v sway >/dev/null || exit 77
 user=orvane-test
@@ -16,6 +20,15 @@ else
 fi
 work=$(mktemp -d)
 chmod 755 "$work"
+mkdir -m 755 "$work/bin"
+programs=()
+while [[ $# -gt 1 && "$1" =~ ^[A-Z_]+= ]]; do
+  cp "${1#*=}" "$work/bin/"
+  programs+=("${1%%=*}=$work/bin/$(basename "${1#*=}")")
+  shift
+done
+cp "$1" "$work/bin/"
+command=("$work/bin/$(basename "$1")" "${@:2}")
 run="$work/run"
 mkdir -p -m 700 "$run"
 [ "$(id -u)" = 0 ] && chown "$user" "$run"
@@ -26,7 +39,7 @@ xwayland disable
 # The tests' picture client (tests/wayland/picture_client.cpp) always shows on the second output.
 for_window [title="^picture-client$"] move container to output HEADLESS-2, fullscreen enable
 CONF
-as_user env -i PATH="$PATH" HOME="$work" XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
+as_user env -i PATH="$PATH" HOME="$work" LANG=C.UTF-8 XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
   WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=2 sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
 sway_pid=$!
 # runuser does not pass a signal on: end sway itself, and whatever the
@@ -44,5 +57,5 @@ for _ in $(seq 200); do
   sleep 0.05
 done
 [ -S "$run/wayland-1" ] || { cat "$work/sway.log" >&2; echo "sway did not start" >&2; exit 1; }
-as_user env -i PATH="$PATH" HOME="$work" XDG_RUNTIME_DIR="$run" WAYLAND_DISPLAY=wayland-1 \
-  SWAYSOCK="$(ls "$run"/sway-ipc.* | head -1)" ASAN_OPTIONS=detect_leaks=0 "$@"
+as_user env -i PATH="$PATH" HOME="$work" LANG=C.UTF-8 XDG_RUNTIME_DIR="$run" WAYLAND_DISPLAY=wayland-1 \
+  SWAYSOCK="$(ls "$run"/sway-ipc.* | head -1)" ASAN_OPTIONS=detect_leaks=0 "${programs[@]}" "${command[@]}"

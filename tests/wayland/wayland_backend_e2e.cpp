@@ -26,6 +26,11 @@ namespace {
 
 bool waitFor(const std::function<bool()>& done, int ms = 5000) { return QTest::qWaitFor(done, ms); }
 
+// A program this test starts: where the session put its copy, else the build's.
+QString ProgramPath(const char* name, const char* built) {
+    return qEnvironmentVariable(name, QString::fromUtf8(built));
+}
+
 void sway(const QStringList& args) {
     QProcess p;
     p.start(QStringLiteral("swaymsg"), args);
@@ -65,7 +70,7 @@ public:
         QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] {
             while (process_.canReadLine()) log_ << QString::fromUtf8(process_.readLine()).trimmed();
         });
-        process_.start(QStringLiteral(PICTURE_CLIENT), {});
+        process_.start(ProgramPath("PICTURE_CLIENT", PICTURE_CLIENT), {});
     }
     ~PictureClient() {
         process_.closeWriteChannel();
@@ -209,7 +214,7 @@ TEST_F(WaylandBackend, OrvaneShowsTheWatchedOutputAndForwardsADoubleClick) {
     env.insert(QStringLiteral("ORVANE_CONFIG_DIR"), config.path());
     orvane.setProcessEnvironment(env);
     orvane.setProcessChannelMode(QProcess::ForwardedChannels);
-    orvane.start(QStringLiteral(ORVANE_BINARY), {});
+    orvane.start(ProgramPath("ORVANE_BINARY", ORVANE_BINARY), {});
     ASSERT_TRUE(orvane.waitForStarted());
 
     // The view shows HEADLESS-2 at 50 %: the green square, 50 pixels wide, 50
