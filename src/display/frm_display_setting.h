@@ -6,6 +6,9 @@
 #include <QDialog>
 #include <array>
 #include <functional>
+#include <optional>
+
+#include "platform/display_modes.h"
 
 class QComboBox;
 class QLabel;
@@ -45,6 +48,9 @@ private:
     // Fills the depth and frequency list with a size's entries; the index of
     // the last whose text is `wanted`, or -1.
     int FillSubInfo(const SizeInfo& size, const QString& wanted);
+    // Shows the mode from before again; false when the monitor does not.
+    bool BackTo(Display& d, const std::optional<platform::DisplayMode>& before);
+    void ReportNotRestored();
     // OK applies only what the user can see chosen: a size and an entry.
     void UpdateOk();
     std::function<Display*()> watched_;

@@ -56,6 +56,8 @@ public:
         const auto it = s_->devices.find(name);
         if (it == s_->devices.end()) {
             result = DispChange::BadParam;
+        } else if (s_->changesFail) {
+            result = DispChange::Failed;
         } else if (it->second.registered) {
             it->second.current = it->second.registered;
             s_->followMode(name, *it->second.registered);
@@ -104,6 +106,8 @@ private:
         const std::int32_t test = testAnswer(d, i);
         if (test != DispChange::Successful) return test;
         if (d.modes[i].applyResult != DispChange::Successful) return d.modes[i].applyResult;
+        if (s_->changesFail) return DispChange::Failed;
+        if (s_->storeFails && (flags & ChangeFlags::UpdateRegistry) != 0) return DispChange::NotUpdated;
         d.current = mode;
         if ((flags & ChangeFlags::UpdateRegistry) != 0) d.registered = mode;
         s_->followMode(name, mode);
@@ -147,5 +151,7 @@ void FakePlatform::clearModeChanges() { state_->modeChanges.clear(); }
 void FakePlatform::setModesResizeMonitors(bool on) { state_->modesResizeMonitors = on; }
 
 void FakePlatform::setDesktopConfirmsRegisteredChanges(bool on) { state_->desktopConfirmsRegistered = on; }
+void FakePlatform::setStoreFails(bool fails) { state_->storeFails = fails; }
+void FakePlatform::setModeChangesFail(bool fail) { state_->changesFail = fail; }
 
 }  // namespace orvane::platform::fake

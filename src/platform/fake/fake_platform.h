@@ -171,6 +171,11 @@ public:
     // When on, the desktop asks the user itself after every change that is
     // to be kept (UpdateRegistry), as GNOME does.
     void setDesktopConfirmsRegisteredChanges(bool on);
+    // The desktop's store refuses to keep a mode: a change to be registered
+    // answers NotUpdated and changes nothing.
+    void setStoreFails(bool fails);
+    // Every change and restore fails (Failed) and changes nothing.
+    void setModeChangesFail(bool fail);
 
     // --- drawing --------------------------------------------------------
     // The pixels of any surface this platform made (RGB32, its full size;

@@ -81,6 +81,8 @@ struct FakePlatform::State {
     std::vector<ModeChange> modeChanges;
     bool modesResizeMonitors = true;
     bool desktopConfirmsRegistered = false;
+    bool storeFails = false;
+    bool changesFail = false;
 
     int flushCount = 0;
     std::vector<FakeViewSurface*> views;
