@@ -83,6 +83,8 @@ public:
     // Re-reads the monitors by itself when the platform reports a change.
     void WatchMonitorLayout();
     void FollowMonitorChanges();
+    // Whether the watched monitor still shows the refresh rate it was read with.
+    bool SameRate(const std::string& watched);
     void mnuTool_Select_Reload_Click();
     void cmbDisplayList_Click();
     void mnuTool_Select_Monitor_Click(int Index);
