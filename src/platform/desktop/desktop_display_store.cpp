@@ -102,6 +102,8 @@ public:
 
 }  // namespace
 
+bool storeSetsMode(Desktop desktop) { return desktop == Desktop::Gnome; }
+
 std::unique_ptr<DisplayStore> storeOf(Desktop desktop) {
     switch (desktop) {
         case Desktop::Gnome:

@@ -174,6 +174,21 @@ std::int32_t X11DisplayModes::applyMode(const DeviceName& device, const DisplayM
     if (!d) return DispChange::BadParam;
     std::uint32_t modeId = 0;
     if (const std::int32_t r = check(*d, mode, &modeId); r != DispChange::Successful) return r;
+    const bool registering = (flags & ChangeFlags::UpdateRegistry) != 0;
+    if (registering && desktop::storeSetsMode(desktop::currentDesktop())) {
+        // The desktop sets the mode itself, moving the neighbours by the
+        // change of size; only then does the output show it.
+        temporary_.erase(d->output.name);
+        const xcb_randr_mode_info_t* m = d->res.mode(modeId);
+        if (!m || !keepBeyondSession(recordOf(d->output.name, *m), modeRefreshExact(*m)))
+            return DispChange::NotUpdated;
+        const auto after = resolve(device);
+        const xcb_randr_mode_info_t* shown =
+            after && after->crtc ? after->res.mode(after->crtc->mode) : nullptr;
+        c_.refreshRootBounds();
+        return shown && sameMode(*shown, recordOf(d->output.name, *m)) ? DispChange::Successful
+                                                                       : DispChange::NotUpdated;
+    }
     const xcb_randr_mode_info_t* shownBefore = d->crtc ? d->res.mode(d->crtc->mode) : nullptr;
     const std::int32_t r = setMode(*d, modeId);
     if (r != DispChange::Successful) return r;
@@ -181,7 +196,7 @@ std::int32_t X11DisplayModes::applyMode(const DeviceName& device, const DisplayM
     const RegisteredMode now =
         m ? recordOf(d->output.name, *m)
           : RegisteredMode{d->output.name, modeId, mode.width, mode.height, mode.frequency};
-    if ((flags & ChangeFlags::UpdateRegistry) == 0) {
+    if (!registering) {
         // The mode before our first change is the one to come back to.
         auto [it, fresh] = temporary_.try_emplace(d->output.name);
         if (fresh && shownBefore) it->second.before = recordOf(d->output.name, *shownBefore);
