@@ -129,14 +129,14 @@ void frmDisplaySetting::cmdOkCancel_Click(int Index) {
     const bool ask = showsUs_ && showsUs_() && !d->DesktopConfirmsChange();
     // A mode the user is asked about is registered only once kept: a crash
     // while asking leaves nothing behind for the next login.
-    std::int32_t result = ask ? d->TryDisplayMode(m) : d->ChangeDisplayMode(m, 0, 0, 0);
+    std::int32_t result = ask ? d->TryDisplayMode(m) : Change(*d, m);
     if (result == 0 && ask) {
         if (!ConfirmKeep()) {
             // Back to the mode from before; the dialog stays for another choice.
             if (!BackTo(*d, before)) ReportNotRestored();
             return;
         }
-        if (d->Registers()) result = d->ChangeDisplayMode(m, 0, 0, 0);
+        if (d->Registers()) result = Change(*d, m);
     }
     if (result != 0) {
         d->RestoreSetting();
@@ -150,6 +150,28 @@ void frmDisplaySetting::cmdOkCancel_Click(int Index) {
         return;
     }
     accept();
+}
+
+std::int32_t frmDisplaySetting::Change(Display& d, std::int16_t m) {
+    if (!d.Registers()) return d.ChangeDisplayMode(m, 0, 0, 0);
+    const QString shown = lblNowSetting->text();
+    waiting_ = true;
+    for (QWidget* w : {static_cast<QWidget*>(cmbSize), static_cast<QWidget*>(cmbSubInfo),
+                       static_cast<QWidget*>(cmdOkCancel[0]), static_cast<QWidget*>(cmdOkCancel[1])})
+        w->setEnabled(false);
+    lblNowSetting->setText(QStringLiteral("設定を保存しています…"));
+    const std::int32_t result = d.ChangeDisplayMode(m, 0, 0, 0);
+    waiting_ = false;
+    for (QWidget* w : {static_cast<QWidget*>(cmbSize), static_cast<QWidget*>(cmbSubInfo),
+                       static_cast<QWidget*>(cmdOkCancel[1])})
+        w->setEnabled(true);
+    lblNowSetting->setText(shown);
+    UpdateOk();
+    return result;
+}
+
+void frmDisplaySetting::reject() {
+    if (!waiting_) QDialog::reject();
 }
 
 bool frmDisplaySetting::BackTo(Display& d, const std::optional<platform::DisplayMode>& before) {

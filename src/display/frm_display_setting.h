@@ -29,6 +29,8 @@ public:
     frmDisplaySetting(QWidget* owner, std::function<Display*()> watched, std::function<bool()> showsUs);
 
     void Form_Load();
+    // Closing is refused while a change is being kept by the desktop.
+    void reject() override;
     void cmbSize_Click();
     void cmdOkCancel_Click(int Index);
 
@@ -51,6 +53,10 @@ private:
     // Shows the mode from before again; false when the monitor does not.
     bool BackTo(Display& d, const std::optional<platform::DisplayMode>& before);
     void ReportNotRestored();
+    // Applies mode index m with the change method; one the desktop is to keep
+    // may take a while, and the dialog shows it waits and takes no input.
+    std::int32_t Change(Display& d, std::int16_t m);
+    bool waiting_ = false;
     // OK applies only what the user can see chosen: a size and an entry.
     void UpdateOk();
     std::function<Display*()> watched_;

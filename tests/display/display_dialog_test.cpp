@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 #include "display/display_catalogue.h"
@@ -284,6 +285,31 @@ TEST_F(DisplayDialogTest, ATakenBackModeEndsAtTheModeFromBeforeOrTheUserIsTold) 
             EXPECT_EQ(fake.registeredMode("DUMMY0")->width, 1920u);
         }
     }
+}
+
+// The desktop's store takes its time: the dialog says it waits and takes no
+// second OK and no closing meanwhile.
+TEST_F(DisplayDialogTest, WhileTheDesktopKeepsTheModeTheDialogWaits) {
+    modes();
+    fake.setStoreTakes(300);
+    startWatching(2);
+    QString shown;
+    bool okEnabled = true;
+    openResolution([&](frmDisplaySetting& d) {
+        ASSERT_TRUE(chooseItem(d.cmbSize, 1));
+        QTimer::singleShot(100, &d, [&] {
+            shown = d.lblNowSetting->text();
+            okEnabled = d.cmdOkCancel[0]->isEnabled();
+            QTest::mouseClick(d.cmdOkCancel[0], Qt::LeftButton);
+            QTest::keyClick(&d, Qt::Key_Escape);
+        });
+        QTest::mouseClick(d.cmdOkCancel[0], Qt::LeftButton);
+        EXPECT_FALSE(d.isVisible()) << "closed once the mode was kept";
+    });
+    EXPECT_EQ(shown, QStringLiteral("設定を保存しています…"));
+    EXPECT_FALSE(okEnabled);
+    ASSERT_EQ(fake.modeChanges().size(), 1u) << "applied once";
+    EXPECT_EQ(fake.registeredMode("DUMMY1")->width, 1024u);
 }
 
 TEST_F(DisplayDialogTest, WhereTheDesktopAsksToKeepAModeOrvaneDoesNotAskAsWell) {

@@ -176,6 +176,9 @@ public:
     void setStoreFails(bool fails);
     // Every change and restore fails (Failed) and changes nothing.
     void setModeChangesFail(bool fail);
+    // A change to be registered waits this long for the store, the event
+    // loop running meanwhile as the real backends do.
+    void setStoreTakes(int ms);
 
     // --- drawing --------------------------------------------------------
     // The pixels of any surface this platform made (RGB32, its full size;

@@ -83,6 +83,7 @@ struct FakePlatform::State {
     bool desktopConfirmsRegistered = false;
     bool storeFails = false;
     bool changesFail = false;
+    int storeTakesMs = 0;
 
     int flushCount = 0;
     std::vector<FakeViewSurface*> views;

@@ -218,7 +218,9 @@ bool X11DisplayModes::keepBeyondSession(const RegisteredMode& mode, double exact
     const std::unique_ptr<desktop::DisplayStore> store = desktop::storeOf(desktop::currentDesktop());
     if (!store) return storeRegisteredMode(mode);
     std::string why;
-    if (store->keep({mode.output, mode.width, mode.height, mode.frequency, exactRefresh}, why)) return true;
+    if (desktop::keepWithoutBlocking(
+            *store, {mode.output, mode.width, mode.height, mode.frequency, exactRefresh}, why))
+        return true;
     std::fprintf(stderr, "orvane: the display mode was not kept: %s\n", why.c_str());
     return false;
 }
