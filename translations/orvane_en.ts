@@ -101,6 +101,16 @@ The previous one returns in %1 seconds.</translation>
         <source>元に戻す</source>
         <translation>Revert</translation>
     </message>
+    <message>
+        <source>設定を保存しています…</source>
+        <translation>Saving the setting…</translation>
+    </message>
+    <message>
+        <source>解像度を元に戻せませんでした。<byte value="xd"/>
+画面の設定から元の解像度に戻して下さい。</source>
+        <translation>The previous resolution could not be restored.<byte value="xd"/>
+Please set it again in the system's display settings.</translation>
+    </message>
 </context>
 <context>
     <name>orvane::frmMain</name>

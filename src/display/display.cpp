@@ -64,15 +64,7 @@ bool Display::DesktopConfirmsChange() const { return modes_.desktopConfirmsChang
 
 std::int32_t Display::ChangeDisplayMode(std::int16_t index, std::int16_t width, std::int16_t height,
                                         std::int16_t bit) {
-    const std::uint32_t flags = changeFlags();
-
-    if (index >= 0 && index < ModeCount) {
-        const platform::DisplayMode& mode = DevModes[static_cast<std::size_t>(index)];
-        const std::int32_t test = modes_.testMode(DeviceName, mode);
-        // A refused test reports its own code: 0 would tell the caller the change worked.
-        if (test != platform::DispChange::Successful) return test;
-        return modes_.applyMode(DeviceName, mode, flags);
-    }
+    if (index >= 0 && index < ModeCount) return apply(index, changeFlags());
     for (std::int16_t i = 0; i < ModeCount; ++i)
         if (GetWidth(i) == width && GetHeight(i) == height && GetBit(i) == bit)
             return ChangeDisplayMode(i, width, height, bit);
@@ -80,7 +72,37 @@ std::int32_t Display::ChangeDisplayMode(std::int16_t index, std::int16_t width, 
     return platform::DispChange::BadMode;
 }
 
+std::int32_t Display::apply(std::int16_t index, std::uint32_t flags) {
+    const platform::DisplayMode& mode = DevModes[static_cast<std::size_t>(index)];
+    const std::int32_t test = modes_.testMode(DeviceName, mode);
+    // A refused test reports its own code: 0 would tell the caller the change worked.
+    if (test != platform::DispChange::Successful) return test;
+    return modes_.applyMode(DeviceName, mode, flags);
+}
+
 std::int16_t Display::GetDisplayModeNumber() const { return ModeCount; }
+
+std::int32_t Display::TryDisplayMode(std::int16_t index) {
+    if (index < 0 || index >= ModeCount) return platform::DispChange::BadMode;
+    return apply(index, platform::ChangeFlags::Temporary);
+}
+
+bool Display::Registers() const { return changeFlags() != platform::ChangeFlags::Temporary; }
+
+std::optional<platform::DisplayMode> Display::ShownMode() const { return modes_.currentMode(DeviceName); }
+
+bool Display::ShowAgain(const platform::DisplayMode& mode) {
+    // The platform's own identity of a mode may change when modes are added
+    // again; what the user sees is size, depth and rate.
+    auto shows = [&] {
+        const auto now = ShownMode();
+        return now && now->width == mode.width && now->height == mode.height &&
+               now->bitsPerPixel == mode.bitsPerPixel && now->frequency == mode.frequency;
+    };
+    if (shows()) return true;
+    modes_.applyMode(DeviceName, mode, platform::ChangeFlags::Temporary);
+    return shows();
+}
 
 void Display::RestoreSetting() { modes_.restoreRegistered(DeviceName); }
 

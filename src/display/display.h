@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "platform/display_modes.h"
 
@@ -41,6 +42,19 @@ public:
 
     [[nodiscard]] std::int16_t GetDisplayModeNumber() const;
 
+    // Applies the mode at index for now only, whatever the change method: a
+    // mode the user has yet to keep is registered nowhere meanwhile.
+    std::int32_t TryDisplayMode(std::int16_t index);
+    // Whether the change method registers the mode it applies.
+    [[nodiscard]] bool Registers() const;
+    // The mode the device shows now, whole (nullopt when the platform cannot
+    // tell): what a change is taken back to, even where the monitor's box is
+    // turned or scaled and its size matches no mode.
+    [[nodiscard]] std::optional<platform::DisplayMode> ShownMode() const;
+    // Shows `mode` again for now (taking a change back) and tells whether the
+    // device shows it afterwards.
+    bool ShowAgain(const platform::DisplayMode& mode);
+
     // Whether the desktop asks the user to keep a change made with this
     // change method (and takes it back by itself without an answer).
     [[nodiscard]] bool DesktopConfirmsChange() const;
@@ -57,6 +71,7 @@ private:
     enum class Field { Width, Height, Bits, Frequency };
     [[nodiscard]] std::int16_t field(std::int16_t index, Field f) const;
     [[nodiscard]] std::uint32_t changeFlags() const;
+    std::int32_t apply(std::int16_t index, std::uint32_t flags);
 
     platform::DisplayModes& modes_;
     std::array<platform::DisplayMode, MaxModes> DevModes{};

@@ -125,28 +125,68 @@ void frmDisplaySetting::cmdOkCancel_Click(int Index) {
     if (e >= static_cast<int>(s.SubInfo.size())) return;
     const auto m = static_cast<std::int16_t>(s.SubInfo[static_cast<std::size_t>(e)].ModeIndex);
     // The mode shown now, to come back to.
-    const std::int32_t w = AppState.ViewWidth, h = AppState.ViewHeight;
-    const std::int32_t bits = AppState.ViewBits, freq = AppState.ViewFreq;
-    const bool showsUs = showsUs_ && showsUs_();
-    if (d->ChangeDisplayMode(m, 0, 0, 0) != 0) {
-        d->RestoreSetting();
-        QMessageBox::warning(this, tr("オルヴァン"),
-                             tr("解像度の変更に失敗しました。\r\n"
-                                "元の解像度または指定解像度に近い解像度に復元しました。"));
-        return;
-    }
+    const std::optional<platform::DisplayMode> before = d->ShownMode();
     // Where the desktop asks by itself, a second question would only confuse.
-    if (showsUs && !d->DesktopConfirmsChange() && !ConfirmKeep()) {
-        // Back to the mode from before; the dialog stays for another choice.
-        std::int32_t back = -1;
-        for (std::int16_t i = 0; i < d->GetDisplayModeNumber() && back < 0; ++i)
-            if (d->GetWidth(i) == w && d->GetHeight(i) == h && d->GetBit(i) == bits && d->GetFreq(i) == freq)
-                back = i;
-        if (back < 0 || d->ChangeDisplayMode(static_cast<std::int16_t>(back), 0, 0, 0) != 0)
-            d->RestoreSetting();
+    const bool ask = showsUs_ && showsUs_() && !d->DesktopConfirmsChange();
+    // A mode the user is asked about is registered only once kept: a crash
+    // while asking leaves nothing behind for the next login.
+    std::int32_t result = ask ? d->TryDisplayMode(m) : Change(*d, m);
+    if (result == 0 && ask) {
+        if (!ConfirmKeep()) {
+            // Back to the mode from before; the dialog stays for another choice.
+            if (!BackTo(*d, before)) ReportNotRestored();
+            return;
+        }
+        if (d->Registers()) result = Change(*d, m);
+    }
+    if (result != 0) {
+        d->RestoreSetting();
+        if (BackTo(*d, before)) {
+            QMessageBox::warning(this, tr("オルヴァン"),
+                                 tr("解像度の変更に失敗しました。\r\n"
+                                    "元の解像度または指定解像度に近い解像度に復元しました。"));
+        } else {
+            ReportNotRestored();
+        }
         return;
     }
     accept();
+}
+
+std::int32_t frmDisplaySetting::Change(Display& d, std::int16_t m) {
+    if (!d.Registers()) return d.ChangeDisplayMode(m, 0, 0, 0);
+    const QString shown = lblNowSetting->text();
+    waiting_ = true;
+    for (QWidget* w : {static_cast<QWidget*>(cmbSize), static_cast<QWidget*>(cmbSubInfo),
+                       static_cast<QWidget*>(cmdOkCancel[0]), static_cast<QWidget*>(cmdOkCancel[1])})
+        w->setEnabled(false);
+    lblNowSetting->setText(tr("設定を保存しています…"));
+    const std::int32_t result = d.ChangeDisplayMode(m, 0, 0, 0);
+    waiting_ = false;
+    for (QWidget* w : {static_cast<QWidget*>(cmbSize), static_cast<QWidget*>(cmbSubInfo),
+                       static_cast<QWidget*>(cmdOkCancel[1])})
+        w->setEnabled(true);
+    lblNowSetting->setText(shown);
+    UpdateOk();
+    return result;
+}
+
+void frmDisplaySetting::reject() {
+    if (!waiting_) QDialog::reject();
+}
+
+bool frmDisplaySetting::BackTo(Display& d, const std::optional<platform::DisplayMode>& before) {
+    // Straight back to the mode from before, for now; the registered mode
+    // only where that is all the platform can tell.
+    if (before) return d.ShowAgain(*before);
+    d.RestoreSetting();
+    return true;
+}
+
+void frmDisplaySetting::ReportNotRestored() {
+    QMessageBox::warning(this, tr("オルヴァン"),
+                         tr("解像度を元に戻せませんでした。\r\n"
+                            "画面の設定から元の解像度に戻して下さい。"));
 }
 
 bool frmDisplaySetting::ConfirmKeep() {

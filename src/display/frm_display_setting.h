@@ -6,6 +6,9 @@
 #include <QDialog>
 #include <array>
 #include <functional>
+#include <optional>
+
+#include "platform/display_modes.h"
 
 class QComboBox;
 class QLabel;
@@ -26,6 +29,8 @@ public:
     frmDisplaySetting(QWidget* owner, std::function<Display*()> watched, std::function<bool()> showsUs);
 
     void Form_Load();
+    // Closing is refused while a change is being kept by the desktop.
+    void reject() override;
     void cmbSize_Click();
     void cmdOkCancel_Click(int Index);
 
@@ -45,6 +50,13 @@ private:
     // Fills the depth and frequency list with a size's entries; the index of
     // the last whose text is `wanted`, or -1.
     int FillSubInfo(const SizeInfo& size, const QString& wanted);
+    // Shows the mode from before again; false when the monitor does not.
+    bool BackTo(Display& d, const std::optional<platform::DisplayMode>& before);
+    void ReportNotRestored();
+    // Applies mode index m with the change method; one the desktop is to keep
+    // may take a while, and the dialog shows it waits and takes no input.
+    std::int32_t Change(Display& d, std::int16_t m);
+    bool waiting_ = false;
     // OK applies only what the user can see chosen: a size and an entry.
     void UpdateOk();
     std::function<Display*()> watched_;

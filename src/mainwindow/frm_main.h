@@ -83,6 +83,8 @@ public:
     // Re-reads the monitors by itself when the platform reports a change.
     void WatchMonitorLayout();
     void FollowMonitorChanges();
+    // Whether the watched monitor still shows the refresh rate it was read with.
+    bool SameRate(const std::string& watched);
     void mnuTool_Select_Reload_Click();
     void cmbDisplayList_Click();
     void mnuTool_Select_Monitor_Click(int Index);
@@ -126,7 +128,10 @@ public:
                                                         std::int32_t Height);
     // The pursuit step run at the end of a tick while MousePursuit is on.
     void MousePursuitStep();
+    // A whole frame, for the pointer as read now or as the tick read it.
     void DrawFrame();
+    void DrawFrame(const PointerSnapshot& pointer);
+    PointerSnapshot ReadPointer();
     // Draws part of the view (view coordinates) from the watched monitor, the marker over it.
     void DrawViewPart(QRegion part, const std::optional<PointerMarker>& marker);
     // The window system lost part of the view: draw it again now.
@@ -139,7 +144,7 @@ public:
     TickInputs CurrentTickInputs(platform::Point pointer, const std::optional<PointerMarker>& marker);
 
     // --- Pointer marker
-    void DrawMouseCursor(platform::Surface& TargetDC);
+    void DrawMouseCursor(platform::Surface& TargetDC, const PointerSnapshot& pointer);
     // The marker for the pointer at p; none when it is elsewhere or has no image.
     std::optional<PointerMarker> CurrentMarker(platform::Point p);
     void DrawMarker(platform::Surface& TargetDC, const PointerMarker& marker);

@@ -31,6 +31,14 @@ bool SameLayout(const std::vector<platform::MonitorInfo>& found, const std::vect
 
 }  // namespace
 
+bool frmMain::SameRate(const std::string& watched) {
+    // The layout holds no refresh rate, yet "現在の設定" and the mode to come
+    // back to do.
+    if (watched.empty()) return true;
+    const auto now = Platform.displayModes().currentMode(watched);
+    return !now || static_cast<std::int32_t>(now->frequency) == AppState.ViewFreq;
+}
+
 void frmMain::WatchMonitorLayout() {
     monitorsChanged_.setSingleShot(true);
     monitorsChanged_.setInterval(kSettleMs);
@@ -59,7 +67,7 @@ void frmMain::FollowMonitorChanges() {
     if (!awaitedDisplay_.empty() && present(awaitedDisplay_)) {
         wanted = awaitedDisplay_;
         awaitedDisplay_.clear();
-    } else if (SameLayout(found, AppState.MonitorTable)) {
+    } else if (SameLayout(found, AppState.MonitorTable) && SameRate(watched)) {
         return;  // a report that changed nothing the view depends on
     }
     following_ = true;

@@ -70,10 +70,9 @@ void frmMain::DrawMarker(platform::Surface& TargetDC, const PointerMarker& marke
         Platform.drawing().invert(TargetDC, marker.rect);
 }
 
-void frmMain::DrawMouseCursor(platform::Surface& TargetDC) {
-    const platform::Point p = Platform.pointer().position();
-    ShowPointerLabels(p);
-    if (const auto marker = CurrentMarker(p)) DrawMarker(TargetDC, *marker);
+void frmMain::DrawMouseCursor(platform::Surface& TargetDC, const PointerSnapshot& pointer) {
+    ShowPointerLabels(pointer.position);
+    if (pointer.marker) DrawMarker(TargetDC, *pointer.marker);
 }
 
 void frmMain::cmbCursor_Click() {

@@ -19,6 +19,14 @@ bool UsesBufferedPath(double zoomPercentOfText, int cursorListIndex) {
     return std::floor(zoomPercentOfText) != 100 && cursorListIndex == 0;
 }
 
+TickDrawing WhatTheTickDraws(bool keepsImage, const std::optional<TickInputs>& last, const TickInputs& now,
+                             const platform::MonitorChanges& changes, bool bufferedPath) {
+    const bool sameFrame = keepsImage && last && *last == now;
+    if (sameFrame && !changes.any()) return TickDrawing::LabelsOnly;
+    if (sameFrame && !changes.all && !bufferedPath) return TickDrawing::ChangedPart;
+    return TickDrawing::WholeFrame;
+}
+
 std::unique_ptr<platform::Surface> frmMain::CreateMemoryCopy(platform::Surface& SourceDC, std::int32_t Width,
                                                              std::int32_t Height) {
     return Platform.drawing().createMemoryCopy(SourceDC, QSize(Width, Height));
@@ -72,27 +80,32 @@ void frmMain::RedrawSoon() {
     if (!redrawSoon_.isActive()) redrawSoon_.start();
 }
 
+PointerSnapshot frmMain::ReadPointer() {
+    const platform::Point position = Platform.pointer().position();
+    return {position, CurrentMarker(position)};
+}
+
 void frmMain::RenderView() {
-    if (MonitorDC) {
-        const platform::Point pointer = Platform.pointer().position();
-        const std::optional<PointerMarker> marker = CurrentMarker(pointer);
-        const TickInputs inputs = CurrentTickInputs(pointer, marker);
-        const platform::MonitorChanges changes = MonitorDC->takeChanges();
-        // The persistent image holds the last frame; when nothing else the
-        // picture depends on moved, only what changed on the monitor needs
-        // drawing, and only the labels when nothing did (a pointer moving on
-        // another monitor). The buffered path draws the pointer into a copy
-        // of the whole monitor, so it always draws everything.
-        const bool sameFrame =
-            picView->persistent() && !AppState.NoRedraw && lastTick_ && *lastTick_ == inputs;
-        if (sameFrame && !changes.any()) {
-            ShowPointerLabels(pointer);
-        } else if (sameFrame && !changes.all && !TakesBufferedPath(pointer)) {
-            DrawChangedPart(changes.region, pointer, marker);
-        } else {
-            DrawFrame();
+    if (!MonitorDC) return;
+    const PointerSnapshot pointer = ReadPointer();
+    const TickInputs inputs = CurrentTickInputs(pointer.position, pointer.marker);
+    const platform::MonitorChanges changes = MonitorDC->takeChanges();
+    // The persistent image holds the last frame; when nothing else the
+    // picture depends on moved, only what changed on the monitor needs
+    // drawing, and only the labels when nothing did (a pointer moving on
+    // another monitor).
+    switch (WhatTheTickDraws(picView->persistent() && !AppState.NoRedraw, lastTick_, inputs, changes,
+                             TakesBufferedPath(pointer.position))) {
+        case TickDrawing::LabelsOnly:
+            ShowPointerLabels(pointer.position);
+            break;
+        case TickDrawing::ChangedPart:
+            DrawChangedPart(changes.region, pointer.position, pointer.marker);
+            break;
+        case TickDrawing::WholeFrame:
+            DrawFrame(pointer);
             lastTick_ = AppState.NoRedraw ? std::nullopt : std::optional<TickInputs>(inputs);
-        }
+            break;
     }
 }
 
@@ -141,17 +154,19 @@ void frmMain::DrawViewPart(QRegion part, const std::optional<PointerMarker>& mar
     drawing.flush();
 }
 
-void frmMain::DrawFrame() {
+void frmMain::DrawFrame() { DrawFrame(ReadPointer()); }
+
+void frmMain::DrawFrame(const PointerSnapshot& pointer) {
     auto& drawing = Platform.drawing();
     platform::ViewSurface& view = *picView;
     const QRect dest(0, 0, view.size().width(), view.size().height());
     const QRect source(0, 0, AppState.ViewWidth, AppState.ViewHeight);
-    if (TakesBufferedPath(Platform.pointer().position())) {
+    if (TakesBufferedPath(pointer.position)) {
         // The real pointer image is drawn at monitor scale so it shrinks or
         // grows with the picture.
         std::unique_ptr<platform::Surface> copy =
             CreateMemoryCopy(*MonitorDC, AppState.ViewWidth, AppState.ViewHeight);
-        DrawMouseCursor(*copy);
+        DrawMouseCursor(*copy, pointer);
         drawing.stretch(view, dest, *copy, source);
     } else {
         if (AppState.ZoomRate == 1.0) {
@@ -159,7 +174,7 @@ void frmMain::DrawFrame() {
         } else {
             drawing.stretch(view, dest, *MonitorDC, source);
         }
-        DrawMouseCursor(view);
+        DrawMouseCursor(view, pointer);
     }
     if (!AppState.NoRedraw) view.present();
     drawing.flush();

@@ -6,10 +6,12 @@
 #include <QRect>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 #include "platform/drawing.h"
 #include "platform/geometry.h"
 #include "platform/monitors.h"
+#include "view/pointer_marker.h"
 
 namespace orvane {
 
@@ -31,5 +33,20 @@ struct TickInputs {
     platform::Point cursorPosition;
     friend bool operator==(const TickInputs&, const TickInputs&) = default;
 };
+
+// The pointer as one tick read it: where it stands and the marker drawn for
+// it. Read once, so the record of what was drawn and the drawing agree.
+struct PointerSnapshot {
+    platform::Point position;
+    std::optional<PointerMarker> marker;
+};
+
+enum class TickDrawing { LabelsOnly, ChangedPart, WholeFrame };
+
+// What a tick draws: nothing but the labels when the kept image already shows
+// this frame, only the changed part when just the monitor's pixels changed
+// there (the buffered path copies the whole monitor anyway), else everything.
+TickDrawing WhatTheTickDraws(bool keepsImage, const std::optional<TickInputs>& last, const TickInputs& now,
+                             const platform::MonitorChanges& changes, bool bufferedPath);
 
 }  // namespace orvane

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 #include "display/display_catalogue.h"
@@ -236,6 +237,97 @@ TEST_F(DisplayDialogTest, TheMonitorShowingOrvaneGoesBackUnlessTheNewModeIsKept)
     });
     ASSERT_EQ(fake.modeChanges().size(), 1u);
     EXPECT_EQ(AppState.ViewWidth, 1280);
+}
+
+// Taken back, by "元に戻す" or in time, the monitor ends at the mode from
+// before, whatever else fails then, or the user is told it does not; a mode
+// to be registered is registered only once the user keeps it.
+TEST_F(DisplayDialogTest, ATakenBackModeEndsAtTheModeFromBeforeOrTheUserIsTold) {
+    struct Case {
+        const char* what;
+        int method;
+        bool turned, storeFails, allFail, answered;
+    };
+    for (const Case c : {Case{"registered, the store failing", 2, false, true, false, true},
+                         Case{"turned output, timed out", 2, true, false, false, false},
+                         Case{"nothing can change any more", 0, false, false, true, true}}) {
+        SCOPED_TRACE(c.what);
+        window.reset();
+        freshRun();
+        fake.setStoreFails(false);
+        fake.setModeChangesFail(false);
+        fake.setModes("DUMMY0", {fakeMode(1920, 1080, 32, 60), fakeMode(1280, 1024, 32, 60)}, 0);
+        fake.setModesResizeMonitors(!c.turned);
+        fake.setMonitorRect("DUMMY0",
+                            c.turned ? platform::Rect{0, 0, 1080, 1920} : platform::Rect{0, 0, 1920, 1080});
+        writeSettings("[Main]\r\nDisplay=DUMMY0\r\nChangeDisplayType= " + std::to_string(c.method) +
+                      "\r\n[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\n");
+        start();
+        std::optional<platform::DisplayMode> registeredWhileAsked;
+        QString told;
+        bool stillOpen = false;
+        openResolution([&](frmDisplaySetting& d) {
+            d.ConfirmSeconds = 1;
+            ASSERT_TRUE(chooseItem(d.cmbSize, 1));
+            whenDialogOpens([&](QDialog* box) {
+                registeredWhileAsked = fake.registeredMode("DUMMY0");
+                fake.setStoreFails(c.storeFails);
+                fake.setModeChangesFail(c.allFail);
+                if (!c.answered) return;
+                for (QAbstractButton* b : qobject_cast<QMessageBox*>(box)->buttons())
+                    if (b->text() == QStringLiteral("元に戻す")) QTest::mouseClick(b, Qt::LeftButton);
+                if (c.allFail)
+                    whenDialogOpens([&](QDialog* message) {
+                        if (auto* m = qobject_cast<QMessageBox*>(message)) {
+                            told = m->text();
+                            QTest::keyClick(m, Qt::Key_Return);
+                        }
+                    });
+            });
+            QTest::mouseClick(d.cmdOkCancel[0], Qt::LeftButton);
+            stillOpen = d.isVisible();
+            QTest::mouseClick(d.cmdOkCancel[1], Qt::LeftButton);
+        });
+        EXPECT_TRUE(stillOpen);
+        ASSERT_TRUE(registeredWhileAsked);
+        EXPECT_EQ(registeredWhileAsked->width, 1920u) << "nothing registered before the user keeps it";
+        const auto shown = fake.displayModes().currentMode(std::string("DUMMY0"));
+        ASSERT_TRUE(shown);
+        if (c.allFail) {
+            EXPECT_EQ(told, QStringLiteral("解像度を元に戻せませんでした。\r\n"
+                                           "画面の設定から元の解像度に戻して下さい。"));
+            EXPECT_EQ(shown->width, 1280u);
+        } else {
+            EXPECT_EQ(told, QString()) << "nothing to tell";
+            EXPECT_EQ(shown->width, 1920u) << "the mode from before";
+            EXPECT_EQ(fake.registeredMode("DUMMY0")->width, 1920u);
+        }
+    }
+}
+
+// The desktop's store takes its time: the dialog says it waits and takes no
+// second OK and no closing meanwhile.
+TEST_F(DisplayDialogTest, WhileTheDesktopKeepsTheModeTheDialogWaits) {
+    modes();
+    fake.setStoreTakes(300);
+    startWatching(2);
+    QString shown;
+    bool okEnabled = true;
+    openResolution([&](frmDisplaySetting& d) {
+        ASSERT_TRUE(chooseItem(d.cmbSize, 1));
+        QTimer::singleShot(100, &d, [&] {
+            shown = d.lblNowSetting->text();
+            okEnabled = d.cmdOkCancel[0]->isEnabled();
+            QTest::mouseClick(d.cmdOkCancel[0], Qt::LeftButton);
+            QTest::keyClick(&d, Qt::Key_Escape);
+        });
+        QTest::mouseClick(d.cmdOkCancel[0], Qt::LeftButton);
+        EXPECT_FALSE(d.isVisible()) << "closed once the mode was kept";
+    });
+    EXPECT_EQ(shown, QStringLiteral("設定を保存しています…"));
+    EXPECT_FALSE(okEnabled);
+    ASSERT_EQ(fake.modeChanges().size(), 1u) << "applied once";
+    EXPECT_EQ(fake.registeredMode("DUMMY1")->width, 1024u);
 }
 
 TEST_F(DisplayDialogTest, WhereTheDesktopAsksToKeepAModeOrvaneDoesNotAskAsWell) {

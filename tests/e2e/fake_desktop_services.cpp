@@ -1,7 +1,8 @@
 // Stand-ins for the desktops' display stores on a private session bus, so
 // tests can watch what Orvane hands to them: GNOME's display configuration
 // service and XFCE's settings store. Every call is written as one line to the
-// log file; "ready" is written once the name is owned.
+// log file; "ready" is written once the name is owned. GNOME's sets a new
+// mode through xrandr, as mutter would.
 //
 //   fake_desktop_services --gnome --log FILE --monitor NAME@X,Y:WxH@HZ*,WxH@HZ ...
 //                         [--disallow] [--refuse] [--stale-once]
@@ -13,6 +14,7 @@
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <cstdio>
 #include <map>
@@ -91,6 +93,13 @@ private:
                     for (const ApplyLogicalMonitor& lm : layout)
                         for (const ApplyMonitor& a : lm.monitors)
                             current |= a.connector == mon.id.connector && a.modeId == mode.id;
+                    // As mutter does, the service sets the new mode itself.
+                    if (current && !mode.properties.value(QStringLiteral("is-current")).toBool())
+                        QProcess::execute(
+                            QStringLiteral("xrandr"),
+                            {QStringLiteral("--output"), mon.id.connector, QStringLiteral("--mode"),
+                             QStringLiteral("%1x%2").arg(mode.width).arg(mode.height),
+                             QStringLiteral("--rate"), QString::number(mode.refresh)});
                     mode.properties[QStringLiteral("is-current")] = current;
                 }
             ++state.serial;

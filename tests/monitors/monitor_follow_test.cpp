@@ -40,6 +40,11 @@ TEST_F(MainWindowTest, TheListFollowsMonitorsThatComeGoAndChange) {
     EXPECT_EQ(w.lblStatus_Display_Size->text(), "W = 1280 H = 720 B = 32");
     ASSERT_TRUE(w.MonitorDC);
     EXPECT_EQ(w.MonitorDC->rect(), (platform::Rect{1920, 0, 3200, 720}));
+    // Its refresh rate alone: the rate shown and the mode to come back to follow.
+    fake.setModes("HDMI-1", {platform::fake::fakeMode(1280, 720, 32, 75)});  // set by another program
+    fake.setRefreshRate("HDMI-1", 75);
+    fake.announceLayoutChange();
+    EXPECT_TRUE(waitFor([&] { return AppState.ViewFreq == 75; }));
 
     // Unplugged: the view shows what the reload would choose (the window's
     // own monitor) ...

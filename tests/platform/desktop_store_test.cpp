@@ -2,6 +2,10 @@
 // display configuration service to keep one monitor's new mode.
 #include <gtest/gtest.h>
 
+#include <QTimer>
+#include <chrono>
+#include <thread>
+
 #include "platform/desktop/gnome_display_config.h"
 
 using namespace orvane::platform::desktop;
@@ -43,6 +47,24 @@ QString describe(const QList<ApplyLogicalMonitor>& config) {
 }
 
 }  // namespace
+
+// A store that takes its time does not stop the event loop, and its answer
+// comes back whole.
+TEST(DesktopStores, AStoreIsWaitedForWithTheEventLoopRunning) {
+    struct Slow : DisplayStore {
+        bool keep(const KeptMode& mode, std::string& why) override {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            why = "refused " + mode.output;
+            return false;
+        }
+    } slow;
+    bool ticked = false;
+    QTimer::singleShot(10, [&] { ticked = true; });
+    std::string why;
+    EXPECT_FALSE(keepWithoutBlocking(slow, {"DP-1", 800, 600, 60, 60.0}, why));
+    EXPECT_EQ(why, "refused DP-1");
+    EXPECT_TRUE(ticked) << "events were handled while the store worked";
+}
 
 TEST(DesktopStores, DesktopIsTakenFromTheSessionsDesktopNames) {
     EXPECT_EQ(desktopNamed("GNOME"), Desktop::Gnome);

@@ -87,6 +87,12 @@ TEST(WaylandRules, AModeIsFoundBySizeAndRefresh) {
     EXPECT_EQ(matchingMode(modes, asked), -1) << "Wayland shows 32 bits only";
     EXPECT_EQ(matchingMode(modes, DisplayMode{1024, 768, 32, 60, 0}), -1);
     EXPECT_EQ(matchingMode(modes, DisplayMode{1280, 720, 32, 50, 0}), -1);
+    // Still showing a mode: a refresh changed alone is another mode.
+    EXPECT_TRUE(showsMode(listed[0], listed[0]));
+    EXPECT_FALSE(showsMode(listed[1], listed[0]));
+    EXPECT_FALSE(showsMode(listed[2], listed[0]));
+    EXPECT_TRUE(showsMode(listed[1], DisplayMode{1920, 1080, 32, 60, 0})) << "asked by rounded refresh";
+    EXPECT_FALSE(showsMode(listed[0], DisplayMode{1920, 1080, 32, 75, 0}));
 }
 
 TEST(WaylandRules, TheProgramsWindowInSwaysTree) {

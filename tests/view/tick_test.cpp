@@ -260,6 +260,44 @@ TEST_F(TickTest, AnUnchangedFrameIsNotDrawnAgain) {
     EXPECT_EQ(count("Drawing::invert"), 0);
 }
 
+TEST(WhatTheTickDraws, OnlyWhatChangedSinceTheKeptFrame) {
+    TickInputs last;
+    last.zoomRate = 1;
+    TickInputs moved = last;
+    moved.markerDrawn = true;
+    const platform::MonitorChanges none, some{QRegion(1, 2, 3, 4), false},
+        all = platform::MonitorChanges::everything();
+    EXPECT_EQ(WhatTheTickDraws(true, last, last, none, false), TickDrawing::LabelsOnly);
+    EXPECT_EQ(WhatTheTickDraws(true, last, last, some, false), TickDrawing::ChangedPart);
+    EXPECT_EQ(WhatTheTickDraws(true, last, last, some, true), TickDrawing::WholeFrame);
+    EXPECT_EQ(WhatTheTickDraws(true, last, last, all, false), TickDrawing::WholeFrame);
+    EXPECT_EQ(WhatTheTickDraws(true, last, moved, none, false), TickDrawing::WholeFrame);
+    EXPECT_EQ(WhatTheTickDraws(true, std::nullopt, last, none, false), TickDrawing::WholeFrame);
+    EXPECT_EQ(WhatTheTickDraws(false, last, last, none, false), TickDrawing::WholeFrame);
+}
+
+// The pointer crosses onto the watched monitor while a tick draws and leaves
+// it again: the tick drew what it recorded, so the next one clears the marker.
+TEST_F(TickTest, TheMarkerIsDrawnFromThePointerTheTickRecorded) {
+    frmMain& w = startWatching("", 1);
+    int readings = -1;  // counted during the first tick only
+    fake.setCallHook([&](const std::string& call) {
+        calls.push_back(call);
+        if (call == "Pointer::position" && readings >= 0 && ++readings == 2)
+            fake.setPointerPosition({1920 + 30, 40});
+    });
+    w.scrX->setValue(30);  // a whole new frame
+    readings = 0;
+    tick();
+    EXPECT_EQ(count("Pointer::position"), 1) << "one reading a tick";
+    readings = -1;
+    fake.setPointerPosition({100, 100});  // off the watched monitor again
+    tick();
+    const QImage shown = view().shown().convertToFormat(QImage::Format_RGB32);
+    w.DrawFrame();
+    EXPECT_EQ(shown, view().shown().convertToFormat(QImage::Format_RGB32)) << "no stale marker";
+}
+
 struct PartCase {
     const char* zoom;
     bool quality;

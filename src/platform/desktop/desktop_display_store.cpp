@@ -1,11 +1,15 @@
 #include "platform/desktop/desktop_display_store.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusInterface>
 #include <QDBusVariant>
+#include <QEventLoop>
 #include <QProcess>
 #include <QString>
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 
 #include "platform/desktop/gnome_display_config.h"
 
@@ -101,6 +105,25 @@ public:
 };
 
 }  // namespace
+
+bool keepWithoutBlocking(DisplayStore& store, const KeptMode& mode, std::string& why) {
+    if (QCoreApplication::instance() == nullptr) return store.keep(mode, why);
+    QEventLoop loop;
+    std::atomic<bool> done{false};
+    bool kept = false;
+    std::string reason;
+    std::thread worker([&] {
+        kept = store.keep(mode, reason);
+        done = true;
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    if (!done) loop.exec();
+    worker.join();
+    why = reason;
+    return kept;
+}
+
+bool storeSetsMode(Desktop desktop) { return desktop == Desktop::Gnome; }
 
 std::unique_ptr<DisplayStore> storeOf(Desktop desktop) {
     switch (desktop) {

@@ -37,6 +37,17 @@ public:
     virtual bool keep(const KeptMode& mode, std::string& why) = 0;
 };
 
+// Whether the desktop's store sets the mode itself as it keeps it, laying the
+// other monitors out anew from the layout it sees (GNOME): a program must not
+// change the mode first, or the store starts from a layout that already holds
+// the new mode and loses the neighbours.
+bool storeSetsMode(Desktop desktop);
+
+// store.keep on a thread of its own while this thread's event loop goes on:
+// the stores wait for the desktop (up to 20 s), and the windows keep drawing
+// meanwhile. Outside an application it simply waits.
+bool keepWithoutBlocking(DisplayStore& store, const KeptMode& mode, std::string& why);
+
 // The store of the desktop this session runs, or null where the desktop keeps
 // no modes of its own.
 std::unique_ptr<DisplayStore> storeOf(Desktop desktop);

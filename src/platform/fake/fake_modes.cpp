@@ -1,5 +1,8 @@
 // The simulated display modes: mode tables with scripted answers, the
 // registered mode and a log of every change.
+#include <QEventLoop>
+#include <QTimer>
+
 #include "platform/fake/fake_state.h"
 
 namespace orvane::platform::fake {
@@ -56,6 +59,8 @@ public:
         const auto it = s_->devices.find(name);
         if (it == s_->devices.end()) {
             result = DispChange::BadParam;
+        } else if (s_->changesFail) {
+            result = DispChange::Failed;
         } else if (it->second.registered) {
             it->second.current = it->second.registered;
             s_->followMode(name, *it->second.registered);
@@ -104,6 +109,14 @@ private:
         const std::int32_t test = testAnswer(d, i);
         if (test != DispChange::Successful) return test;
         if (d.modes[i].applyResult != DispChange::Successful) return d.modes[i].applyResult;
+        if (s_->changesFail) return DispChange::Failed;
+        if ((flags & ChangeFlags::UpdateRegistry) != 0 && s_->storeTakesMs > 0) {
+            // As a desktop's store is waited for: the event loop goes on meanwhile.
+            QEventLoop wait;
+            QTimer::singleShot(s_->storeTakesMs, &wait, &QEventLoop::quit);
+            wait.exec();
+        }
+        if (s_->storeFails && (flags & ChangeFlags::UpdateRegistry) != 0) return DispChange::NotUpdated;
         d.current = mode;
         if ((flags & ChangeFlags::UpdateRegistry) != 0) d.registered = mode;
         s_->followMode(name, mode);
@@ -147,5 +160,8 @@ void FakePlatform::clearModeChanges() { state_->modeChanges.clear(); }
 void FakePlatform::setModesResizeMonitors(bool on) { state_->modesResizeMonitors = on; }
 
 void FakePlatform::setDesktopConfirmsRegisteredChanges(bool on) { state_->desktopConfirmsRegistered = on; }
+void FakePlatform::setStoreFails(bool fails) { state_->storeFails = fails; }
+void FakePlatform::setModeChangesFail(bool fail) { state_->changesFail = fail; }
+void FakePlatform::setStoreTakes(int ms) { state_->storeTakesMs = ms; }
 
 }  // namespace orvane::platform::fake

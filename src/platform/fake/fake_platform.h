@@ -171,6 +171,14 @@ public:
     // When on, the desktop asks the user itself after every change that is
     // to be kept (UpdateRegistry), as GNOME does.
     void setDesktopConfirmsRegisteredChanges(bool on);
+    // The desktop's store refuses to keep a mode: a change to be registered
+    // answers NotUpdated and changes nothing.
+    void setStoreFails(bool fails);
+    // Every change and restore fails (Failed) and changes nothing.
+    void setModeChangesFail(bool fail);
+    // A change to be registered waits this long for the store, the event
+    // loop running meanwhile as the real backends do.
+    void setStoreTakes(int ms);
 
     // --- drawing --------------------------------------------------------
     // The pixels of any surface this platform made (RGB32, its full size;

@@ -81,6 +81,9 @@ struct FakePlatform::State {
     std::vector<ModeChange> modeChanges;
     bool modesResizeMonitors = true;
     bool desktopConfirmsRegistered = false;
+    bool storeFails = false;
+    bool changesFail = false;
+    int storeTakesMs = 0;
 
     int flushCount = 0;
     std::vector<FakeViewSurface*> views;

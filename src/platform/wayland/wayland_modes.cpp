@@ -29,6 +29,11 @@ int matchingMode(const std::vector<ModeFacts>& modes, const DisplayMode& mode) {
     return rounded;
 }
 
+bool showsMode(const DisplayMode& now, const DisplayMode& mode) {
+    if (now.width != mode.width || now.height != mode.height) return false;
+    return mode.id != 0 ? now.id == mode.id : now.frequency == mode.frequency;
+}
+
 namespace {
 std::vector<ModeFacts> factsOf(const Head& h) {
     std::vector<ModeFacts> out;
@@ -137,7 +142,7 @@ std::int32_t WaylandDisplayModes::restoreRegistered(const DeviceName& device) {
     changed_.erase(it);
     // A mode someone else set meanwhile is kept.
     const std::optional<DisplayMode> now = currentMode(device);
-    if (!now || now->width != change.set.width || now->height != change.set.height) return DispChange::Successful;
+    if (!now || !showsMode(*now, change.set)) return DispChange::Successful;
     const Head* h = headOf(device);
     if (!h || !h->enabled) return DispChange::Successful;
     return configure(name, modeFor(*h, change.before), /*apply=*/true);

@@ -47,5 +47,9 @@ struct ModeFacts {
 };
 int matchingMode(const std::vector<ModeFacts>& modes, const DisplayMode& mode);
 DisplayMode displayModeOf(const ModeFacts& m);
+// Whether an output showing `now` shows `mode`: the same size and refresh
+// (to the millihertz when `mode.id` holds it). Another program's change of
+// the refresh alone is a change too.
+bool showsMode(const DisplayMode& now, const DisplayMode& mode);
 
 }  // namespace orvane::platform::wayland

@@ -174,6 +174,21 @@ std::int32_t X11DisplayModes::applyMode(const DeviceName& device, const DisplayM
     if (!d) return DispChange::BadParam;
     std::uint32_t modeId = 0;
     if (const std::int32_t r = check(*d, mode, &modeId); r != DispChange::Successful) return r;
+    const bool registering = (flags & ChangeFlags::UpdateRegistry) != 0;
+    if (registering && desktop::storeSetsMode(desktop::currentDesktop())) {
+        // The desktop sets the mode itself, moving the neighbours by the
+        // change of size; only then does the output show it.
+        temporary_.erase(d->output.name);
+        const xcb_randr_mode_info_t* m = d->res.mode(modeId);
+        if (!m || !keepBeyondSession(recordOf(d->output.name, *m), modeRefreshExact(*m)))
+            return DispChange::NotUpdated;
+        const auto after = resolve(device);
+        const xcb_randr_mode_info_t* shown =
+            after && after->crtc ? after->res.mode(after->crtc->mode) : nullptr;
+        c_.refreshRootBounds();
+        return shown && sameMode(*shown, recordOf(d->output.name, *m)) ? DispChange::Successful
+                                                                       : DispChange::NotUpdated;
+    }
     const xcb_randr_mode_info_t* shownBefore = d->crtc ? d->res.mode(d->crtc->mode) : nullptr;
     const std::int32_t r = setMode(*d, modeId);
     if (r != DispChange::Successful) return r;
@@ -181,7 +196,7 @@ std::int32_t X11DisplayModes::applyMode(const DeviceName& device, const DisplayM
     const RegisteredMode now =
         m ? recordOf(d->output.name, *m)
           : RegisteredMode{d->output.name, modeId, mode.width, mode.height, mode.frequency};
-    if ((flags & ChangeFlags::UpdateRegistry) == 0) {
+    if (!registering) {
         // The mode before our first change is the one to come back to.
         auto [it, fresh] = temporary_.try_emplace(d->output.name);
         if (fresh && shownBefore) it->second.before = recordOf(d->output.name, *shownBefore);
@@ -194,10 +209,6 @@ std::int32_t X11DisplayModes::applyMode(const DeviceName& device, const DisplayM
         if (auto again = resolve(device); again && shownBefore) setMode(*again, shownBefore->id);
         return DispChange::NotUpdated;
     }
-    // Per-user and all-users registration are the same thing on one X server.
-    std::vector<RegisteredMode> modes = registeredModes();
-    setRegisteredMode(modes, now);
-    writeRegistered(modes);
     return r;
 }
 
@@ -207,7 +218,9 @@ bool X11DisplayModes::keepBeyondSession(const RegisteredMode& mode, double exact
     const std::unique_ptr<desktop::DisplayStore> store = desktop::storeOf(desktop::currentDesktop());
     if (!store) return storeRegisteredMode(mode);
     std::string why;
-    if (store->keep({mode.output, mode.width, mode.height, mode.frequency, exactRefresh}, why)) return true;
+    if (desktop::keepWithoutBlocking(
+            *store, {mode.output, mode.width, mode.height, mode.frequency, exactRefresh}, why))
+        return true;
     std::fprintf(stderr, "orvane: the display mode was not kept: %s\n", why.c_str());
     return false;
 }
@@ -229,11 +242,8 @@ std::int32_t X11DisplayModes::restoreRegistered(const DeviceName& device) {
     temporary_.erase(ours);
     const xcb_randr_mode_info_t* shown = d->crtc ? d->res.mode(d->crtc->mode) : nullptr;
     if (!shown || !sameMode(*shown, change.set)) return DispChange::Successful;
-    // Back to the registered mode where one is, else to the mode before.
-    const std::vector<RegisteredMode> modes = registeredModes();
-    auto it = std::find_if(modes.begin(), modes.end(),
-                           [&](const RegisteredMode& x) { return x.output == d->output.name; });
-    const RegisteredMode target = it != modes.end() ? *it : change.before;
+    // Back to the mode shown before our change: the one the user had.
+    const RegisteredMode& target = change.before;
     if (target.width == 0) return DispChange::Successful;  // the output showed nothing before
     // Mode ids can change when modes are re-added; fall back to size and rate.
     std::uint32_t id = 0;
@@ -263,26 +273,6 @@ std::optional<DisplayMode> X11DisplayModes::currentMode(const DeviceName& device
     const xcb_randr_mode_info_t* m = d->res.mode(d->crtc->mode);
     if (!m) return std::nullopt;
     return DisplayMode{m->width, m->height, bitsPerPixel_, modeRefresh(*m), m->id};
-}
-
-std::vector<RegisteredMode> X11DisplayModes::registeredModes() {
-    const xcb_atom_t prop = c_.atom(kRegisteredModesProperty, true);
-    if (prop == XCB_ATOM_NONE) return {};
-    auto p = c_.reply(xcb_get_property_reply,
-                      xcb_get_property(c_.get(), 0, c_.root(), prop, XCB_ATOM_STRING, 0, 1U << 16));
-    if (!p || p->format != 8) return {};
-    const auto* text = static_cast<const char*>(xcb_get_property_value(p.get()));
-    return parseRegisteredModes(
-        std::string_view(text, static_cast<std::size_t>(xcb_get_property_value_length(p.get()))));
-}
-
-void X11DisplayModes::writeRegistered(const std::vector<RegisteredMode>& modes) {
-    const xcb_atom_t prop = c_.atom(kRegisteredModesProperty);
-    if (prop == XCB_ATOM_NONE) return;
-    const std::string text = formatRegisteredModes(modes);
-    xcb_change_property(c_.get(), XCB_PROP_MODE_REPLACE, c_.root(), prop, XCB_ATOM_STRING, 8,
-                        static_cast<std::uint32_t>(text.size()), text.data());
-    c_.flush();
 }
 
 }  // namespace orvane::platform::x11

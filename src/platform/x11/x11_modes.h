@@ -1,7 +1,7 @@
 // Display modes of a monitor through RandR 1.2: the modes of its output, mode
-// changes of its CRTC (resizing the screen as needed), the registered mode,
-// which X lacks and which we keep in a property on the root window for the X
-// session, and our own temporary changes, which restoring undoes.
+// changes of its CRTC (resizing the screen as needed), registered modes kept
+// by the desktop's store or our own, and our own temporary changes, which
+// restoring undoes.
 #pragma once
 
 #include <xcb/randr.h>
@@ -17,10 +17,6 @@
 
 namespace orvane::platform::x11 {
 
-// The root-window property that holds every output's registered mode for as
-// long as the X server runs.
-inline constexpr const char* kRegisteredModesProperty = "_ORVANE_REGISTERED_MODES";
-
 class X11DisplayModes : public DisplayModes {
 public:
     explicit X11DisplayModes(Connection& c);
@@ -31,15 +27,11 @@ public:
     std::optional<DisplayMode> currentMode(const DeviceName& device) override;
     bool desktopConfirmsChange(std::uint32_t flags) const override;
 
-    // The registered modes as the root window holds them now.
-    std::vector<RegisteredMode> registeredModes();
-
 private:
     struct Device;
     std::optional<Device> resolve(const DeviceName& device);
     std::int32_t check(const Device& d, const DisplayMode& mode, std::uint32_t* modeId);
     std::int32_t setMode(const Device& d, std::uint32_t modeId);
-    void writeRegistered(const std::vector<RegisteredMode>& modes);
     bool keepBeyondSession(const RegisteredMode& mode, double exactRefresh);
     static RegisteredMode recordOf(const std::string& output, const xcb_randr_mode_info_t& m);
     static bool sameMode(const xcb_randr_mode_info_t& m, const RegisteredMode& r);
