@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/gnome/cursor_rules.h"
+#include "platform/gnome/gnome_modes.h"
 #include "platform/gnome/mutter_session.h"
 #include "platform/gnome/pipewire_stream.h"
 
@@ -130,6 +131,25 @@ TEST(GnomeSession, StreamsShowTheMonitorsAndTheRemoteDesktopClicksAtThePoint) {
         where = PointerFromStreams(reports());
         return where && *where == (Point{1920 + 400, 300});
     }, 5000)) << "the pointer was not followed to Meta-1";
+}
+
+// Mutter's virtual monitors have one mode each: another is refused cleanly,
+// and the temporary method applies a layout.
+TEST(GnomeSession, DisplayModesComeFromMutterAndAnotherModeIsRefused) {
+    GnomeDisplayModes modes;
+    const DeviceName meta0 = std::string("Meta-0");
+    DisplayMode m;
+    ASSERT_TRUE(modes.enumMode(meta0, 0, m));
+    EXPECT_EQ(m.width, 1920u);
+    EXPECT_EQ(m.height, 1080u);
+    EXPECT_EQ(m.frequency, 60u);
+    EXPECT_FALSE(modes.enumMode(meta0, 1, m));
+    EXPECT_EQ(modes.currentMode(std::string("Meta-1"))->width, 1280u);
+    EXPECT_EQ(modes.testMode(meta0, {1280, 1024, 32, 60, 0}), DispChange::BadMode);
+    EXPECT_EQ(modes.applyMode(meta0, {1280, 1024, 32, 60, 0}, ChangeFlags::Temporary), DispChange::BadMode);
+    EXPECT_EQ(modes.applyMode(meta0, {1920, 1080, 32, 60, 0}, ChangeFlags::Temporary), DispChange::Successful);
+    EXPECT_EQ(modes.restoreRegistered(meta0), DispChange::Successful);
+    EXPECT_EQ(modes.testMode(std::string("DP-9"), {1920, 1080, 32, 60, 0}), DispChange::BadParam);
 }
 
 namespace {
