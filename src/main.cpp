@@ -18,6 +18,11 @@
 #include "platform/x11/x11_backend.h"
 #include "platform/x11/x11_mode_store.h"
 #include "platform/x11/x11_platform.h"
+#ifdef ORVANE_HAS_GNOME
+#include <unistd.h>
+
+#include "platform/gnome/gnome_platform.h"
+#endif
 #ifdef ORVANE_HAS_WAYLAND
 #include "platform/wayland/wayland_connection.h"
 #include "platform/wayland/wayland_platform.h"
@@ -72,7 +77,14 @@ int main(int argc, char** argv) {
     const platform::BackendChoice backend = platform::ChooseBackend(platform::SessionFactsFromEnvironment(waylandUsable));
     if (!backend.message.empty()) std::fprintf(stderr, "%s\n", backend.message.c_str());
     if (!backend.backend) return 2;
-    const bool onWayland = backend.backend == platform::Backend::Wayland;
+#ifndef ORVANE_HAS_GNOME
+    if (backend.backend == platform::Backend::Gnome) {
+        std::fprintf(stderr, "orvane: this build has no GNOME backend (built without PipeWire)\n");
+        return 2;
+    }
+#endif
+    const bool onGnome = backend.backend == platform::Backend::Gnome;
+    const bool onWayland = backend.backend == platform::Backend::Wayland || onGnome;
     // The X11 view draws with X11 requests, so Qt's windows must be X windows
     // too. The Wayland backend draws in memory: Qt's own Wayland windows
     // serve best, its X11 ones (through XWayland) where Qt lacks the plugin.
@@ -95,8 +107,20 @@ int main(int argc, char** argv) {
     std::string error;
     std::unique_ptr<platform::Platform> platform;
 #ifdef ORVANE_HAS_WAYLAND
-    if (onWayland) platform = platform::wayland::createPlatform(std::move(wayland));
+    if (onWayland && !onGnome) platform = platform::wayland::createPlatform(std::move(wayland));
     wayland.reset();  // not used by X11
+#endif
+#ifdef ORVANE_HAS_GNOME
+    if (onGnome) {
+        platform = platform::gnome::createPlatform(error);
+        // Qt already speaks Wayland here, and the X11 backend needs its X11
+        // windows: start again through XWayland, unless that was asked against.
+        if (!platform && std::getenv("ORVANE_BACKEND") == nullptr && std::getenv("DISPLAY") != nullptr) {
+            std::fprintf(stderr, "orvane: %s; running through XWayland instead\n", error.c_str());
+            setenv("ORVANE_BACKEND", "x11", 1);
+            execv("/proc/self/exe", argv);
+        }
+    }
 #endif
     if (!onWayland) platform = platform::x11::createPlatform(error);
     if (!platform) {

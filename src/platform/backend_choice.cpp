@@ -36,9 +36,17 @@ BackendChoice ChooseBackend(const SessionFacts& f) {
                     "(screen capture, virtual pointer and output information of the wlroots family)."};
         return {Backend::Wayland, false, {}};
     }
+    if (f.forced == "gnome") {
+        if (!f.hasWaylandDisplay) return {std::nullopt, false, "orvane: ORVANE_BACKEND=gnome, but WAYLAND_DISPLAY is not set."};
+        return {Backend::Gnome, false, {}};
+    }
     if (!f.forced.empty())
-        return {std::nullopt, false, "orvane: ORVANE_BACKEND must be \"x11\" or \"wayland\", not \"" + f.forced + "\"."};
+        return {std::nullopt, false,
+                "orvane: ORVANE_BACKEND must be \"x11\", \"wayland\" or \"gnome\", not \"" + f.forced + "\"."};
     if (isWaylandSession(f) && f.hasWaylandDisplay && f.waylandUsable) return {Backend::Wayland, false, {}};
+    // GNOME's compositor offers no wlroots protocols; its own services (asked
+    // once the toolkit runs) capture, click and change modes instead.
+    if (isWaylandSession(f) && f.hasWaylandDisplay && f.gnomeDesktop) return {Backend::Gnome, false, {}};
     if (!f.hasX11Display && isWaylandSession(f))
         return {std::nullopt, false,
                 "orvane: this Wayland compositor does not offer what Orvane needs, and there is no XWayland "
@@ -57,6 +65,9 @@ SessionFacts SessionFactsFromEnvironment(bool waylandUsable) {
     f.hasWaylandDisplay = !text("WAYLAND_DISPLAY").empty();
     f.forced = text("ORVANE_BACKEND");
     f.waylandUsable = waylandUsable;
+    // A colon-separated list, such as "ubuntu:GNOME".
+    const std::string desktops = ":" + text("XDG_CURRENT_DESKTOP") + ":";
+    f.gnomeDesktop = desktops.find(":GNOME:") != std::string::npos;
     return f;
 }
 

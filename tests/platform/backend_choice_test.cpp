@@ -7,8 +7,9 @@ using namespace orvane::platform;
 
 namespace {
 
-SessionFacts session(std::string type, bool x, bool wayland, std::string forced = "", bool usable = false) {
-    return {std::move(type), x, wayland, std::move(forced), usable};
+SessionFacts session(std::string type, bool x, bool wayland, std::string forced = "", bool usable = false,
+                     bool gnome = false) {
+    return {std::move(type), x, wayland, std::move(forced), usable, gnome};
 }
 
 }  // namespace
@@ -31,6 +32,9 @@ TEST(BackendChoice, EachSessionGetsTheBackendThatWorksThere) {
     EXPECT_TRUE(x.throughXWayland);
     EXPECT_NE(x.message.find("XWayland"), std::string::npos);
     EXPECT_NE(x.message.find("cannot change display modes"), std::string::npos);
+    // GNOME's Wayland session: its own services, never XWayland; GNOME on Xorg stays X11.
+    EXPECT_EQ(ChooseBackend(session("wayland", true, true, "", false, true)).backend, Backend::Gnome);
+    EXPECT_EQ(ChooseBackend(session("x11", true, true, "", false, true)).backend, Backend::X11);
     // The session type tells XWayland from a real X server, not DISPLAY alone.
     EXPECT_TRUE(ChooseBackend(session("", true, true)).throughXWayland);
     EXPECT_FALSE(ChooseBackend(session("x11", true, true)).throughXWayland);
@@ -52,6 +56,8 @@ TEST(BackendChoice, OrvaneBackendForcesOneOrSaysWhyNot) {
     EXPECT_FALSE(unusable.backend) << "forced, so no fallback to XWayland";
     EXPECT_NE(unusable.message.find("does not offer"), std::string::npos);
     EXPECT_FALSE(ChooseBackend(session("wayland", true, false, "wayland", true)).backend);
+    EXPECT_EQ(ChooseBackend(session("wayland", true, true, "gnome")).backend, Backend::Gnome);
+    EXPECT_FALSE(ChooseBackend(session("x11", true, false, "gnome")).backend);
     const BackendChoice typo = ChooseBackend(session("x11", true, false, "X11"));
     EXPECT_FALSE(typo.backend);
     EXPECT_NE(typo.message.find("\"X11\""), std::string::npos);

@@ -105,13 +105,13 @@ void registerTypes() {
     (void)once;
 }
 
-namespace {
-
 const Mode* currentModeOf(const Monitor& m) {
     for (const Mode& mode : m.modes)
         if (mode.properties.value(QStringLiteral("is-current")).toBool()) return &mode;
     return nullptr;
 }
+
+namespace {
 
 const Monitor* monitorNamed(const State& s, const QString& connector) {
     for (const Monitor& m : s.monitors)
@@ -132,7 +132,8 @@ const Mode* matchingMode(const Monitor& m, const KeptMode& kept) {
     return best;
 }
 
-// The size a mode takes in the layout's coordinates.
+}  // namespace
+
 QSize layoutSize(const Mode& mode, const LogicalMonitor& lm, quint32 layoutMode) {
     const bool turned = (lm.transform % 2) == 1;  // 90 and 270 degrees, flipped or not
     qint32 w = turned ? mode.height : mode.width;
@@ -143,8 +144,6 @@ QSize layoutSize(const Mode& mode, const LogicalMonitor& lm, quint32 layoutMode)
     }
     return {w, h};
 }
-
-}  // namespace
 
 std::optional<QList<ApplyLogicalMonitor>> configKeeping(const State& state, const KeptMode& kept) {
     const QString output = QString::fromStdString(kept.output);
@@ -198,37 +197,18 @@ public:
         // The service refuses a configuration made from an older state; the
         // state changes while it takes in our own mode change, so read again.
         for (int attempt = 0; attempt < 3; ++attempt) {
-            QDBusInterface config(kService, kPath, kInterface, bus);
-            config.setTimeout(10000);
-            const QDBusMessage reply = config.call(QStringLiteral("GetCurrentState"));
-            if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() < 4) {
-                why = "GNOME's display settings did not answer: " + reply.errorMessage().toStdString();
-                return false;
-            }
-            State state;
-            const QList<QVariant> args = reply.arguments();
-            state.serial = args[0].toUInt();
-            state.monitors = qdbus_cast<QList<Monitor>>(args[1]);
-            state.logicalMonitors = qdbus_cast<QList<LogicalMonitor>>(args[2]);
-            state.properties = qdbus_cast<QVariantMap>(args[3]);
-            const auto layout = configKeeping(state, mode);
+            const std::optional<State> state = readState(bus, why);
+            if (!state) return false;
+            const auto layout = configKeeping(*state, mode);
             if (!layout) {
                 why = "GNOME's display settings know no monitor " + mode.output + " showing " +
                       std::to_string(mode.width) + "x" + std::to_string(mode.height) + " at " +
                       std::to_string(mode.frequency) + " Hz";
                 return false;
             }
-            QVariantMap properties;
-            if (state.properties.value(QStringLiteral("supports-changing-layout-mode")).toBool() &&
-                state.properties.contains(QStringLiteral("layout-mode")))
-                properties.insert(QStringLiteral("layout-mode"),
-                                  QVariant::fromValue(state.properties.value(QStringLiteral("layout-mode")).toUInt()));
-            const QDBusMessage applied =
-                config.call(QStringLiteral("ApplyMonitorsConfig"), QVariant::fromValue(state.serial),
-                            QVariant::fromValue(kPersistent), QVariant::fromValue(*layout), properties);
-            if (applied.type() == QDBusMessage::ReplyMessage) return true;
-            why = "GNOME's display settings refused the mode: " + applied.errorMessage().toStdString();
-            if (!applied.errorMessage().contains(QStringLiteral("stale"))) return false;
+            bool stale = false;
+            if (applyConfig(bus, *state, *layout, kPersistent, why, stale)) return true;
+            if (!stale) return false;
         }
         return false;
     }
@@ -259,5 +239,41 @@ private:
 }  // namespace
 
 std::unique_ptr<DisplayStore> makeStore() { return std::make_unique<GnomeStore>(); }
+
+std::optional<State> readState(QDBusConnection& bus, std::string& why) {
+    registerTypes();
+    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("GetCurrentState"));
+    const QDBusMessage reply = bus.call(call, QDBus::Block, 10000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() < 4) {
+        why = "GNOME's display settings did not answer: " + reply.errorMessage().toStdString();
+        return std::nullopt;
+    }
+    State state;
+    const QList<QVariant> args = reply.arguments();
+    state.serial = args[0].toUInt();
+    state.monitors = qdbus_cast<QList<Monitor>>(args[1]);
+    state.logicalMonitors = qdbus_cast<QList<LogicalMonitor>>(args[2]);
+    state.properties = qdbus_cast<QVariantMap>(args[3]);
+    return state;
+}
+
+bool applyConfig(QDBusConnection& bus, const State& state, const QList<ApplyLogicalMonitor>& layout, quint32 method,
+                 std::string& why, bool& stale) {
+    QVariantMap properties;
+    if (state.properties.value(QStringLiteral("supports-changing-layout-mode")).toBool() &&
+        state.properties.contains(QStringLiteral("layout-mode")))
+        properties.insert(QStringLiteral("layout-mode"),
+                          QVariant::fromValue(state.properties.value(QStringLiteral("layout-mode")).toUInt()));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("ApplyMonitorsConfig"));
+    call.setArguments({QVariant::fromValue(state.serial), QVariant::fromValue(method), QVariant::fromValue(layout),
+                       properties});
+    const QDBusMessage applied = bus.call(call, QDBus::Block, 10000);
+    stale = false;
+    if (applied.type() == QDBusMessage::ReplyMessage) return true;
+    why = "GNOME's display settings refused the mode: " + applied.errorMessage().toStdString();
+    stale = applied.errorMessage().contains(QStringLiteral("stale"));
+    return false;
+}
 
 }  // namespace orvane::platform::desktop::gnome

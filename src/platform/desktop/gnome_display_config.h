@@ -4,11 +4,13 @@
 #pragma once
 
 #include <QDBusArgument>
+#include <QDBusConnection>
 #include <QList>
 #include <QSize>
 #include <QString>
 #include <QVariantMap>
 #include <optional>
+#include <string>
 
 #include "platform/desktop/desktop_display_store.h"
 
@@ -19,6 +21,7 @@ inline constexpr const char* kPath = "/org/gnome/Mutter/DisplayConfig";
 inline constexpr const char* kInterface = "org.gnome.Mutter.DisplayConfig";
 // ApplyMonitorsConfig's methods; persistent also writes the user's monitors.xml.
 inline constexpr quint32 kVerify = 0;
+inline constexpr quint32 kTemporary = 1;
 inline constexpr quint32 kPersistent = 2;
 // Values of the "layout-mode" property.
 inline constexpr quint32 kLayoutLogical = 1;
@@ -71,6 +74,19 @@ struct State {
 // change of its size, so the layout stays without gaps and overlaps, which
 // the service insists on. Null when the output or a matching mode is unknown.
 std::optional<QList<ApplyLogicalMonitor>> configKeeping(const State& state, const KeptMode& mode);
+
+// The mode a monitor shows now; null when it shows none (switched off).
+const Mode* currentModeOf(const Monitor& m);
+// The size a mode takes in the layout's coordinates (turned, and scaled
+// down in the logical layout mode).
+QSize layoutSize(const Mode& mode, const LogicalMonitor& lm, quint32 layoutMode);
+
+// The service's current state; none, and why, when it does not answer.
+std::optional<State> readState(QDBusConnection& bus, std::string& why);
+// Applies a layout made from `state` with the given method; `stale` tells a
+// refusal because the state changed meanwhile (read it again and retry).
+bool applyConfig(QDBusConnection& bus, const State& state, const QList<ApplyLogicalMonitor>& layout, quint32 method,
+                 std::string& why, bool& stale);
 
 // Registers the structures with Qt's D-Bus type system (once per process).
 void registerTypes();

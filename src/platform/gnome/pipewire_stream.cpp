@@ -235,6 +235,7 @@ bool PipeWireStream::State::readCursor(spa_buffer* buf) {
     const QImage bitmap(SPA_PTROFF(bm, bm->offset, const uchar), w, h, bm->stride, f);
     cursor.image = bitmap.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     ++cursor.serial;
+    cursor.imageSeq = cursor.seq;
     return true;
 }
 

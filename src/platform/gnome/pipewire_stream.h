@@ -27,7 +27,8 @@ public:
         QPoint hotspot;            // within image
         QImage image;              // ARGB32 premultiplied; null when none came yet
         std::uint64_t serial = 0;  // changes with the image
-        std::uint64_t seq = 0;     // counts reports: larger is newer
+        std::uint64_t seq = 0;     // counts reports of every stream: larger is newer
+        std::uint64_t imageSeq = 0;  // the report that brought the image
     };
 
     // Connects to PipeWire (through `remoteFd` when given: the portal's

@@ -1,7 +1,9 @@
-// Where the pointer is on GNOME, from the streams' cursor reports.
+// GNOME's rules: where the pointer is from the streams' cursor reports, and
+// the monitors of a display-configuration state.
 #include <gtest/gtest.h>
 
 #include "platform/gnome/cursor_rules.h"
+#include "platform/gnome/gnome_screen.h"
 
 using namespace orvane::platform;
 using namespace orvane::platform::gnome;
@@ -38,4 +40,34 @@ TEST(GnomeCursor, OnlyBuffersWithDataAndNotCorruptedCarryAPicture) {
     EXPECT_FALSE(BufferHasPicture(0, true));   // mutter's pointer-only update
     EXPECT_FALSE(BufferHasPicture(0, false));
     EXPECT_FALSE(BufferHasPicture(8294400, true));
+}
+
+TEST(GnomeMonitors, EachMonitorShowingAPictureAtItsPlaceInTheLayout) {
+    namespace dc = orvane::platform::desktop::gnome;
+    const auto mode = [](qint32 w, qint32 h, double hz) {
+        return dc::Mode{"m", w, h, hz, 1, {}, {{QStringLiteral("is-current"), true}}};
+    };
+    dc::Mode off = mode(800, 600, 60);
+    off.properties.clear();  // switched off: no current mode
+    dc::State state;
+    state.monitors = {{{"DP-1", "", "", ""}, {mode(3840, 2160, 59.997)}, {}},
+                      {{"HDMI-1", "", "", ""}, {mode(1920, 1080, 60)}, {}},
+                      {{"HDMI-2", "", "", ""}, {off}, {}}};
+    // DP-1 at scale 2, HDMI-1 turned 90 degrees to its right, HDMI-2 listed but dark.
+    state.logicalMonitors = {{0, 0, 2, 0, true, {{"DP-1", "", "", ""}}, {}},
+                             {1920, 0, 1, 1, false, {{"HDMI-1", "", "", ""}}, {}},
+                             {3000, 0, 1, 0, false, {{"HDMI-2", "", "", ""}}, {}}};
+    state.properties = {{QStringLiteral("layout-mode"), QVariant::fromValue(dc::kLayoutLogical)}};
+    std::vector<GnomeMonitor> m = MonitorsFromState(state);
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_EQ(m[0].info.deviceName, "DP-1");
+    EXPECT_EQ(m[0].info.monitor, (Rect{0, 0, 1920, 1080}));
+    EXPECT_TRUE(m[0].info.primary);
+    EXPECT_EQ(m[0].refreshHz, 60);
+    EXPECT_EQ(m[1].info.deviceName, "HDMI-1");
+    EXPECT_EQ(m[1].info.monitor, (Rect{1920, 0, 3000, 1920}));
+    EXPECT_NE(m[0].info.handle, m[1].info.handle);
+    // In the physical layout mode a scaled monitor keeps its pixels.
+    state.properties = {{QStringLiteral("layout-mode"), QVariant::fromValue(dc::kLayoutPhysical)}};
+    EXPECT_EQ(MonitorsFromState(state)[0].info.monitor, (Rect{0, 0, 3840, 2160}));
 }
