@@ -2,8 +2,9 @@
 # Runs a command in a headless GNOME Wayland session: PipeWire, WirePlumber
 # and mutter with two virtual monitors, Meta-0 (1920x1080 at 0,0) and Meta-1
 # (1280x720 at 1920,0), on a private session bus. mutter will not run as
-# root, so the session and the command run as an ordinary user (made once).
-#   gnome-session.sh COMMAND [ARGS...]     (exit 77: mutter or PipeWire missing)
+# root, so the session and the command run as an ordinary user (made once),
+# on copies of the programs that user can read (tests/support/readable-programs.sh).
+#   gnome-session.sh [NAME=FILE ...] COMMAND [ARGS...]     (exit 77: mutter or PipeWire missing)
 set -euo pipefail
 for tool in mutter pipewire wireplumber dbus-run-session; do command -v $tool >/dev/null || exit 77; done
 user=orvane-test
@@ -15,6 +16,8 @@ else
 fi
 work=$(mktemp -d)
 chmod 755 "$work"
+source "$(dirname "$0")/../support/readable-programs.sh"
+readable_programs "$work" "$@"
 run="$work/run"
 mkdir -p -m 700 "$run"
 [ "$(id -u)" = 0 ] && chown "$user" "$run"
@@ -52,4 +55,4 @@ stop() {
 }
 trap stop EXIT
 as_user env -i PATH="$PATH" HOME="$work" XDG_RUNTIME_DIR="$run" LANG=C.UTF-8 ASAN_OPTIONS=detect_leaks=0 \
-  dbus-run-session -- bash "$work/inner.sh" "$@"
+  "${programs[@]}" dbus-run-session -- bash "$work/inner.sh" "${command[@]}"

@@ -26,6 +26,9 @@ constexpr QRgb kRed = 0xff0000, kBlue = 0x0000ff, kGreen = 0x00ff00, kYellow = 0
 constexpr int kBtnLeft = 0x110;
 QRgb rgb(QRgb p) { return p & 0xffffffu; }
 
+// A program the test starts: the session's readable copy, else the build's.
+QString ProgramPath(const char* name, const char* built) { return qEnvironmentVariable(name, QString::fromUtf8(built)); }
+
 class PictureClient {
 public:
     PictureClient() {
@@ -36,7 +39,7 @@ public:
         QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] {
             while (process_.canReadLine()) log_ << QString::fromUtf8(process_.readLine()).trimmed();
         });
-        process_.start(QStringLiteral(PICTURE_CLIENT), {});
+        process_.start(ProgramPath("PICTURE_CLIENT", PICTURE_CLIENT), {});
     }
     ~PictureClient() {
         process_.closeWriteChannel();
@@ -193,7 +196,7 @@ TEST(GnomeSession, OrvaneShowsTheWatchedMonitorAndForwardsADoubleClick) {
     env.insert(QStringLiteral("ORVANE_CONFIG_DIR"), config.path());
     orvane.setProcessEnvironment(env);
     orvane.setProcessChannelMode(QProcess::ForwardedChannels);
-    orvane.start(QStringLiteral(ORVANE_BINARY), {});
+    orvane.start(ProgramPath("ORVANE_BINARY", ORVANE_BINARY), {});
     ASSERT_TRUE(orvane.waitForStarted());
 
     // The view shows Meta-0 at 50 %: the green square, 50 pixels wide, 50

@@ -20,15 +20,8 @@ else
 fi
 work=$(mktemp -d)
 chmod 755 "$work"
-mkdir -m 755 "$work/bin"
-programs=()
-while [[ $# -gt 1 && "$1" =~ ^[A-Z_]+= ]]; do
-  cp "${1#*=}" "$work/bin/"
-  programs+=("${1%%=*}=$work/bin/$(basename "${1#*=}")")
-  shift
-done
-cp "$1" "$work/bin/"
-command=("$work/bin/$(basename "$1")" "${@:2}")
+source "$(dirname "$0")/../support/readable-programs.sh"
+readable_programs "$work" "$@"
 run="$work/run"
 mkdir -p -m 700 "$run"
 [ "$(id -u)" = 0 ] && chown "$user" "$run"
