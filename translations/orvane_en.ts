@@ -109,7 +109,7 @@ The previous one returns in %1 seconds.</translation>
         <source>解像度を元に戻せませんでした。<byte value="xd"/>
 画面の設定から元の解像度に戻して下さい。</source>
         <translation>The previous resolution could not be restored.<byte value="xd"/>
-Please set it again in the system's display settings.</translation>
+Please set it again in the system&apos;s display settings.</translation>
     </message>
 </context>
 <context>
@@ -441,6 +441,14 @@ Please set it again in the system's display settings.</translation>
     <message>
         <source>倍率入力</source>
         <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>画面の取り込みが止まっています。再開を待っています…</source>
+        <translation>Screen capture has stopped; waiting for it to resume…</translation>
+    </message>
+    <message>
+        <source>画面の取り込み</source>
+        <translation>Screen capture</translation>
     </message>
 </context>
 <context>

@@ -160,6 +160,8 @@ void frmMain::CreateControls() {
     lblStatus_Display_Size = label(1560, 2295, tr("表示モニタ　サイズ/ビットレート"));
     lblStatus_Cursor_All = label(3840, 1575, tr("マウスカーソル　総合位置"));
     lblStatus_Cursor_View = label(5400, 1575, tr("マウスカーソル　表示モニタ内位置"));
+    lblStatus_Capture = label(6960, 4800, tr("画面の取り込み"));
+    lblStatus_Capture->hide();
 
     picFrame = new QFrame(client);
     picFrame->setObjectName("picFrame");

@@ -120,6 +120,8 @@ public:
     void tmrMain_Timer();
     // The tick's drawing: the watched monitor into the view, marker, labels.
     void RenderView();
+    // Says in the status bar whether the desktop has stopped the capture.
+    void ShowCaptureState();
     // Moves the native view to picViewRect and draws it there soon.
     void PlaceView();
     // Draws the view once the event loop is free, not at the next tick.
@@ -234,6 +236,8 @@ public:
     QLabel* lblStatus_Display_Size = nullptr;
     QLabel* lblStatus_Cursor_All = nullptr;
     QLabel* lblStatus_Cursor_View = nullptr;
+    // Shown only while the desktop has stopped the capture.
+    QLabel* lblStatus_Capture = nullptr;
     QFrame* picFrame = nullptr;
     QWidget* picFrameClient = nullptr;  // picFrame's inner area, in which the view lies
     std::unique_ptr<platform::ViewSurface> picView;

@@ -9,4 +9,9 @@ MonitorHandle monitorHoldingMost(const std::vector<MonitorInfo>& list, const Rec
     return list[bestRectFor(rects, windowRect).value_or(0)].handle;
 }
 
+std::vector<MonitorInfo> WithStandIn(std::vector<MonitorInfo> list) {
+    if (list.empty()) list.push_back({1, {0, 0, 640, 480}, {0, 0, 640, 480}, true, ""});
+    return list;
+}
+
 }  // namespace orvane::platform

@@ -56,6 +56,14 @@ public:
 // nearest one when it lies on none (bestRectFor); list must not be empty.
 MonitorHandle monitorHoldingMost(const std::vector<MonitorInfo>& list, const Rect& windowRect);
 
+// The list as it is, or where every monitor is switched off or unplugged one
+// stand-in, so callers always have a monitor (opening it finds nothing).
+std::vector<MonitorInfo> WithStandIn(std::vector<MonitorInfo> list);
+
+// Whether the monitors' pictures are live, or the last ones while the desktop
+// has stopped the capture (a lock screen, a restart) until it resumes.
+enum class CaptureState { Live, Stopped };
+
 class Monitors {
 public:
     virtual ~Monitors() = default;
@@ -75,6 +83,10 @@ public:
     // have come, gone, moved or changed size (several changes can come as
     // several calls). A platform that cannot tell never calls it.
     virtual void watchLayout(std::function<void()> changed) { (void)changed; }
+
+    // Whether the pictures are live now (a platform that reads the screen
+    // itself always is).
+    [[nodiscard]] virtual CaptureState captureState() { return CaptureState::Live; }
 };
 
 }  // namespace orvane::platform

@@ -65,8 +65,17 @@ TickInputs frmMain::CurrentTickInputs(platform::Point pointer, const std::option
 }
 
 void frmMain::tmrMain_Timer() {
+    ShowCaptureState();
     RenderView();
     if (PursuitActive()) MousePursuitStep();
+}
+
+void frmMain::ShowCaptureState() {
+    // The view keeps the last pictures meanwhile; the user is told why they stand still.
+    const bool stopped = Platform.monitors().captureState() == platform::CaptureState::Stopped;
+    if (stopped == !lblStatus_Capture->isHidden()) return;
+    lblStatus_Capture->setText(stopped ? tr("画面の取り込みが止まっています。再開を待っています…") : QString());
+    lblStatus_Capture->setVisible(stopped);
 }
 
 void frmMain::PlaceView() {

@@ -3,20 +3,14 @@
 # and mutter with two virtual monitors, Meta-0 (1920x1080 at 0,0) and Meta-1
 # (1280x720 at 1920,0), on a private session bus. mutter will not run as
 # root, so the session and the command run as an ordinary user (made once),
-# on copies of the programs that user can read (tests/support/readable-programs.sh).
+# on copies of the programs that user can read (tests/support/session-user.sh).
 #   gnome-session.sh [NAME=FILE ...] COMMAND [ARGS...]     (exit 77: mutter or PipeWire missing)
 set -euo pipefail
 for tool in mutter pipewire wireplumber dbus-run-session; do command -v $tool >/dev/null || exit 77; done
-user=orvane-test
-if [ "$(id -u)" = 0 ]; then
-  id "$user" >/dev/null 2>&1 || useradd -m "$user"
-  as_user() { runuser -u "$user" -- "$@"; }
-else
-  as_user() { "$@"; }
-fi
+session_user=orvane-gnome
+source "$(dirname "$0")/../support/session-user.sh"
 work=$(mktemp -d)
 chmod 755 "$work"
-source "$(dirname "$0")/../support/readable-programs.sh"
 readable_programs "$work" "$@"
 run="$work/run"
 mkdir -p -m 700 "$run"

@@ -176,6 +176,19 @@ TEST_F(TickTest, AVanishedMonitorReadsBlackAndTheTickGoesOn) {
     EXPECT_EQ(count("Drawing::copy"), 0);
 }
 
+TEST_F(TickTest, WhileTheDesktopHasStoppedTheCaptureTheStatusBarSaysSo) {
+    frmMain& w = startWatching();
+    tick();
+    EXPECT_TRUE(w.lblStatus_Capture->isHidden());
+    fake.setCaptureStopped(true);
+    tick();
+    EXPECT_FALSE(w.lblStatus_Capture->isHidden());
+    EXPECT_EQ(w.lblStatus_Capture->text(), QStringLiteral("画面の取り込みが止まっています。再開を待っています…"));
+    fake.setCaptureStopped(false);
+    tick();
+    EXPECT_TRUE(w.lblStatus_Capture->isHidden());
+}
+
 TEST_F(TickTest, WhatChangesTheViewIsDrawnAtOnceNotAtTheNextTick) {
     frmMain& w = startWatching("Interval= 60000\r\n");  // the next tick is a minute away
     // The view shows the watched monitor where it stands now (waiting at

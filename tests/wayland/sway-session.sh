@@ -11,16 +11,10 @@
 #   sway-session.sh [NAME=FILE ...] COMMAND [ARGS...]   (exit 77: sway is not installed)
 set -euo pipefail
 command -v sway >/dev/null || exit 77
-user=orvane-test
-if [ "$(id -u)" = 0 ]; then
-  id "$user" >/dev/null 2>&1 || useradd -m "$user"
-  as_user() { runuser -u "$user" -- "$@"; }
-else
-  as_user() { "$@"; }
-fi
+session_user=orvane-sway
+source "$(dirname "$0")/../support/session-user.sh"
 work=$(mktemp -d)
 chmod 755 "$work"
-source "$(dirname "$0")/../support/readable-programs.sh"
 readable_programs "$work" "$@"
 run="$work/run"
 mkdir -p -m 700 "$run"

@@ -54,6 +54,7 @@ public:
     }
 
     void watchLayout(std::function<void()> changed) override { s_->layoutWatcher = std::move(changed); }
+    CaptureState captureState() override { return s_->captureStopped ? CaptureState::Stopped : CaptureState::Live; }
 
 private:
     std::shared_ptr<State> s_;
@@ -86,6 +87,8 @@ void FakePlatform::removeMonitor(const std::string& deviceName) {
     std::erase_if(state_->monitors,
                   [&](const State::Monitor& m) { return m.described.deviceName == deviceName; });
 }
+
+void FakePlatform::setCaptureStopped(bool stopped) { state_->captureStopped = stopped; }
 
 void FakePlatform::announceLayoutChange() {
     if (state_->layoutWatcher) state_->layoutWatcher();

@@ -113,6 +113,8 @@ public:
     // Enumeration order by device names; names not listed keep their order after them.
     void setOrder(const std::vector<std::string>& deviceNames);
     [[nodiscard]] MonitorHandle handleOf(const std::string& deviceName) const;  // 0 when none
+    // The desktop stops the capture (the pictures stay as they are) or resumes it.
+    void setCaptureStopped(bool stopped);
     // Tells the program's layout watcher that monitors changed, as a real
     // display server reports it after the changes above.
     void announceLayoutChange();

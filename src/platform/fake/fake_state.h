@@ -65,6 +65,7 @@ struct FakePlatform::State {
     std::vector<Monitor> monitors;
     MonitorHandle nextHandle = 1;
     std::function<void()> layoutWatcher;  // what Monitors::watchLayout was given
+    bool captureStopped = false;
 
     Point pointer;
     std::shared_ptr<const CursorImage> cursor;

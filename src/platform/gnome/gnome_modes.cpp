@@ -14,6 +14,24 @@ DisplayMode ModeOf(const dc::Mode& mode, std::uint64_t id) {
             static_cast<std::uint32_t>(std::lround(mode.refresh)), id};
 }
 
+namespace {
+
+// Whether two modes are the same to the user: size and rounded rate (no rate: any).
+bool Same(const DisplayMode& a, const DisplayMode& b) {
+    return a.width == b.width && a.height == b.height && (b.frequency == 0 || a.frequency == b.frequency);
+}
+
+// The exact rate of the connector's mode that `mode` names, for the service to find it by.
+double ExactRefresh(const dc::State& state, const std::string& connector, const DisplayMode& mode) {
+    for (const dc::Monitor& m : state.monitors)
+        if (m.id.connector == QString::fromStdString(connector))
+            for (const dc::Mode& each : m.modes)
+                if (Same(ModeOf(each, 0), mode)) return each.refresh;
+    return mode.frequency;
+}
+
+}  // namespace
+
 const dc::Monitor* GnomeDisplayModes::monitorOf(const DeviceName& device) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     std::string why;
@@ -44,11 +62,8 @@ bool GnomeDisplayModes::enumMode(const DeviceName& device, std::uint32_t n, Disp
 std::int32_t GnomeDisplayModes::testMode(const DeviceName& device, const DisplayMode& mode) {
     const dc::Monitor* m = monitorOf(device);
     if (!m) return DispChange::BadParam;
-    for (const dc::Mode& each : m->modes) {
-        const DisplayMode d = ModeOf(each, 0);
-        if (d.width == mode.width && d.height == mode.height && (mode.frequency == 0 || d.frequency == mode.frequency))
-            return DispChange::Successful;
-    }
+    for (const dc::Mode& each : m->modes)
+        if (Same(ModeOf(each, 0), mode)) return DispChange::Successful;
     return DispChange::BadMode;
 }
 
@@ -59,15 +74,8 @@ std::int32_t GnomeDisplayModes::apply(const std::string& connector, const Displa
     for (int attempt = 0; attempt < 3; ++attempt) {
         const std::optional<dc::State> state = dc::readState(bus, why);
         if (!state) break;
-        double exact = mode.frequency;
-        for (const dc::Monitor& m : state->monitors)
-            if (m.id.connector == QString::fromStdString(connector))
-                for (const dc::Mode& each : m.modes)
-                    if (ModeOf(each, 0).width == mode.width && ModeOf(each, 0).height == mode.height &&
-                        ModeOf(each, 0).frequency == mode.frequency)
-                        exact = each.refresh;
-        const auto layout =
-            dc::configKeeping(*state, {connector, mode.width, mode.height, mode.frequency, exact});
+        const auto layout = dc::configKeeping(
+            *state, {connector, mode.width, mode.height, mode.frequency, ExactRefresh(*state, connector, mode)});
         if (!layout) return DispChange::BadMode;
         bool stale = false;
         if (dc::applyConfig(bus, *state, *layout, method, why, stale)) return DispChange::Successful;
@@ -82,14 +90,18 @@ std::int32_t GnomeDisplayModes::applyMode(const DeviceName& device, const Displa
     if (!m) return DispChange::BadParam;
     const std::string connector = m->id.connector.toStdString();
     const dc::Mode* shown = dc::currentModeOf(*m);
-    const std::optional<DisplayMode> before = shown ? std::optional(ModeOf(*shown, 0)) : std::nullopt;
+    const DisplayMode before = shown ? ModeOf(*shown, 0) : DisplayMode{};
     const bool lasting = (flags & ChangeFlags::UpdateRegistry) != 0;
     const std::int32_t result = apply(connector, mode, lasting ? dc::kPersistent : dc::kTemporary);
     if (result != DispChange::Successful) return result;
-    if (lasting) changed_.erase(connector);
-    // The first mode before the program's changes is the one to go back to.
-    else if (before && !changed_.count(connector)) changed_[connector] = {*before, mode};
-    else if (changed_.count(connector)) changed_[connector].second = mode;
+    const auto own = changed_.find(connector);
+    if (lasting) {
+        if (own != changed_.end()) changed_.erase(own);
+    } else if (own != changed_.end()) {
+        own->second.second = mode;  // the first mode before the program's changes is the one to go back to
+    } else if (shown) {
+        changed_[connector] = {before, mode};
+    }
     return DispChange::Successful;
 }
 
@@ -104,9 +116,7 @@ std::int32_t GnomeDisplayModes::restoreRegistered(const DeviceName& device) {
     // A mode someone else set meanwhile (rate included) is kept.
     const dc::Mode* shown = dc::currentModeOf(*m);
     if (!shown) return DispChange::Successful;
-    const DisplayMode now = ModeOf(*shown, 0);
-    if (now.width != ours.width || now.height != ours.height || now.frequency != ours.frequency)
-        return DispChange::Successful;
+    if (!Same(ModeOf(*shown, 0), ours)) return DispChange::Successful;
     return apply(connector, before, dc::kTemporary);
 }
 

@@ -52,10 +52,7 @@ image::Source GnomeMonitorContext::pixels(const QRect& r) {
 std::vector<MonitorInfo> GnomeMonitors::enumerate() {
     std::vector<MonitorInfo> list;
     for (const GnomeMonitor& m : screen_.monitors()) list.push_back(m.info);
-    // Every monitor switched off: one stand-in, so callers always have a
-    // monitor; opening it finds nothing.
-    if (list.empty()) list.push_back({1, {0, 0, 640, 480}, {0, 0, 640, 480}, true, ""});
-    return list;
+    return WithStandIn(std::move(list));
 }
 
 MonitorHandle GnomeMonitors::monitorFromRect(const Rect& windowRect) {

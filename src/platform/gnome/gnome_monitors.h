@@ -42,6 +42,9 @@ public:
     [[nodiscard]] MonitorHandle monitorFromRect(const Rect& windowRect) override;
     [[nodiscard]] std::unique_ptr<MonitorContext> openMonitor(const std::string& deviceName) override;
     void watchLayout(std::function<void()> changed) override { screen_.watchLayout(std::move(changed)); }
+    CaptureState captureState() override {
+        return screen_.trouble().empty() ? CaptureState::Live : CaptureState::Stopped;
+    }
 
 private:
     GnomeScreen& screen_;

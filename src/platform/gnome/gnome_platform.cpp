@@ -8,6 +8,7 @@
 #include "platform/gnome/gnome_pointer.h"
 #include "platform/gnome/gnome_screen.h"
 #include "platform/image/image_drawing.h"
+#include "platform/compositor_window_style.h"
 #include "platform/qt_shell.h"
 
 namespace orvane::platform::gnome {
@@ -37,14 +38,6 @@ private:
     GnomeScreen& screen_;
 };
 
-// The compositor places and decorates every window and decides full screen.
-class GnomeWindowStyle : public WindowStyle {
-public:
-    bool hasWindowManager() override { return true; }
-    bool setCaption(QWidget&, bool) override { return false; }
-    bool fullScreenIsTheSystems() override { return true; }
-};
-
 class GnomePlatform : public Platform {
 public:
     explicit GnomePlatform(std::unique_ptr<GnomeScreen> screen)
@@ -64,7 +57,7 @@ private:
     GnomePointer pointer_;
     GnomeDisplayModes modes_;
     QtShell shell_;
-    GnomeWindowStyle windowStyle_;
+    CompositorWindowStyle windowStyle_;
 };
 
 }  // namespace

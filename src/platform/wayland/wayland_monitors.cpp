@@ -36,11 +36,7 @@ image::Source WaylandMonitorContext::pixels(const QRect& r) {
 }
 
 std::vector<MonitorInfo> WaylandMonitors::enumerate() {
-    std::vector<MonitorInfo> list = c_.monitors();
-    // Every output switched off or unplugged: one stand-in, so callers always
-    // have a monitor; opening it finds nothing.
-    if (list.empty()) list.push_back({1, {0, 0, 640, 480}, {0, 0, 640, 480}, true, ""});
-    return list;
+    return WithStandIn(c_.monitors());
 }
 
 MonitorHandle WaylandMonitors::monitorFromRect(const Rect& windowRect) {

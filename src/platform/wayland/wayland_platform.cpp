@@ -3,6 +3,7 @@
 #include "platform/wayland/wayland_platform.h"
 
 #include "platform/image/image_drawing.h"
+#include "platform/compositor_window_style.h"
 #include "platform/qt_shell.h"
 #include "platform/wayland/wayland_capture.h"
 #include "platform/wayland/wayland_connection.h"
@@ -37,15 +38,6 @@ private:
     Connection& c_;
 };
 
-// The compositor places and decorates every window; a client can ask for
-// server-side decoration or none, which Qt does when the caption goes.
-class WaylandWindowStyle : public WindowStyle {
-public:
-    bool hasWindowManager() override { return true; }
-    bool setCaption(QWidget&, bool) override { return false; }
-    bool fullScreenIsTheSystems() override { return true; }
-};
-
 class WaylandPlatform : public Platform {
 public:
     explicit WaylandPlatform(std::unique_ptr<Connection> c)
@@ -67,7 +59,7 @@ private:
     WaylandPointer pointer_;
     WaylandDisplayModes modes_;
     QtShell shell_;
-    WaylandWindowStyle windowStyle_;
+    CompositorWindowStyle windowStyle_;
 };
 
 }  // namespace
