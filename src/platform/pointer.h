@@ -36,6 +36,11 @@ public:
     // tells a client only while the pointer is over the client's windows:
     // there position() is the last position known.
     [[nodiscard]] virtual bool canReadPosition() { return true; }
+    // Whether position() tells where the pointer is right now. Where the
+    // position comes with the captured pictures (GNOME), it is unknown while
+    // the pointer is hidden and until it first moves; position() then
+    // answers the last one known.
+    [[nodiscard]] virtual bool positionKnown() { return true; }
     // The current pointer image; nullopt when the platform cannot read it
     // (the caller then draws no pointer image).
     [[nodiscard]] virtual std::optional<CursorInfo> cursorInfo() = 0;

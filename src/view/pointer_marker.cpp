@@ -35,7 +35,7 @@ bool frmMain::OnWatchedMonitor(platform::Point p) const {
 
 void frmMain::ShowPointerLabels(platform::Point p) {
     // An unknown position shows as none rather than as a wrong one.
-    if (!Platform.pointer().canReadPosition()) {
+    if (!Platform.pointer().canReadPosition() || !Platform.pointer().positionKnown()) {
         lblStatus_Cursor_All->clear();
         lblStatus_Cursor_View->clear();
         return;
@@ -55,7 +55,8 @@ std::optional<PointerMarker> frmMain::CurrentMarker(platform::Point p) {
                          info->image->image.size());
         return PointerMarker{rect, std::move(info)};
     }
-    if (AppState.Cursor >= 1 && AppState.Cursor <= 3 && Platform.pointer().canReadPosition()) {
+    if (AppState.Cursor >= 1 && AppState.Cursor <= 3 && Platform.pointer().canReadPosition() &&
+        Platform.pointer().positionKnown()) {
         const int side = cmbCursor->currentData().toInt();
         if (side > 0)
             return PointerMarker{DotRect(ScreenToMonitor(p), AppState.ZoomRate, side), std::nullopt};

@@ -67,7 +67,8 @@ TickInputs frmMain::CurrentTickInputs(platform::Point pointer, const std::option
 void frmMain::tmrMain_Timer() {
     ShowCaptureState();
     RenderView();
-    if (PursuitActive()) MousePursuitStep();
+    // Pursuit waits while the pointer's position is not known (hidden).
+    if (PursuitActive() && Platform.pointer().positionKnown()) MousePursuitStep();
 }
 
 void frmMain::ShowCaptureState() {

@@ -285,6 +285,31 @@ TEST_F(PointerControlTest, WithoutButtonInjectionTheClickActionsAreDisabled) {
     EXPECT_EQ(fake.inputLog(), std::vector<InputEvent>{move({1930, 10})});
 }
 
+// GNOME while the pointer is hidden: no marker, no position, pursuit waits;
+// all of it comes back with the pointer.
+TEST_F(PointerControlTest, WhileThePointerIsHiddenItIsNeitherMarkedNorFollowed) {
+    int inverted = 0;
+    fake.setCallHook([&](const std::string& call) { inverted += call == "Drawing::invert"; });
+    startWatching("LEFT", 100, "MousePursuit= 1\r\n");
+    ASSERT_TRUE(chooseItem(w().cmbCursor, 3));
+    fake.setPositionKnown(false);
+    fake.setPointerPosition({50, 20});  // on the watched monitor
+    w().tmrMain_Timer();
+    EXPECT_EQ(inverted, 0);
+    EXPECT_TRUE(w().lblStatus_Cursor_All->text().isEmpty());
+    EXPECT_TRUE(w().lblStatus_Cursor_View->text().isEmpty());
+    fake.setPointerPosition({1920 + 50, 20});  // it moves on, still hidden
+    w().tmrMain_Timer();
+    EXPECT_EQ(w().cmbDisplayList->currentIndex(), 0) << "pursuit waits";
+    EXPECT_TRUE(w().chkMouse->isEnabled() && w().chkMouse->isChecked()) << "only waiting, not off";
+    fake.setPositionKnown(true);
+    w().tmrMain_Timer();
+    EXPECT_EQ(w().cmbDisplayList->currentIndex(), 1);
+    EXPECT_EQ(w().lblStatus_Cursor_All->text(), QStringLiteral("X = 1970 Y = 20"));
+    w().tmrMain_Timer();
+    EXPECT_GT(inverted, 0) << "marked again on the monitor pursuit chose";
+}
+
 // Wayland: the pointer's position cannot be read anywhere on the screen.
 TEST_F(PointerControlTest, WhereThePointerCannotBeReadWhatNeedsItIsDisabledAndTheStoredChoicesKept) {
     fake.setPositionReadable(false);

@@ -33,6 +33,7 @@ public:
     }
     bool canSendButtons() override { return s_->buttonsAvailable; }
     bool canReadPosition() override { return s_->positionReadable; }
+    bool positionKnown() override { return s_->positionKnown; }
     bool startWindowMove(QWidget& /*window*/, Point /*at*/) override {
         s_->call("Pointer::startWindowMove");
         return false;  // no window manager: the program moves the window
@@ -69,6 +70,7 @@ const std::vector<InputEvent>& FakePlatform::inputLog() const { return state_->i
 void FakePlatform::clearInputLog() { state_->inputLog.clear(); }
 void FakePlatform::setButtonsAvailable(bool available) { state_->buttonsAvailable = available; }
 void FakePlatform::setPositionReadable(bool readable) { state_->positionReadable = readable; }
+void FakePlatform::setPositionKnown(bool known) { state_->positionKnown = known; }
 void FakePlatform::failOneButtonAfter(int sent) { state_->buttonsBeforeFailure = sent; }
 
 }  // namespace orvane::platform::fake

@@ -151,6 +151,8 @@ public:
     void setButtonsAvailable(bool available);
     // Like Wayland: the pointer position cannot be read (canReadPosition() false).
     void setPositionReadable(bool readable);
+    // Like GNOME while the pointer is hidden: positionKnown() false for now.
+    void setPositionKnown(bool known);
     // After `sent` more successful button events the next one fails (nothing
     // is logged); the ones after it succeed again.
     void failOneButtonAfter(int sent);

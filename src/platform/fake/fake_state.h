@@ -76,6 +76,7 @@ struct FakePlatform::State {
     std::vector<InputEvent> inputLog;
     bool buttonsAvailable = true;
     bool positionReadable = true;
+    bool positionKnown = true;
     int buttonsBeforeFailure = -1;
 
     std::map<std::string, Device> devices;

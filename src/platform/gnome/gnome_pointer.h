@@ -14,6 +14,7 @@ public:
     ~GnomePointer() override;
     [[nodiscard]] Point position() override;
     void setPosition(Point p) override;
+    [[nodiscard]] bool positionKnown() override { return screen_.pointer().has_value(); }
     [[nodiscard]] std::optional<CursorInfo> cursorInfo() override;
     bool sendButton(MouseButton button, bool down) override;
     [[nodiscard]] bool canSendButtons() override { return screen_.session() != nullptr; }
