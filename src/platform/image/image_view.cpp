@@ -37,10 +37,7 @@ QWidget* ImageViewSurface::widget() { return widget_.data(); }
 
 QImage ImageViewSurface::shown() const { return widget_ ? widget_->picture : QImage(); }
 
-QImage* ImageViewSurface::target() {
-    if (persistent_) return &offscreen_;
-    return widget_ ? &widget_->picture : nullptr;
-}
+QImage* ImageViewSurface::target() { return widget_ ? &widget_->picture : nullptr; }
 
 Source ImageViewSurface::pixels(const QRect& r) {
     const QImage* image = target();
@@ -71,18 +68,15 @@ void ImageViewSurface::setGeometry(const QRect& viewRect, QSize frameSize) {
     const QRect oldVisible = visible_;
     visible_ = inFrame.isEmpty() ? QRect() : inFrame.translated(-viewRect.topLeft());
 
-    // Both images keep what they held wherever the old and new visible parts
-    // overlap, in view coordinates, as a picture box keeps its image on resize.
-    auto refit = [&](QImage& image) {
-        QImage fresh = blackImage(visible_.size());
-        const QRect keep = oldVisible & visible_;
-        if (!image.isNull() && !keep.isEmpty())
-            blit(fresh, keep.topLeft() - visible_.topLeft(), image, keep.translated(-oldVisible.topLeft()));
-        image = visible_.isEmpty() ? QImage() : fresh;
-    };
-    refit(offscreen_);
     if (!widget_) return;
-    refit(widget_->picture);
+    // The picture keeps what it held wherever the old and new visible parts
+    // overlap, in view coordinates, as a picture box keeps its image on resize.
+    QImage& image = widget_->picture;
+    QImage fresh = blackImage(visible_.size());
+    const QRect keep = oldVisible & visible_;
+    if (!image.isNull() && !keep.isEmpty())
+        blit(fresh, keep.topLeft() - visible_.topLeft(), image, keep.translated(-oldVisible.topLeft()));
+    image = visible_.isEmpty() ? QImage() : fresh;
     if (inFrame.isEmpty()) {
         widget_->hide();
         return;
@@ -95,27 +89,13 @@ void ImageViewSurface::setGeometry(const QRect& viewRect, QSize frameSize) {
 void ImageViewSurface::present() {
     ++presentCount_;
     lastPresented_ = visible_;
-    if (!persistent_ || !widget_) return;
-    // Into the window's own buffer: sharing it would make the next tick's
-    // drawing copy the whole image first.
-    if (widget_->picture.size() == offscreen_.size() && widget_->picture.format() == offscreen_.format())
-        blit(widget_->picture, {0, 0}, offscreen_, offscreen_.rect());
-    else
-        widget_->picture = offscreen_.copy();
-    widget_->update();
+    if (persistent_ && widget_) widget_->update();
 }
 
 void ImageViewSurface::present(const QRegion& part) {
     ++presentCount_;
     lastPresented_ = part & visible_;
-    if (!persistent_ || !widget_) return;
-    if (widget_->picture.size() != offscreen_.size()) {
-        present();
-        return;
-    }
-    for (const QRect& r : lastPresented_)
-        blit(widget_->picture, r.topLeft() - visible_.topLeft(), offscreen_, r.translated(-visible_.topLeft()));
-    repaint(lastPresented_);
+    if (persistent_) repaint(lastPresented_);
 }
 
 }  // namespace orvane::platform::image

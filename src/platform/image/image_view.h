@@ -1,7 +1,9 @@
 // The view drawn in this process's memory: a plain child widget of the frame
-// covering the visible part of the view rectangle, painting a picture. With a
-// persistent image, drawing goes to an image of its own and reaches the
-// window when presented; without, it goes straight to what the window shows.
+// covering the visible part of the view rectangle, painting one picture that
+// the drawing writes into. With a persistent image the window is asked to show
+// what was drawn when it is presented (the tick draws a whole frame before
+// the event loop can paint, so nothing half drawn shows); without, at once.
+// The picture is also what the window repaints from when it was covered.
 #pragma once
 
 #include <QImage>
@@ -43,16 +45,13 @@ public:
 
     // The visible part in view coordinates.
     [[nodiscard]] QRect visibleRect() const { return visible_; }
-    // What the window shows now (visible size).
+    // The window's picture (visible size): what it shows once painted.
     [[nodiscard]] QImage shown() const;
-    // The persistent off-screen image (visible size).
-    [[nodiscard]] const QImage& offscreen() const { return offscreen_; }
     [[nodiscard]] int presentCount() const { return presentCount_; }
     // What the last present() showed, in view coordinates.
     [[nodiscard]] const QRegion& lastPresented() const { return lastPresented_; }
 
 private:
-    // Where drawing lands: the persistent image or straight the window's picture.
     [[nodiscard]] QImage* target();
     // Asks the window to show part (view coordinates) again.
     void repaint(const QRegion& part);
@@ -61,7 +60,6 @@ private:
     std::function<void(ImageViewSurface*)> onDestroy_;
     QRect viewRect_;
     QRect visible_;
-    QImage offscreen_;
     StretchMode stretchMode_ = StretchMode::Simple;
     bool persistent_ = true;
     int presentCount_ = 0;
