@@ -1,7 +1,8 @@
 // Mutter's screen cast and remote desktop on a headless GNOME session (run
 // through gnome-session.sh): a test client shows a known picture full screen
-// on Meta-0 (mutter puts it there); the streams must show it, follow its changes and tell where the
-// pointer is, and the remote desktop session must click where it is told.
+// on Meta-0 (mutter puts it there); the streams must show it, follow its
+// changes and tell where the pointer is, the remote desktop must click where
+// it is told, and Orvane itself must work on them.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -16,49 +17,16 @@
 #include "platform/gnome/gnome_modes.h"
 #include "platform/gnome/mutter_session.h"
 #include "platform/gnome/pipewire_stream.h"
+#include "support/picture_client_process.h"
 
 using namespace orvane::platform;
 using namespace orvane::platform::gnome;
+using namespace orvane::test;
 
 namespace {
 
 constexpr QRgb kRed = 0xff0000, kBlue = 0x0000ff, kGreen = 0x00ff00, kYellow = 0xffff00;
 constexpr int kBtnLeft = 0x110;
-QRgb rgb(QRgb p) { return p & 0xffffffu; }
-
-// A program the test starts: the session's readable copy, else the build's.
-QString ProgramPath(const char* name, const char* built) { return qEnvironmentVariable(name, QString::fromUtf8(built)); }
-
-class PictureClient {
-public:
-    PictureClient() {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
-        process_.setProcessEnvironment(env);
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] {
-            while (process_.canReadLine()) log_ << QString::fromUtf8(process_.readLine()).trimmed();
-        });
-        process_.start(ProgramPath("PICTURE_CLIENT", PICTURE_CLIENT), {});
-    }
-    ~PictureClient() {
-        process_.closeWriteChannel();
-        if (!process_.waitForFinished(3000)) process_.kill();
-        process_.waitForFinished(3000);
-    }
-    bool waitForLine(const QString& line, int ms = 10000) {
-        return QTest::qWaitFor([&] { return log_.contains(line); }, ms);
-    }
-    bool waitForCount(const QString& line, int n, int ms = 10000) {
-        return QTest::qWaitFor([&] { return log_.count(line) >= n; }, ms);
-    }
-    void send(const QByteArray& command) { process_.write(command + "\n"); }
-    const QStringList& log() const { return log_; }
-
-private:
-    QProcess process_;
-    QStringList log_;
-};
 
 const Rect kMeta0{0, 0, 1920, 1080};
 const Rect kMeta1{1920, 0, 3200, 720};
@@ -71,7 +39,7 @@ StreamCursor reportOf(const PipeWireStream& s, const Rect& monitor) {
 }  // namespace
 
 TEST(GnomeSession, StreamsShowTheMonitorsAndTheRemoteDesktopClicksAtThePoint) {
-    PictureClient client;
+    PictureClient client(ProgramPath("PICTURE_CLIENT", PICTURE_CLIENT));  // mutter puts it on Meta-0
     ASSERT_TRUE(client.waitForLine(QStringLiteral("ready"))) << "the picture client did not start";
 
     std::string why;
@@ -156,25 +124,11 @@ TEST(GnomeSession, DisplayModesComeFromMutterAndAnotherModeIsRefused) {
     EXPECT_EQ(modes.testMode(std::string("DP-9"), {1920, 1080, 32, 60, 0}), DispChange::BadParam);
 }
 
-namespace {
-
-// The bounding box of the pixels of one colour.
-QRect boxOf(const QImage& image, QRgb colour) {
-    QRect box;
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if (rgb(line[x]) == colour) box |= QRect(x, y, 1, 1);
-    }
-    return box;
-}
-
-}  // namespace
 
 // Orvane itself in the GNOME session, on Meta-1 (mutter puts a new window on
 // the monitor with the pointer), watching Meta-0 at 50 %.
 TEST(GnomeSession, OrvaneShowsTheWatchedMonitorAndForwardsADoubleClick) {
-    PictureClient client;
+    PictureClient client(ProgramPath("PICTURE_CLIENT", PICTURE_CLIENT));  // mutter puts it on Meta-0
     ASSERT_TRUE(client.waitForLine(QStringLiteral("ready"))) << "the picture client did not start";
     std::string why;
     auto session = MutterSession::start({"Meta-1"}, why);  // the test's own mouse and eyes
@@ -236,7 +190,10 @@ TEST(GnomeSession, OrvaneShowsTheWatchedMonitorAndForwardsADoubleClick) {
     // with its last picture, says why, and opens new ones by itself.
     for (const char* daemon : {"wireplumber", "pipewire"})
         QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-x"), QString::fromLatin1(daemon)});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return orvane.readAllStandardError().contains("closed the screen cast"); }, 5000));
+    QByteArray said;  // what Orvane wrote on standard error, as it comes
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (said += orvane.readAllStandardError()).contains("closed the screen cast"); },
+                                5000))
+        << said.toStdString();
     EXPECT_EQ(orvane.state(), QProcess::Running);
     for (const char* daemon : {"pipewire", "wireplumber"}) {
         QProcess start;
@@ -254,7 +211,7 @@ TEST(GnomeSession, OrvaneShowsTheWatchedMonitorAndForwardsADoubleClick) {
         client.send("fill 00ffff 600 300 100 100");
         return QTest::qWaitFor([&] { return rgb(eyes.frame().pixel(view + QPoint(325, 175))) == 0x00ffffu; },
                                2 * interval);
-    }, 15000)) << "the view did not come back";
+    }, 20000)) << "the view did not come back";
 
     orvane.terminate();
     EXPECT_TRUE(orvane.waitForFinished(10000));

@@ -18,18 +18,17 @@
 #include "platform/wayland/wayland_modes.h"
 #include "platform/wayland/wayland_monitors.h"
 #include "platform/wayland/wayland_pointer.h"
+#include "support/picture_client_process.h"
 
 using namespace orvane::platform;
 using namespace orvane::platform::wayland;
+using namespace orvane::test;
 
 namespace {
 
 bool waitFor(const std::function<bool()>& done, int ms = 5000) { return QTest::qWaitFor(done, ms); }
 
 // A program this test starts: where the session put its copy, else the build's.
-QString ProgramPath(const char* name, const char* built) {
-    return qEnvironmentVariable(name, QString::fromUtf8(built));
-}
 
 void sway(const QStringList& args) {
     QProcess p;
@@ -45,52 +44,13 @@ QImage screenOf(const QString& output) {
     return QImage::fromData(grim.readAllStandardOutput()).convertToFormat(QImage::Format_RGB32);
 }
 
-QRgb rgb(QRgb p) { return p & 0xffffffu; }
 constexpr QRgb kRed = 0xff0000, kBlue = 0x0000ff, kGreen = 0x00ff00, kYellow = 0xffff00;
 
-// The bounding box of the pixels of one colour.
-QRect boxOf(const QImage& image, QRgb colour) {
-    QRect box;
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if (rgb(line[x]) == colour) box |= QRect(x, y, 1, 1);
-    }
-    return box;
-}
 
-// The picture client, full screen on HEADLESS-2.
-class PictureClient {
-public:
-    PictureClient() {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
-        process_.setProcessEnvironment(env);
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] {
-            while (process_.canReadLine()) log_ << QString::fromUtf8(process_.readLine()).trimmed();
-        });
-        process_.start(ProgramPath("PICTURE_CLIENT", PICTURE_CLIENT), {});
-    }
-    ~PictureClient() {
-        process_.closeWriteChannel();
-        if (!process_.waitForFinished(3000)) process_.kill();
-        process_.waitForFinished(3000);
-    }
-    bool waitForLine(const QString& line, int ms = 10000) {
-        return waitFor([&] { return log_.contains(line); }, ms);
-    }
-    void send(const QByteArray& command) { process_.write(command + "\n"); }
-    QStringList& log() { return log_; }
-
-private:
-    QProcess process_;
-    QStringList log_;
-};
 
 struct WaylandBackend : ::testing::Test {
     static void SetUpTestSuite() {
-        client = new PictureClient;
+        client = new PictureClient(ProgramPath("PICTURE_CLIENT", PICTURE_CLIENT));  // full screen on HEADLESS-2
         ASSERT_TRUE(client->waitForLine(QStringLiteral("ready"))) << "the picture client did not start";
     }
     static void TearDownTestSuite() {
