@@ -333,6 +333,12 @@ void frmMain::SelectComboItem(QComboBox* combo, int index) {
     combo->setCurrentIndex(index);
 }
 
+namespace {
+// How often, every 50 ms, the window looks for its decoration: 5 s, since a
+// window manager under load takes its time.
+constexpr int kDecorationLooks = 100;
+}  // namespace
+
 void frmMain::Show() {
     Form_Load();
     show();
@@ -342,7 +348,7 @@ void frmMain::Show() {
     decorationWatch_.setInterval(50);
     connect(&decorationWatch_, &QTimer::timeout, this, [this] {
         CorrectForDecoration();
-        if (decorationCorrected_ || ++decorationLooks_ >= 40) decorationWatch_.stop();
+        if (decorationCorrected_ || ++decorationLooks_ >= kDecorationLooks) decorationWatch_.stop();
     });
     decorationWatch_.start();
     CorrectForDecoration();
@@ -652,12 +658,24 @@ void frmMain::CorrectForDecoration() {
     // A window that starts maximised or in full screen is corrected once it
     // is back to normal: the window manager then restores the size the
     // placement gave, decoration not yet taken off.
+    // Only while the window is as the placement left it: the window manager may
+    // pass through other sizes on its way back from full screen (seen under
+    // load), and a size the user gave it is not to be touched.
     if (decorationCorrected_ || !isVisible() || WindowStateCode() != 0 || AppState.FullScreen ||
-        frameGeometry().size() == geometry().size())
+        frameGeometry().size() == geometry().size() || size() != placedSize_)
         return;
+    // Coming back from full screen the window is first framed without its
+    // caption, which returns a moment later (seen under openbox): wait until
+    // the frame is the one the window keeps, caption included, and the
+    // margins the placement takes off agree with it.
+    if (captionAfterRestore_ || AppState.TitleBarShown != AppState.TitleBar) return;
+    if (const QWindow* w = windowHandle()) {
+        const QMargins m = w->frameMargins();
+        if (frameGeometry().size() - geometry().size() != QSize(m.left() + m.right(), m.top() + m.bottom())) return;
+        if (AppState.TitleBarShown && m.top() <= m.bottom()) return;  // the caption is not framed yet
+    }
     decorationCorrected_ = true;
-    // Only while the window is as the placement left it: nobody has resized it meanwhile.
-    if (size() == placedSize_) ApplyPlacement();
+    ApplyPlacement();
 }
 
 void frmMain::changeEvent(QEvent* e) {
