@@ -156,13 +156,12 @@ std::shared_ptr<const CursorImage> GnomeScreen::cursorImage() {
         if (stream->cursor().imageSeq > 0 && (!newest || stream->cursor().imageSeq > newest->cursor().imageSeq))
             newest = stream.get();
     if (!newest) return nullptr;
-    if (!cursor_ || cursorSeq_ != newest->cursor().imageSeq) {
+    if (!cursor_ || cursor_->serial != newest->cursor().imageSeq) {
         auto image = std::make_shared<CursorImage>();
         image->image = newest->cursor().image;
         image->hotspot = {newest->cursor().hotspot.x(), newest->cursor().hotspot.y()};
         image->serial = newest->cursor().imageSeq;
         cursor_ = std::move(image);
-        cursorSeq_ = newest->cursor().imageSeq;
     }
     return cursor_;
 }

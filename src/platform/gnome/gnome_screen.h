@@ -83,8 +83,7 @@ private:
     std::string trouble_;
     QTimer retry_;
     std::function<void()> layoutChanged_;
-    std::shared_ptr<const CursorImage> cursor_;
-    std::uint64_t cursorSeq_ = 0;
+    std::shared_ptr<const CursorImage> cursor_;  // its serial is the report that brought it
 };
 
 }  // namespace orvane::platform::gnome

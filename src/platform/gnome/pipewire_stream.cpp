@@ -80,7 +80,6 @@ struct PipeWireStream::State {
     bool allChanged = true;
     Cursor cursor;
     int frames = 0;
-    std::function<void()> updated;
     std::uint32_t node = 0;
     spa_source* firstPictureTimer = nullptr;
     int restarts = 0;
@@ -92,7 +91,7 @@ struct PipeWireStream::State {
     void onStateChanged(pw_stream_state state, const char* why);
     void onProcess();
     void onRemoveBuffer(pw_buffer* b);
-    bool readCursor(spa_buffer* buf);
+    void readCursor(spa_buffer* buf);
     void addDamage(spa_buffer* buf);
     bool wrapPicture(pw_buffer* b);
     void end(const char* why) {
@@ -209,34 +208,32 @@ void PipeWireStream::State::onRemoveBuffer(pw_buffer* b) {
     held = nullptr;
 }
 
-bool PipeWireStream::State::readCursor(spa_buffer* buf) {
+void PipeWireStream::State::readCursor(spa_buffer* buf) {
     spa_meta* meta = spa_buffer_find_meta(buf, SPA_META_Cursor);
-    if (!meta || meta->size < sizeof(spa_meta_cursor)) return false;
+    if (!meta || meta->size < sizeof(spa_meta_cursor)) return;
     const auto* c = static_cast<const spa_meta_cursor*>(meta->data);
     cursor.seq = nextReport();
     cursor.visible = spa_meta_cursor_is_valid(c);
-    if (!cursor.visible) return true;
+    if (!cursor.visible) return;
     cursor.position = {c->position.x, c->position.y};
     cursor.hotspot = {c->hotspot.x, c->hotspot.y};
     // The image comes only when it changed.
     if (c->bitmap_offset < sizeof(spa_meta_cursor) || c->bitmap_offset + sizeof(spa_meta_bitmap) > meta->size)
-        return true;
+        return;
     const auto* bm = SPA_PTROFF(c, c->bitmap_offset, const spa_meta_bitmap);
     const auto w = static_cast<int>(bm->size.width), h = static_cast<int>(bm->size.height);
     const std::size_t end = c->bitmap_offset + std::size_t{bm->offset} + std::size_t(bm->stride) * bm->size.height;
     if (w <= 0 || h <= 0 || bm->stride < w * 4 || bm->offset < sizeof(spa_meta_bitmap) || end > meta->size)
-        return true;
+        return;
     QImage::Format f = QImage::Format_Invalid;
     switch (bm->format) {
     case SPA_VIDEO_FORMAT_RGBA: f = QImage::Format_RGBA8888; break;
     case SPA_VIDEO_FORMAT_BGRA: f = QImage::Format_ARGB32; break;  // B, G, R, A in memory
-    default: return true;
+    default: return;
     }
     const QImage bitmap(SPA_PTROFF(bm, bm->offset, const uchar), w, h, bm->stride, f);
     cursor.image = bitmap.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    ++cursor.serial;
     cursor.imageSeq = cursor.seq;
-    return true;
 }
 
 void PipeWireStream::State::addDamage(spa_buffer* buf) {
@@ -279,10 +276,9 @@ bool PipeWireStream::State::wrapPicture(pw_buffer* b) {
 
 void PipeWireStream::State::onProcess() {
     pw_buffer* newest = nullptr;
-    bool cursorReported = false;
     // Only the newest picture matters: older ones waiting are given back at once.
     while (pw_buffer* b = pw_stream_dequeue_buffer(stream)) {
-        cursorReported |= readCursor(b->buffer);
+        readCursor(b->buffer);
         const spa_data& d = b->buffer->datas[0];
         if (b->buffer->n_datas < 1 || !d.chunk ||
             !BufferHasPicture(d.chunk->size, (d.chunk->flags & SPA_CHUNK_FLAG_CORRUPTED) != 0)) {
@@ -302,7 +298,6 @@ void PipeWireStream::State::onProcess() {
             pw_stream_queue_buffer(stream, newest);
         }
     }
-    if ((newest || cursorReported) && updated) updated();
 }
 
 PipeWireStream::PipeWireStream(std::uint32_t node, int remoteFd) : s_(std::make_unique<State>()) {
@@ -360,11 +355,9 @@ PipeWireStream::~PipeWireStream() {
 
 bool PipeWireStream::ok() const { return s_->stream && !s_->ended; }
 const std::string& PipeWireStream::error() const { return s_->error; }
-bool PipeWireStream::ended() const { return s_->ended; }
 const QImage& PipeWireStream::frame() const { return s_->frame; }
 const PipeWireStream::Cursor& PipeWireStream::cursor() const { return s_->cursor; }
 int PipeWireStream::framesReceived() const { return s_->frames; }
-void PipeWireStream::onUpdate(std::function<void()> updated) { s_->updated = std::move(updated); }
 
 MonitorChanges PipeWireStream::takeChanges() {
     MonitorChanges out{s_->changed, s_->allChanged};

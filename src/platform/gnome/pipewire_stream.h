@@ -9,7 +9,6 @@
 #include <QPoint>
 #include <QRegion>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,7 +25,6 @@ public:
         QPoint position;           // the pointer's point in the stream's pixels
         QPoint hotspot;            // within image
         QImage image;              // ARGB32 premultiplied; null when none came yet
-        std::uint64_t serial = 0;  // changes with the image
         std::uint64_t seq = 0;     // counts reports of every stream: larger is newer
         std::uint64_t imageSeq = 0;  // the report that brought the image
     };
@@ -42,8 +40,6 @@ public:
     // error() says why.
     [[nodiscard]] bool ok() const;
     [[nodiscard]] const std::string& error() const;
-    // The stream ended (its node went, or PipeWire stopped).
-    [[nodiscard]] bool ended() const;
 
     // The newest picture in the stream's pixels (RGB32, crop applied); null
     // before the first.
@@ -52,9 +48,6 @@ public:
     [[nodiscard]] MonitorChanges takeChanges();
     [[nodiscard]] const Cursor& cursor() const;
     [[nodiscard]] int framesReceived() const;
-
-    // Called from the event loop after a new picture or cursor report.
-    void onUpdate(std::function<void()> updated);
 
     // Reads PipeWire (blocking) until there is a picture, the stream ended or
     // the time is up; true with a picture.
