@@ -6,9 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 #include <vector>
@@ -136,23 +134,15 @@ TEST(GnomeSession, OrvaneShowsTheWatchedMonitorAndForwardsADoubleClick) {
     PipeWireStream meta1(session->streams()[0].node);
     ASSERT_TRUE(session->movePointer("Meta-1", 640, 360));
 
-    QTemporaryDir config;
-    ASSERT_TRUE(config.isValid());
-    QFile settings(config.filePath(QStringLiteral("Orvane.ini")));
-    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
     const int interval = 500;
-    settings.write(QStringLiteral("[Main]\r\nDisplay=Meta-0\r\nZoom= 50\r\nInterval= %1\r\nCursor= 4\r\n"
-                                  "DoubleClick= 3\r\n[View]\r\nWindowPos_Width= 15000\r\nWindowPos_Height= 9000\r\n")
-                       .arg(interval)
-                       .toUtf8());
-    settings.close();
-    QProcess orvane;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("ORVANE_CONFIG_DIR"), config.path());
-    orvane.setProcessEnvironment(env);
-    orvane.setProcessChannelMode(QProcess::ForwardedOutputChannel);  // its standard error is read
-    orvane.start(ProgramPath("ORVANE_BINARY", ORVANE_BINARY), {});
-    ASSERT_TRUE(orvane.waitForStarted());
+    OrvaneRun run;
+    ASSERT_TRUE(run.start(ProgramPath("ORVANE_BINARY", ORVANE_BINARY),
+                          QStringLiteral("[Main]\r\nDisplay=Meta-0\r\nZoom= 50\r\nInterval= %1\r\nCursor= 4\r\n"
+                                         "DoubleClick= 3\r\n[View]\r\nWindowPos_Width= 15000\r\n"
+                                         "WindowPos_Height= 9000\r\n")
+                              .arg(interval),
+                          QProcess::ForwardedOutputChannel));  // its standard error is read
+    QProcess& orvane = run.process;
 
     // The view shows Meta-0 at 50 %: the green square, 50 pixels wide, 50
     // pixels from the view's corner, red left of the middle and blue right.

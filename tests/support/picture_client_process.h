@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QProcess>
 #include <QStringList>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace orvane::test {
@@ -59,6 +61,26 @@ public:
 private:
     QProcess process_;
     QStringList log_;
+};
+
+// Orvane started as a user starts it, its settings file (text as written)
+// in a folder of its own.
+struct OrvaneRun {
+    QTemporaryDir config;
+    QProcess process;
+
+    bool start(const QString& program, const QString& settings,
+               QProcess::ProcessChannelMode channels = QProcess::ForwardedChannels) {
+        QFile file(config.filePath(QStringLiteral("Orvane.ini")));
+        if (!config.isValid() || !file.open(QIODevice::WriteOnly) || file.write(settings.toUtf8()) < 0) return false;
+        file.close();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("ORVANE_CONFIG_DIR"), config.path());
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(channels);
+        process.start(program, {});
+        return process.waitForStarted();
+    }
 };
 
 }  // namespace orvane::test

@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QImage>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -159,23 +158,13 @@ TEST_F(WaylandBackend, TheVirtualPointerMovesAndClicksWhereItIsTold) {
 }
 
 TEST_F(WaylandBackend, OrvaneShowsTheWatchedOutputAndForwardsADoubleClick) {
-    QTemporaryDir config;
-    ASSERT_TRUE(config.isValid());
-    QFile settings(config.filePath(QStringLiteral("Orvane.ini")));
-    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
     const int interval = 1000;
-    settings.write(QStringLiteral("[Main]\r\nDisplay=HEADLESS-2\r\nZoom= 50\r\nInterval= %1\r\nCursor= 4\r\n"
-                                  "DoubleClick= 3\r\n")
-                       .arg(interval)
-                       .toUtf8());
-    settings.close();
-    QProcess orvane;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("ORVANE_CONFIG_DIR"), config.path());
-    orvane.setProcessEnvironment(env);
-    orvane.setProcessChannelMode(QProcess::ForwardedChannels);
-    orvane.start(ProgramPath("ORVANE_BINARY", ORVANE_BINARY), {});
-    ASSERT_TRUE(orvane.waitForStarted());
+    OrvaneRun run;
+    ASSERT_TRUE(run.start(ProgramPath("ORVANE_BINARY", ORVANE_BINARY),
+                          QStringLiteral("[Main]\r\nDisplay=HEADLESS-2\r\nZoom= 50\r\nInterval= %1\r\nCursor= 4\r\n"
+                                         "DoubleClick= 3\r\n")
+                              .arg(interval)));
+    QProcess& orvane = run.process;
 
     // The view shows HEADLESS-2 at 50 %: the green square, 50 pixels wide, 50
     // pixels from the view's corner, red left of the middle and blue right.
