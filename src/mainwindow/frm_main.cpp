@@ -38,7 +38,7 @@ constexpr double kStatusBarHeight = 255;  // twips
 
 }  // namespace
 
-frmMain::frmMain(platform::Platform& platform) : Platform(platform) {
+frmMain::frmMain(platform::Platform& platform) : Platform(platform), clicks_(platform.pointer()) {
     InstallFontSubstitutes();
     setWindowTitle(tr("オルヴァン"));
     setWindowIcon(ProgramIcon());

@@ -17,6 +17,7 @@
 
 #include "mainwindow/layout.h"
 #include "platform/platform.h"
+#include "pointer/click_forwarding.h"
 #include "view/pointer_marker.h"
 #include "view/tick.h"
 
@@ -180,12 +181,7 @@ public:
     void mnuPopup_Mouse_Middle_Click(int Index);
     void mnuPopup_Mouse_Right_Click(int Index);
     void SendMouseClick(int Button, bool DoubleClick);
-    std::int32_t TargetX = 0;
-    std::int32_t TargetY = 0;
-    std::int32_t DownX = 0;
-    std::int32_t DownY = 0;
-    std::int16_t LastButton = 0;
-    bool ClickBusy = false;
+    [[nodiscard]] const ClickForwarding& Clicks() const { return clicks_; }
 
     // --- View toggles and full screen
     void ShowMenuBar(bool Show);
@@ -330,10 +326,6 @@ private:
     bool ViewMouseEvent(QMouseEvent* e);
     // The view position of an event on the view's window.
     [[nodiscard]] QPointF ViewPosition(const QMouseEvent* e) const;
-    // Input we injected that comes back to the view (the target lay on our
-    // own window) is used up here, so it never forwards another click.
-    void ExpectEcho(platform::Point at, int buttonEvents);
-    bool TakeEcho(const QMouseEvent* e);
     void DragWindow(const QMouseEvent* e);
     void ConnectViewToggles();
     void ConnectDialogs();
@@ -342,12 +334,7 @@ private:
     void SetZoomLook(bool pending);
     bool ZoomEditEvent(QEvent* e);
 
-    struct Echo {
-        platform::Point at;
-        int pending = 0;
-        qint64 until = 0;  // ms since the epoch
-    };
-    std::optional<Echo> echo_;
+    ClickForwarding clicks_;
     // The button whose double click is completed by its release.
     Qt::MouseButton doubleClickButton_ = Qt::NoButton;
     // Ctrl + left drag: the window manager moves the window, or we do.

@@ -51,7 +51,7 @@ void frmMain::FollowMonitorChanges() {
     // A dialog works on the list as it is (the resolution dialog reads it
     // again when it closes), and a forwarded click on its way uses it: look
     // again once they are done.
-    if (QApplication::activeModalWidget() != nullptr || ClickBusy) {
+    if (QApplication::activeModalWidget() != nullptr || clicks_.Busy()) {
         monitorsChanged_.start();
         return;
     }

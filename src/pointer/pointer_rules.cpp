@@ -34,6 +34,17 @@ int MonitorIndexAt(const std::vector<MonitorEntry>& monitors, platform::Point p)
     return -1;
 }
 
+std::optional<PointerOnMonitor> FindPointerMonitor(platform::Pointer& pointer,
+                                                   const std::vector<MonitorEntry>& monitors) {
+    // The pointer may move between two readings: each monitor is tested
+    // against a fresh one.
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        const platform::Point p = pointer.position();
+        if (monitors[i].rcMonitor.contains(p)) return PointerOnMonitor{static_cast<int>(i), p};
+    }
+    return std::nullopt;
+}
+
 DoubleClickAction DoubleClickActionFor(std::int32_t code, int lastButton) {
     using K = DoubleClickAction::Kind;
     switch (code) {

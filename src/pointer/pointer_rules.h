@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/monitor_entry.h"
@@ -35,6 +36,14 @@ std::int32_t GrabScrollValue(std::int32_t down, double now, std::int32_t value, 
 
 // The first monitor whose rectangle holds p, or -1.
 int MonitorIndexAt(const std::vector<MonitorEntry>& monitors, platform::Point p);
+
+// The monitor the pointer is on and where, for pursuit; none when it is on none.
+struct PointerOnMonitor {
+    int monitor = -1;
+    platform::Point position;
+};
+std::optional<PointerOnMonitor> FindPointerMonitor(platform::Pointer& pointer,
+                                                   const std::vector<MonitorEntry>& monitors);
 
 // What a double-click action code asks for.
 struct DoubleClickAction {

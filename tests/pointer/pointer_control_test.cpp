@@ -117,9 +117,9 @@ TEST_F(PointerControlTest, EveryDoubleClickActionInjectsItsSequence) {
         fake.clearInputLog();
         doubleClick(c.pressed, {101, 50});
         EXPECT_EQ(fake.inputLog(), c.log) << "action " << c.code;
-        EXPECT_EQ(w().TargetX, 1970);
-        EXPECT_EQ(w().LastButton, 0) << c.code;
-        EXPECT_FALSE(w().ClickBusy);
+        EXPECT_EQ(w().Clicks().Target().x, 1970);
+        EXPECT_EQ(w().Clicks().LastButton(), 0) << c.code;
+        EXPECT_FALSE(w().Clicks().Busy());
     }
     // The other rounding direction, and the pointer is always back where it was.
     fake.clearInputLog();
@@ -138,19 +138,19 @@ TEST_F(PointerControlTest, ClickBusyHoldsExactlyWhileTheClickIsInjected) {
     startWatching("RIGHT", 100, "DoubleClick= 4\r\n");
     std::vector<bool> busy;
     fake.setCallHook([&](const std::string& call) {
-        if (call == "Pointer::sendButton" || call == "Pointer::setPosition") busy.push_back(w().ClickBusy);
+        if (call == "Pointer::sendButton" || call == "Pointer::setPosition") busy.push_back(w().Clicks().Busy());
     });
     doubleClick(Qt::LeftButton, {10, 10});
     fake.setCallHook({});
     EXPECT_EQ(busy, std::vector<bool>(3 + 1 + 2 + 1, true));
-    EXPECT_FALSE(w().ClickBusy);
+    EXPECT_FALSE(w().Clicks().Busy());
 }
 
 TEST_F(PointerControlTest, RightClickOpensThePopupAfterTheDoubleClickTime) {
     fake.setDoubleClickTime(400);
     startWatching("RIGHT", 200);
     QTest::mouseClick(view(), Qt::RightButton, {}, at({101, 50}));
-    EXPECT_EQ(w().LastButton, 2);
+    EXPECT_EQ(w().Clicks().LastButton(), 2);
     QTest::qWait(200);
     EXPECT_EQ(openPopup(), nullptr) << "not before the double-click time";
     const int before = w().tmrTiming.remainingTime();
@@ -158,7 +158,7 @@ TEST_F(PointerControlTest, RightClickOpensThePopupAfterTheDoubleClickTime) {
     QTest::mouseRelease(view(), Qt::RightButton, {}, at({101, 50}));
     EXPECT_LE(w().tmrTiming.remainingTime(), before) << "a second right press does not restart the timer";
     ASSERT_TRUE(waitFor([&] { return openPopup() == w().mnuPopup; }));
-    EXPECT_EQ(w().LastButton, 2);
+    EXPECT_EQ(w().Clicks().LastButton(), 2);
 
     // Entries can be chosen with the right button: Action > Left > Click.
     fake.clearInputLog();
@@ -167,7 +167,7 @@ TEST_F(PointerControlTest, RightClickOpensThePopupAfterTheDoubleClickTime) {
         Qt::RightButton);
     ASSERT_TRUE(waitFor([&] { return openPopup() == nullptr; }));
     EXPECT_EQ(fake.inputLog(), forwarded({500, 400}, {1970, 25}, MouseButton::Left, false));
-    EXPECT_EQ(w().LastButton, 0) << "the popup has consumed the press";
+    EXPECT_EQ(w().Clicks().LastButton(), 0) << "the popup has consumed the press";
 
     // Move there, and the middle and right entries.
     const std::vector<std::pair<std::vector<QAction*>, std::vector<InputEvent>>> entries = {
@@ -493,7 +493,7 @@ TEST_F(PointerControlTest, AMonitorGoneWhileAClickIsForwardedLeavesNoButtonHeld)
         if (e.kind == InputEvent::Kind::Button) held = std::max(0, held + (e.down ? 1 : -1));
     EXPECT_EQ(held, 0);
     EXPECT_EQ(fake.inputLog().back(), move({500, 400}));
-    EXPECT_FALSE(w().ClickBusy);
+    EXPECT_FALSE(w().Clicks().Busy());
     // Once the click is done the list follows.
     EXPECT_TRUE(waitFor([&] { return w().cmbDisplayList->count() == 1; }));
     EXPECT_EQ(w().cmbDisplayList->currentText(), "(*)LEFT");
