@@ -38,7 +38,7 @@ constexpr double kStatusBarHeight = 255;  // twips
 
 }  // namespace
 
-frmMain::frmMain(platform::Platform& platform) : Platform(platform), clicks_(platform.pointer()) {
+frmMain::frmMain(platform::Platform& platform) : Platform(platform), clicks_(platform.pointer()), monitors_(platform) {
     InstallFontSubstitutes();
     setWindowTitle(tr("オルヴァン"));
     setWindowIcon(ProgramIcon());

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "mainwindow/layout.h"
+#include "monitors/monitor_list.h"
 #include "platform/platform.h"
 #include "pointer/click_forwarding.h"
 #include "view/pointer_marker.h"
@@ -84,8 +85,6 @@ public:
     // Re-reads the monitors by itself when the platform reports a change.
     void WatchMonitorLayout();
     void FollowMonitorChanges();
-    // Whether the watched monitor still shows the refresh rate it was read with.
-    bool SameRate(const std::string& watched);
     void mnuTool_Select_Reload_Click();
     void cmbDisplayList_Click();
     void mnuTool_Select_Monitor_Click(int Index);
@@ -347,7 +346,7 @@ private:
     std::optional<TickInputs> lastTick_;
     QTimer redrawSoon_;
     QTimer monitorsChanged_;      // the platform's reports settling
-    std::string awaitedDisplay_;  // the watched monitor that went away, until it returns
+    MonitorList monitors_;
     bool following_ = false;      // the list is being read again after a report
     QPointer<QWidget> viewWidget_;  // picView's window, for the event filter
     bool unloaded_ = false;
