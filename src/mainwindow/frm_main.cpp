@@ -38,7 +38,7 @@ constexpr double kStatusBarHeight = 255;  // twips
 
 }  // namespace
 
-frmMain::frmMain(platform::Platform& platform) : Platform(platform), clicks_(platform.pointer()), monitors_(platform) {
+frmMain::frmMain(platform::Platform& platform) : Platform(platform), clicks_(platform.pointer()), monitors_(platform), renderer_(platform, *this, MonitorDC) {
     InstallFontSubstitutes();
     setWindowTitle(tr("オルヴァン"));
     setWindowIcon(ProgramIcon());
@@ -61,9 +61,6 @@ frmMain::frmMain(platform::Platform& platform) : Platform(platform), clicks_(pla
     tmrMain.setTimerType(Qt::PreciseTimer);
     connect(&tmrMain, &QTimer::timeout, this, [this] { tmrMain_Timer(); });
     tmrTiming.setSingleShot(true);
-    redrawSoon_.setSingleShot(true);
-    redrawSoon_.setInterval(0);
-    connect(&redrawSoon_, &QTimer::timeout, this, [this] { RenderView(); });
     WatchMonitorLayout();
 }
 
@@ -174,7 +171,8 @@ void frmMain::CreateControls() {
     picFrameClient->setMouseTracking(true);
     picFrameClient->installEventFilter(this);
     picView = Platform.drawing().createView(picFrameClient);
-    picView->setLostPartHandler([this](const QRegion& lost) { RedrawLostPart(lost); });
+    renderer_.SetView(picView.get());
+    picView->setLostPartHandler([this](const QRegion& lost) { renderer_.RedrawLostPart(lost); });
     viewWidget_ = picView->widget();
     if (viewWidget_) {
         viewWidget_->setMouseTracking(true);
@@ -460,7 +458,7 @@ void frmMain::Form_Unload() {
     unloaded_ = true;
     tmrMain.stop();
     tmrTiming.stop();
-    redrawSoon_.stop();
+    renderer_.StopRedraw();
     monitorsChanged_.stop();
     if (!AppState.FullScreen) {
         AppState.WindowPos_State = WindowStateCode();

@@ -21,6 +21,7 @@
 #include "pointer/click_forwarding.h"
 #include "view/pointer_marker.h"
 #include "view/tick.h"
+#include "view/view_renderer.h"
 
 class QAction;
 class QComboBox;
@@ -37,11 +38,7 @@ class frmAbout;
 class frmDisplaySetting;
 class frmSetting;
 
-// Which way the tick draws: through an unscaled copy (so the real pointer
-// image scales with the picture) or straight into the view.
-bool UsesBufferedPath(double zoomPercentOfText, int cursorListIndex);
-
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, private ViewWindow {
     Q_OBJECT
 
 public:
@@ -68,7 +65,7 @@ public:
     // the scroll bars count Qt's logical pixels. These convert.
     [[nodiscard]] double ViewPixelRatio() const;
     [[nodiscard]] std::int32_t ToViewPixels(double windowPixels) const;
-    [[nodiscard]] QSize FrameViewPixels() const;
+    [[nodiscard]] QSize FrameViewPixels() const override;
     [[nodiscard]] double TwipsPerPixelX() const;
     [[nodiscard]] double TwipsPerPixelY() const;
     // The window's state as the settings store it: 0 normal, 1 minimised, 2 maximised.
@@ -126,32 +123,14 @@ public:
     void PlaceView();
     // Draws the view once the event loop is free, not at the next tick.
     void RedrawSoon();
-    std::unique_ptr<platform::Surface> CreateMemoryCopy(platform::Surface& SourceDC, std::int32_t Width,
-                                                        std::int32_t Height);
     // The pursuit step run at the end of a tick while MousePursuit is on.
     void MousePursuitStep();
-    // A whole frame, for the pointer as read now or as the tick read it.
+    // A whole frame, for the pointer as read now.
     void DrawFrame();
-    void DrawFrame(const PointerSnapshot& pointer);
-    PointerSnapshot ReadPointer();
-    // Draws part of the view (view coordinates) from the watched monitor, the marker over it.
-    void DrawViewPart(QRegion part, const std::optional<PointerMarker>& marker);
-    // The window system lost part of the view: draw it again now.
-    void RedrawLostPart(const QRegion& lost);
-    // Redraws only the view pixels the monitor's changed region reaches.
-    void DrawChangedPart(const QRegion& monitorRegion, platform::Point pointer,
-                         const std::optional<PointerMarker>& marker);
-    // The real pointer image scales with the picture: drawn into a copy of the monitor first.
-    [[nodiscard]] bool TakesBufferedPath(platform::Point pointer) const;
-    TickInputs CurrentTickInputs(platform::Point pointer, const std::optional<PointerMarker>& marker);
 
     // --- Pointer marker
     void DrawMouseCursor(platform::Surface& TargetDC, const PointerSnapshot& pointer);
-    // The marker for the pointer at p; none when it is elsewhere or has no image.
-    std::optional<PointerMarker> CurrentMarker(platform::Point p);
-    void DrawMarker(platform::Surface& TargetDC, const PointerMarker& marker);
-    void ShowPointerLabels(platform::Point p);
-    [[nodiscard]] bool OnWatchedMonitor(platform::Point p) const;
+    void ShowPointerLabels(platform::Point p) override;
     void cmbCursor_Click();
     void mnuView_Cursor_Select_Click(int Index);
 
@@ -310,6 +289,14 @@ private:
     void FillLists();
     // Widens the tool bar's lists to their widest entries (see the definition).
     void FitToolBar();
+    // What the renderer asks of the window.
+    [[nodiscard]] QString ZoomListText() const override;
+    [[nodiscard]] int MarkerListIndex() const override;
+    [[nodiscard]] int MarkerDotSide() const override;
+    [[nodiscard]] int WatchedIndex() const override;
+    // Asks for a value in the input box and puts it into the list's edit
+    // field as if typed there.
+    void AskIntoList(QComboBox* list, const QString& prompt, const QString& title);
     void ConnectZoomControls();
     void ConnectIntervalControls();
     void ConnectPointerMarkerControls();
@@ -343,10 +330,9 @@ private:
     frmSetting* settingDialog_ = nullptr;  // made on first use, owned by the window
     frmAbout* aboutDialog_ = nullptr;
     frmDisplaySetting* displayDialog_ = nullptr;
-    std::optional<TickInputs> lastTick_;
-    QTimer redrawSoon_;
     QTimer monitorsChanged_;      // the platform's reports settling
     MonitorList monitors_;
+    ViewRenderer renderer_;
     bool following_ = false;      // the list is being read again after a report
     QPointer<QWidget> viewWidget_;  // picView's window, for the event filter
     bool unloaded_ = false;

@@ -41,6 +41,10 @@ struct PointerSnapshot {
     std::optional<PointerMarker> marker;
 };
 
+// Which way the tick draws: through an unscaled copy (so the real pointer
+// image scales with the picture) or straight into the view.
+bool UsesBufferedPath(double zoomPercentOfText, int cursorListIndex);
+
 enum class TickDrawing { LabelsOnly, ChangedPart, WholeFrame };
 
 // What a tick draws: nothing but the labels when the kept image already shows

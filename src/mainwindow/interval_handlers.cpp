@@ -1,15 +1,22 @@
-// frmMain's interval handlers (the rules are in interval_rules.cpp).
-#include "view/interval.h"
-
+// The window's refresh-interval handlers: the interval list, its menu and
+// input box drive the tick's timer.
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QKeyEvent>
-#include <QLineEdit>
+#include <QLabel>
+#include <QMenu>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStandardItemModel>
+#include <QToolButton>
 #include <algorithm>
 
 #include "core/app_state.h"
 #include "core/rounding.h"
 #include "mainwindow/frm_main.h"
+#include "view/interval.h"
 
 namespace orvane {
 
@@ -52,13 +59,7 @@ void frmMain::mnuTool_Timer_Select_Click(int Index) {
         cmbTimer_Click();
         return;
     }
-    const QString text =
-        InputBox(tr("0.01～60までの値を入力して下さい"), tr("インターバル入力"), cmbTimer->currentText());
-    {
-        const QSignalBlocker quiet(cmbTimer);
-        cmbTimer->setCurrentIndex(-1);
-        cmbTimer->setEditText(text);
-    }
+    AskIntoList(cmbTimer, tr("0.01～60までの値を入力して下さい"), tr("インターバル入力"));
     cmbTimer_KeyPress(13);
 }
 
@@ -77,5 +78,4 @@ void frmMain::ConnectIntervalControls() {
         connect(mnuTool_Timer_Select[i], &QAction::triggered, this,
                 [this, i] { mnuTool_Timer_Select_Click(i); });
 }
-
 }  // namespace orvane
