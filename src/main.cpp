@@ -13,7 +13,7 @@
 #include "core/language.h"
 #include "core/settings.h"
 #include "mainwindow/frm_main.h"
-#include "mainwindow/toolbar_icons.h"
+#include "dialogs/icons.h"
 #include "platform/backend_choice.h"
 #include "platform/x11/x11_backend.h"
 #include "platform/x11/x11_mode_store.h"

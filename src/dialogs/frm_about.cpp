@@ -8,8 +8,8 @@
 
 #include "core/language.h"
 #include "core/rounding.h"
-#include "dialogs/twips.h"
-#include "mainwindow/toolbar_icons.h"
+#include "core/twips.h"
+#include "dialogs/icons.h"
 #include "platform/platform.h"
 
 namespace orvane {

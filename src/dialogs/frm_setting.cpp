@@ -10,7 +10,7 @@
 #include <algorithm>
 
 #include "core/app_state.h"
-#include "dialogs/twips.h"
+#include "core/twips.h"
 
 namespace orvane {
 

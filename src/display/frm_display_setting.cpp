@@ -7,7 +7,7 @@
 #include <QTimer>
 
 #include "core/app_state.h"
-#include "dialogs/twips.h"
+#include "core/twips.h"
 #include "display/display.h"
 #include "display/display_catalogue.h"
 

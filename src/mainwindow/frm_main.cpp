@@ -25,7 +25,7 @@
 #include "core/settings.h"
 #include "dialogs/fonts.h"
 #include "display/display.h"
-#include "mainwindow/toolbar_icons.h"
+#include "dialogs/icons.h"
 #include "view/interval.h"
 #include "view/zoom.h"
 

@@ -1,5 +1,5 @@
 // Simple line drawings: two monitors, arrows, a pointer, a frame.
-#include "mainwindow/toolbar_icons.h"
+#include "dialogs/icons.h"
 
 #include <QPainter>
 #include <QPainterPath>
