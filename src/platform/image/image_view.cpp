@@ -51,7 +51,9 @@ QSize ImageViewSurface::size() const { return viewRect_.size(); }
 QWidget* ImageViewSurface::widget() { return widget_.data(); }
 
 QImage ImageViewSurface::windowPicture() const {
-    if (!widget_ || !widget_->isVisible() || visible_.isEmpty()) return {};
+    // Some window systems make the window's picture only when it first
+    // paints (Wayland's has none before): ask for it only after that.
+    if (!widget_ || !widget_->isVisible() || visible_.isEmpty() || !windowPainted_) return {};
     QBackingStore* store = widget_->backingStore();
     QPaintDevice* device = store ? store->paintDevice() : nullptr;
     if (!device || device->devType() != QInternal::Image) return {};
@@ -115,6 +117,7 @@ void ImageViewSurface::drawPendingIntoHeld() {
 
 void ImageViewSurface::paintInto(QImage& image, QPoint offset, const QRegion& clip) {
     painting_ = true;
+    windowPainted_ = true;
     // View coordinates of the picture's pixel (0, 0).
     const QPoint origin = visible_.topLeft() - offset;
     const QRegion area = clip.translated(origin) & visible_;

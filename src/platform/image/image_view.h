@@ -84,6 +84,7 @@ private:
     QImage held_;
     QRegion heldRegion_;
     bool painting_ = false;
+    bool windowPainted_ = false;  // the window has painted into its picture once
 };
 
 // Paints what the view currently shows, one image pixel to one screen pixel.
