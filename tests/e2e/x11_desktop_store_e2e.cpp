@@ -120,6 +120,9 @@ TEST_F(DesktopStore, GnomeKeepsTheModeWithItsPersistentMethod) {
         << calls;
     // GNOME applies its own store at login; an autostart entry of ours would fight it.
     EXPECT_FALSE(autostartWritten());
+    // GNOME Shell asks the user to keep it: the program does not ask as well.
+    EXPECT_TRUE(p->displayModes().desktopConfirmsChange(ChangeFlags::UpdateRegistry));
+    EXPECT_FALSE(p->displayModes().desktopConfirmsChange(0));
 }
 
 TEST_F(DesktopStore, AModeGnomeRefusesIsTakenBackAndReportedNotKept) {
@@ -158,6 +161,7 @@ TEST_F(DesktopStore, XfceKeepsTheModeInTheDefaultAndTheActiveProfile) {
                              "set displays /Home/DUMMY1/Resolution 1280x1024\n"})
         EXPECT_NE(calls.find(line), std::string::npos) << line << " missing from\n" << calls;  // the exact rate, which XFCE matches modes by
     EXPECT_FALSE(autostartWritten());
+    EXPECT_FALSE(p->displayModes().desktopConfirmsChange(ChangeFlags::UpdateRegistry)) << "XFCE does not ask";
 }
 
 TEST_F(DesktopStore, KdeKeepsTheModeThroughKScreen) {

@@ -6,7 +6,7 @@
 #include <wayland-client-protocol.h>
 
 #include "platform/wayland/sway_ipc.h"
-#include "platform/wayland/wayland_capture.h"
+#include "platform/wayland/capture.h"
 #include "platform/wayland/wayland_connection.h"
 #include "platform/wayland/wayland_modes.h"
 

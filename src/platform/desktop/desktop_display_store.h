@@ -35,13 +35,15 @@ public:
     // Makes `mode` the one the desktop applies to its output from now on.
     // False, with `why` filled in, when the desktop refused or could not be reached.
     virtual bool keep(const KeptMode& mode, std::string& why) = 0;
+    // Whether keep() sets the mode itself, laying the other monitors out anew
+    // from the layout it sees (GNOME): a program must not change the mode
+    // first, or the store starts from a layout that already holds the new mode
+    // and loses the neighbours.
+    [[nodiscard]] virtual bool setsModeItself() const { return false; }
+    // Whether the desktop itself asks the user to keep a mode it keeps, and
+    // goes back by itself without an answer (GNOME Shell does).
+    [[nodiscard]] virtual bool confirmsChangeItself() const { return false; }
 };
-
-// Whether the desktop's store sets the mode itself as it keeps it, laying the
-// other monitors out anew from the layout it sees (GNOME): a program must not
-// change the mode first, or the store starts from a layout that already holds
-// the new mode and loses the neighbours.
-bool storeSetsMode(Desktop desktop);
 
 // store.keep on a thread of its own while this thread's event loop goes on:
 // the stores wait for the desktop (up to 20 s), and the windows keep drawing
@@ -51,5 +53,9 @@ bool keepWithoutBlocking(DisplayStore& store, const KeptMode& mode, std::string&
 // The store of the desktop this session runs, or null where the desktop keeps
 // no modes of its own.
 std::unique_ptr<DisplayStore> storeOf(Desktop desktop);
+// Each desktop's store, in a file of its own.
+std::unique_ptr<DisplayStore> gnomeStore();    // gnome_store.cpp
+std::unique_ptr<DisplayStore> kscreenStore();  // kscreen_store.cpp
+std::unique_ptr<DisplayStore> xfconfStore();   // xfconf_store.cpp
 
 }  // namespace orvane::platform::desktop

@@ -91,9 +91,6 @@ bool applyConfig(QDBusConnection& bus, const State& state, const QList<ApplyLogi
 // Registers the structures with Qt's D-Bus type system (once per process).
 void registerTypes();
 
-// Hands modes to the service with the persistent method.
-std::unique_ptr<DisplayStore> makeStore();
-
 }  // namespace orvane::platform::desktop::gnome
 
 QDBusArgument& operator<<(QDBusArgument& a, const orvane::platform::desktop::gnome::MonitorId& v);

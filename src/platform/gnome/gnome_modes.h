@@ -19,7 +19,7 @@ public:
     std::int32_t restoreRegistered(const DeviceName& device) override;
     [[nodiscard]] std::optional<DisplayMode> currentMode(const DeviceName& device) override;
     [[nodiscard]] bool desktopConfirmsChange(std::uint32_t flags) const override {
-        return (flags & ChangeFlags::UpdateRegistry) != 0;
+        return (flags & ChangeFlags::UpdateRegistry) != 0 && desktop::gnomeStore()->confirmsChangeItself();
     }
 
 private:

@@ -14,25 +14,21 @@ constexpr int kFirstFrameMs = 1000;
 
 WaylandMonitorContext::WaylandMonitorContext(Connection& c, const std::string& output, Rect rect,
                                              std::int32_t refreshHz)
-    : rect_(rect), refreshHz_(refreshHz), capture_(c, output, /*withCursor=*/true) {
-    capture_.waitForFirstFrame(kFirstFrameMs);
+    : rect_(rect), refreshHz_(refreshHz), capture_(captureOutput(c, output, /*withCursor=*/true)) {
+    capture_->waitForFirstFrame(kFirstFrameMs);
 }
 
 MonitorChanges WaylandMonitorContext::takeChanges() {
-    MonitorChanges m = capture_.takeChanges();
+    MonitorChanges m = capture_->takeChanges();
     if (!m.all) m.region &= QRect(QPoint(0, 0), size());
     return m;
 }
 
 image::Source WaylandMonitorContext::pixels(const QRect& r) {
     // Only the part of the frame inside the monitor as it was opened shows.
-    const QImage& frame = capture_.frame();
-    const QRect inside = frame.rect() & QRect(QPoint(0, 0), size());
-    if (inside.contains(r)) return {frame, r.topLeft()};
-    QImage out = image::blackImage(r.size());
-    const QRect have = r & inside;
-    if (!have.isEmpty()) image::blit(out, have.topLeft() - r.topLeft(), frame, have);
-    return {out, {0, 0}};
+    const QImage& frame = capture_->frame();
+    const QRect mine(QPoint(0, 0), size());
+    return image::pixelsOfImage(mine.contains(frame.rect()) ? frame : frame.copy(frame.rect() & mine), {0, 0}, r);
 }
 
 std::vector<MonitorInfo> WaylandMonitors::enumerate() {

@@ -1,12 +1,12 @@
 // Monitors on Wayland: the compositor's outputs, each opened as a live
-// capture (wayland_capture.h) whose latest frame the drawing reads in place.
+// capture (capture.h) whose latest frame the drawing reads in place.
 #pragma once
 
 #include <memory>
 
 #include "platform/image/image_pixels.h"
 #include "platform/monitors.h"
-#include "platform/wayland/wayland_capture.h"
+#include "platform/wayland/capture.h"
 
 namespace orvane::platform::wayland {
 
@@ -24,13 +24,13 @@ public:
     [[nodiscard]] std::int32_t refreshRate() const override { return refreshHz_; }
     [[nodiscard]] MonitorChanges takeChanges() override;
     [[nodiscard]] image::Source pixels(const QRect& r) override;
-    [[nodiscard]] const OutputCapture& capture() const { return capture_; }
+    [[nodiscard]] const OutputCapture& capture() const { return *capture_; }
 
 private:
     Rect rect_;
     std::int32_t refreshHz_;
     StretchMode mode_ = StretchMode::Simple;
-    OutputCapture capture_;
+    std::unique_ptr<OutputCapture> capture_;
 };
 
 class WaylandMonitors : public Monitors {

@@ -5,7 +5,7 @@
 #include "platform/image/image_drawing.h"
 #include "platform/compositor_window_style.h"
 #include "platform/qt_shell.h"
-#include "platform/wayland/wayland_capture.h"
+#include "platform/wayland/capture.h"
 #include "platform/wayland/wayland_connection.h"
 #include "platform/wayland/wayland_modes.h"
 #include "platform/wayland/wayland_monitors.h"
@@ -26,9 +26,9 @@ public:
             const QRect monitor(m.monitor.left, m.monitor.top, m.monitor.width(), m.monitor.height());
             const QRect part = monitor & screenRect;
             if (part.isEmpty()) continue;
-            OutputCapture once(c_, m.deviceName, /*withCursor=*/false);
-            if (!once.waitForFirstFrame(2000)) continue;
-            image::blit(out, part.topLeft() - screenRect.topLeft(), once.frame(),
+            const auto once = captureOutput(c_, m.deviceName, /*withCursor=*/false);
+            if (!once->waitForFirstFrame(2000)) continue;
+            image::blit(out, part.topLeft() - screenRect.topLeft(), once->frame(),
                         part.translated(-monitor.topLeft()));
         }
         return out;

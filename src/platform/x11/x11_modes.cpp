@@ -13,6 +13,11 @@
 
 namespace orvane::platform::x11 {
 
+namespace {
+// The store of the session's desktop; null where it keeps no modes of its own.
+std::unique_ptr<desktop::DisplayStore> desktopStore() { return desktop::storeOf(desktop::currentDesktop()); }
+}  // namespace
+
 struct X11DisplayModes::Device {
     ScreenResources res;
     OutputState output;
@@ -175,7 +180,7 @@ std::int32_t X11DisplayModes::applyMode(const DeviceName& device, const DisplayM
     std::uint32_t modeId = 0;
     if (const std::int32_t r = check(*d, mode, &modeId); r != DispChange::Successful) return r;
     const bool registering = (flags & ChangeFlags::UpdateRegistry) != 0;
-    if (registering && desktop::storeSetsMode(desktop::currentDesktop())) {
+    if (const auto store = registering ? desktopStore() : nullptr; store && store->setsModeItself()) {
         // The desktop sets the mode itself, moving the neighbours by the
         // change of size; only then does the output show it.
         temporary_.erase(d->output.name);
@@ -215,7 +220,7 @@ std::int32_t X11DisplayModes::applyMode(const DeviceName& device, const DisplayM
 bool X11DisplayModes::keepBeyondSession(const RegisteredMode& mode, double exactRefresh) {
     // The desktop's own store where it keeps one (it would overwrite ours at
     // login), else a file of ours applied again by an autostart entry.
-    const std::unique_ptr<desktop::DisplayStore> store = desktop::storeOf(desktop::currentDesktop());
+    const std::unique_ptr<desktop::DisplayStore> store = desktopStore();
     if (!store) return storeRegisteredMode(mode);
     std::string why;
     if (desktop::keepWithoutBlocking(
@@ -226,8 +231,8 @@ bool X11DisplayModes::keepBeyondSession(const RegisteredMode& mode, double exact
 }
 
 bool X11DisplayModes::desktopConfirmsChange(std::uint32_t flags) const {
-    // GNOME Shell asks after every change its display settings are to keep.
-    return (flags & ChangeFlags::UpdateRegistry) != 0 && desktop::currentDesktop() == desktop::Desktop::Gnome;
+    const std::unique_ptr<desktop::DisplayStore> store = desktopStore();
+    return (flags & ChangeFlags::UpdateRegistry) != 0 && store && store->confirmsChangeItself();
 }
 
 std::int32_t X11DisplayModes::restoreRegistered(const DeviceName& device) {
