@@ -11,14 +11,15 @@
 #include <memory>
 #include <vector>
 
-#include "platform/gnome/cursor_rules.h"
+#include "platform/screencast/cursor_rules.h"
 #include "platform/gnome/gnome_modes.h"
 #include "platform/gnome/mutter_session.h"
-#include "platform/gnome/pipewire_stream.h"
+#include "platform/screencast/pipewire_stream.h"
 #include "support/picture_client_process.h"
 
 using namespace orvane::platform;
 using namespace orvane::platform::gnome;
+using namespace orvane::platform::screencast;
 using namespace orvane::test;
 
 namespace {
