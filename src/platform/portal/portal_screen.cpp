@@ -49,8 +49,9 @@ std::unique_ptr<PortalScreen> PortalScreen::open(std::string& why) {
     connect(&s->retry_, &QTimer::timeout, s.get(), [screen = s.get()] {
         std::string why;
         bool declined = false;
+        const std::string before = screen->trouble_;
         if (screen->openCast(why, &declined)) return;
-        std::fprintf(stderr, "orvane: %s\n", why.c_str());
+        if (why != before) std::fprintf(stderr, "orvane: %s\n", why.c_str());
         // A user who declined is not asked again and again.
         if (!declined) screen->retryLater();
     });
@@ -238,7 +239,10 @@ bool PortalScreen::movePointer(const std::string& name, double x, double y) {
             x = x * s.size.width() / m->info.monitor.width();
             y = y * s.size.height() / m->info.monitor.height();
         }
-    return in->movePointer(node->second, x, y);
+    if (in->movePointer(node->second, x, y)) return true;
+    // A session the desktop ended without a word: the next click asks for a new one.
+    if (in == input_.get()) input_.reset();
+    return false;
 }
 
 bool PortalScreen::button(int evdevCode, bool pressed) {
