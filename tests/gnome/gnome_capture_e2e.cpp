@@ -115,6 +115,22 @@ bool waitForName(const QString& name) {
                            10000);
 }
 
+// The real xdg-desktop-portal frontend for a desktop (its backends found
+// through `portalDir` when given), in the place of any running one.
+bool startFrontend(QProcess& frontend, const QString& desktop, const QString& portalDir = {}) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!portalDir.isEmpty()) env.insert(QStringLiteral("XDG_DESKTOP_PORTAL_DIR"), portalDir);
+    env.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), desktop);
+    frontend.setProcessEnvironment(env);
+    frontend.setStandardOutputFile(QProcess::nullDevice());
+    frontend.setStandardErrorFile(QProcess::nullDevice());
+    frontend.start(QStringLiteral("/usr/libexec/xdg-desktop-portal"), {QStringLiteral("-r")});
+    return QTest::qWaitFor([&] {
+        return QDBusConnection::sessionBus().interface()->servicePid(QStringLiteral("org.freedesktop.portal.Desktop")).value() ==
+               static_cast<uint>(frontend.processId());
+    }, 10000);
+}
+
 }  // namespace
 
 TEST(GnomeSession, StreamsShowTheMonitorsAndTheRemoteDesktopClicksAtThePoint) {
@@ -254,14 +270,7 @@ TEST(GnomeSession, OrvaneThroughThePortalShowsTheMonitorAndForwardsADoubleClick)
     backend.setProcessChannelMode(QProcess::MergedChannels);  // what the portal asked of it is read
     backend.start(ProgramPath("FAKE_PORTAL", ""), {});
     ASSERT_TRUE(waitForName(QStringLiteral("org.freedesktop.impl.portal.desktop.orvanetest")));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_DESKTOP_PORTAL_DIR"), QFileInfo(portalFile).path());
-    env.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("orvanetest"));
-    frontend.setProcessEnvironment(env);
-    frontend.setStandardOutputFile(QProcess::nullDevice());
-    frontend.setStandardErrorFile(QProcess::nullDevice());
-    frontend.start(QStringLiteral("/usr/libexec/xdg-desktop-portal"), {QStringLiteral("-r")});
-    ASSERT_TRUE(waitForName(QStringLiteral("org.freedesktop.portal.Desktop")));
+    ASSERT_TRUE(startFrontend(frontend, QStringLiteral("orvanetest"), QFileInfo(portalFile).path()));
 
     PictureClient client(ProgramPath("PICTURE_CLIENT", PICTURE_CLIENT));
     ASSERT_TRUE(client.waitForLine(QStringLiteral("ready"))) << "the picture client did not start";
@@ -294,6 +303,41 @@ TEST(GnomeSession, OrvaneThroughThePortalShowsTheMonitorAndForwardsADoubleClick)
     backend.terminate();
     frontend.waitForFinished(3000);
     backend.waitForFinished(3000);
+}
+
+// GNOME's own portal backend restores a screen cast from a token in the
+// permission store (seeded there as it keeps one after its dialog): Orvane
+// given that token starts without a dialog (none could be answered here)
+// and shows the watched monitor.
+TEST(GnomeSession, OrvaneThroughGnomesPortalStartsWithoutADialogFromItsToken) {
+    QProcess::execute(QStringLiteral("dbus-update-activation-environment"),
+                      {QStringLiteral("WAYLAND_DISPLAY=wayland-0"), QStringLiteral("XDG_CURRENT_DESKTOP=GNOME")});
+    QProcess frontend;
+    ASSERT_TRUE(startFrontend(frontend, QStringLiteral("GNOME")));
+    QProcess seed;
+    seed.start(ProgramPath("SEED_TOKEN", ""), {QStringLiteral("Meta-0"), QStringLiteral("Meta-1")});
+    ASSERT_TRUE(seed.waitForFinished(10000) && seed.exitCode() == 0);
+    const QByteArray token = seed.readAllStandardOutput().trimmed();
+
+    PictureClient client(ProgramPath("PICTURE_CLIENT", PICTURE_CLIENT));
+    ASSERT_TRUE(client.waitForLine(QStringLiteral("ready"))) << "the picture client did not start";
+    std::string why;
+    auto session = MutterSession::start({"Meta-1"}, why);
+    ASSERT_TRUE(session) << why;
+    PipeWireStream meta1(session->streams()[0].node);
+    ASSERT_TRUE(session->movePointer("Meta-1", 640, 360));
+
+    OrvaneRun run;
+    QFile kept(run.config.filePath(QStringLiteral("portal-restore-token")));
+    ASSERT_TRUE(kept.open(QIODevice::WriteOnly) && kept.write("screencast " + token + "\n") > 0);
+    kept.close();
+    qputenv("ORVANE_BACKEND", "portal");
+    EXPECT_TRUE(startWatching(run, meta1, 500));
+    qunsetenv("ORVANE_BACKEND");
+    run.process.terminate();
+    EXPECT_TRUE(run.process.waitForFinished(10000));
+    frontend.terminate();
+    frontend.waitForFinished(3000);
 }
 
 int main(int argc, char** argv) {
