@@ -43,10 +43,11 @@ void qtMessage(QtMsgType type, const QMessageLogContext& context, const QString&
 #ifdef ORVANE_HAS_WAYLAND
 // This session's Wayland compositor, when there is one that offers what
 // Orvane needs: the connection the backend then goes on using.
-std::unique_ptr<orvane::platform::wayland::Connection> UsableWayland() {
+std::unique_ptr<orvane::platform::wayland::Connection> UsableWayland(bool& reachable) {
+    reachable = false;
     const char* display = std::getenv("WAYLAND_DISPLAY");
     if (display == nullptr || *display == '\0') return nullptr;
-    return orvane::platform::wayland::connectIfUsable();
+    return orvane::platform::wayland::connectIfUsable(&reachable);
 }
 #endif
 
@@ -69,12 +70,15 @@ int main(int argc, char** argv) {
         return failed > 0 ? 1 : 0;
     }
 #ifdef ORVANE_HAS_WAYLAND
-    auto wayland = UsableWayland();
+    bool waylandReachable = false;
+    auto wayland = UsableWayland(waylandReachable);
     const bool waylandUsable = wayland != nullptr;
 #else
     const bool waylandUsable = false;
+    const bool waylandReachable = std::getenv("WAYLAND_DISPLAY") != nullptr;
 #endif
-    const platform::BackendChoice backend = platform::ChooseBackend(platform::SessionFactsFromEnvironment(waylandUsable));
+    const platform::BackendChoice backend =
+        platform::ChooseBackend(platform::SessionFactsFromEnvironment(waylandUsable, waylandReachable));
     if (!backend.message.empty()) std::fprintf(stderr, "%s\n", backend.message.c_str());
     if (!backend.backend) return 2;
 #ifndef ORVANE_HAS_GNOME

@@ -54,7 +54,7 @@ BackendChoice ChooseBackend(const SessionFacts& f) {
     if (isWaylandSession(f) && f.hasWaylandDisplay && f.gnomeDesktop) return {Backend::Gnome, false, {}};
     // Any other Wayland desktop may offer screen cast and remote desktop
     // through its portal (asked once the toolkit runs; XWayland when not).
-    if (isWaylandSession(f) && f.hasWaylandDisplay) return {Backend::Portal, false, {}};
+    if (isWaylandSession(f) && f.hasWaylandDisplay && f.waylandReachable) return {Backend::Portal, false, {}};
     if (!f.hasX11Display && isWaylandSession(f))
         return {std::nullopt, false,
                 "orvane: this Wayland compositor does not offer what Orvane needs, and there is no XWayland "
@@ -62,7 +62,7 @@ BackendChoice ChooseBackend(const SessionFacts& f) {
     return x11(f);
 }
 
-SessionFacts SessionFactsFromEnvironment(bool waylandUsable) {
+SessionFacts SessionFactsFromEnvironment(bool waylandUsable, bool waylandReachable) {
     auto text = [](const char* name) {
         const char* v = std::getenv(name);
         return std::string(v != nullptr ? v : "");
@@ -73,6 +73,7 @@ SessionFacts SessionFactsFromEnvironment(bool waylandUsable) {
     f.hasWaylandDisplay = !text("WAYLAND_DISPLAY").empty();
     f.forced = text("ORVANE_BACKEND");
     f.waylandUsable = waylandUsable;
+    f.waylandReachable = waylandReachable;
     // A colon-separated list, such as "ubuntu:GNOME".
     const std::string desktops = ":" + text("XDG_CURRENT_DESKTOP") + ":";
     f.gnomeDesktop = desktops.find(":GNOME:") != std::string::npos;

@@ -20,6 +20,7 @@ struct SessionFacts {
     std::string forced;              // $ORVANE_BACKEND: "x11", "wayland", "gnome", "portal" or empty
     bool waylandUsable = false;      // the compositor offers capture, input and outputs as Orvane needs
     bool gnomeDesktop = false;       // $XDG_CURRENT_DESKTOP names GNOME
+    bool waylandReachable = false;   // a compositor answers at $WAYLAND_DISPLAY
 };
 
 struct BackendChoice {
@@ -30,7 +31,7 @@ struct BackendChoice {
 
 BackendChoice ChooseBackend(const SessionFacts& facts);
 
-// The facts of this process's environment (waylandUsable as given).
-SessionFacts SessionFactsFromEnvironment(bool waylandUsable);
+// The facts of this process's environment (waylandUsable and waylandReachable as given).
+SessionFacts SessionFactsFromEnvironment(bool waylandUsable, bool waylandReachable);
 
 }  // namespace orvane::platform

@@ -7,9 +7,10 @@ using namespace orvane::platform;
 
 namespace {
 
+// A compositor answers wherever WAYLAND_DISPLAY is set, unless told otherwise.
 SessionFacts session(std::string type, bool x, bool wayland, std::string forced = "", bool usable = false,
-                     bool gnome = false) {
-    return {std::move(type), x, wayland, std::move(forced), usable, gnome};
+                     bool gnome = false, bool reachable = true) {
+    return {std::move(type), x, wayland, std::move(forced), usable, gnome, wayland && reachable};
 }
 
 }  // namespace
@@ -30,6 +31,11 @@ TEST(BackendChoice, EachSessionGetsTheBackendThatWorksThere) {
     EXPECT_EQ(ChooseBackend(session("wayland", true, true)).backend, Backend::Portal);
     EXPECT_EQ(ChooseBackend(session("", true, true)).backend, Backend::Portal);
     EXPECT_EQ(ChooseBackend(session("wayland", false, true)).backend, Backend::Portal);
+    // ... unless no compositor answers there: XWayland, or nothing without it.
+    EXPECT_TRUE(ChooseBackend(session("wayland", true, true, "", false, false, false)).throughXWayland);
+    const BackendChoice none = ChooseBackend(session("wayland", false, true, "", false, false, false));
+    EXPECT_FALSE(none.backend);
+    EXPECT_NE(none.message.find("no XWayland"), std::string::npos);
     // GNOME's Wayland session: its own services, never XWayland; GNOME on Xorg stays X11.
     EXPECT_EQ(ChooseBackend(session("wayland", true, true, "", false, true)).backend, Backend::Gnome);
     EXPECT_EQ(ChooseBackend(session("x11", true, true, "", false, true)).backend, Backend::X11);
