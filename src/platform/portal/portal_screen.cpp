@@ -47,6 +47,8 @@ std::unique_ptr<PortalScreen> PortalScreen::open(std::string& why) {
     s->retry_.setSingleShot(true);
     s->retry_.setInterval(kRetryMs);
     connect(&s->retry_, &QTimer::timeout, s.get(), [screen = s.get()] {
+        // Not while the portal is being asked already (its answer is awaited in an event loop).
+        if (screen->asking_) return screen->retryLater();
         std::string why;
         bool declined = false;
         const std::string before = screen->trouble_;
@@ -61,8 +63,7 @@ std::unique_ptr<PortalScreen> PortalScreen::open(std::string& why) {
     auto* app = qGuiApp;
     connect(app, &QGuiApplication::screenAdded, s.get(), &PortalScreen::onScreensChanged);
     connect(app, &QGuiApplication::screenRemoved, s.get(), &PortalScreen::onScreensChanged);
-    for (QScreen* screen : QGuiApplication::screens())
-        connect(screen, &QScreen::geometryChanged, s.get(), &PortalScreen::onScreensChanged);
+    s->followScreens();
     return s;
 }
 
@@ -116,7 +117,9 @@ bool PortalScreen::openCast(std::string& why, bool* declined) {
     streams_.clear();
     cast_.reset();
 
+    asking_ = true;
     auto session = PortalSession::start(options, why, declined);
+    asking_ = false;
     if (!session) {
         trouble_ = why;
         return false;
@@ -177,7 +180,13 @@ void PortalScreen::check() {
         }
 }
 
+void PortalScreen::followScreens() {
+    for (QScreen* screen : QGuiApplication::screens())
+        connect(screen, &QScreen::geometryChanged, this, &PortalScreen::onScreensChanged, Qt::UniqueConnection);
+}
+
 void PortalScreen::onScreensChanged() {
+    followScreens();
     readMonitors();
     if (layoutChanged_) layoutChanged_();
     // A monitor that came needs a session that shows it.
@@ -205,7 +214,7 @@ PortalSession* PortalScreen::input() {
     if (cast_ && cast_->hasPointer() && !cast_->closed()) return cast_.get();
     if (input_ && !input_->closed()) return input_.get();
     input_.reset();
-    if (!offer_.pointer) return nullptr;
+    if (!offer_.pointer || asking_) return nullptr;
     // Asked for at the first forwarded click: the portal may show its dialog now.
     PortalSession::Options options;
     options.remoteDesktop = true;
@@ -214,7 +223,9 @@ PortalSession* PortalScreen::input() {
     if (const std::optional<RestoreToken> token = readToken(); token && token->kind == kRemoteDesktopKind)
         options.restoreToken = token->token;
     std::string why;
+    asking_ = true;
     auto session = PortalSession::start(options, why);
+    asking_ = false;
     if (!session || !session->hasPointer()) {
         std::fprintf(stderr, "orvane: no click can be forwarded: %s\n",
                      session ? "the desktop did not allow the pointer" : why.c_str());

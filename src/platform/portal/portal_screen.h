@@ -58,6 +58,7 @@ private:
     // Each monitor's stream node in a session's streams; monitors without one are left out.
     std::map<std::string, std::uint32_t> nodesOf(const PortalSession& session) const;
     void readMonitors();
+    void followScreens();
     void keepToken(const std::string& kind, const std::string& token);
     void retryLater();
     void check();
@@ -72,6 +73,7 @@ private:
     std::map<std::string, std::unique_ptr<PipeWireStream>> streams_;
     std::map<std::string, std::unique_ptr<PipeWireStream>> previous_;
     std::string trouble_;
+    bool asking_ = false;  // a session is being started: its answer is awaited
     QTimer retry_;
     QTimer watch_;
     std::function<void()> layoutChanged_;
