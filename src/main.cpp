@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <unistd.h>
 
 #include "core/app_path.h"
 #include "core/app_state.h"
@@ -19,9 +20,8 @@
 #include "platform/x11/x11_mode_store.h"
 #include "platform/x11/x11_platform.h"
 #ifdef ORVANE_HAS_GNOME
-#include <unistd.h>
-
 #include "platform/gnome/gnome_platform.h"
+#include "platform/portal/portal_platform.h"
 #endif
 #ifdef ORVANE_HAS_WAYLAND
 #include "platform/wayland/wayland_connection.h"
@@ -43,10 +43,11 @@ void qtMessage(QtMsgType type, const QMessageLogContext& context, const QString&
 #ifdef ORVANE_HAS_WAYLAND
 // This session's Wayland compositor, when there is one that offers what
 // Orvane needs: the connection the backend then goes on using.
-std::unique_ptr<orvane::platform::wayland::Connection> UsableWayland() {
+std::unique_ptr<orvane::platform::wayland::Connection> UsableWayland(bool& reachable) {
+    reachable = false;
     const char* display = std::getenv("WAYLAND_DISPLAY");
     if (display == nullptr || *display == '\0') return nullptr;
-    return orvane::platform::wayland::connectIfUsable();
+    return orvane::platform::wayland::connectIfUsable(&reachable);
 }
 #endif
 
@@ -69,21 +70,30 @@ int main(int argc, char** argv) {
         return failed > 0 ? 1 : 0;
     }
 #ifdef ORVANE_HAS_WAYLAND
-    auto wayland = UsableWayland();
+    bool waylandReachable = false;
+    auto wayland = UsableWayland(waylandReachable);
     const bool waylandUsable = wayland != nullptr;
 #else
     const bool waylandUsable = false;
+    const bool waylandReachable = std::getenv("WAYLAND_DISPLAY") != nullptr;
 #endif
-    const platform::BackendChoice backend = platform::ChooseBackend(platform::SessionFactsFromEnvironment(waylandUsable));
+    const platform::BackendChoice backend =
+        platform::ChooseBackend(platform::SessionFactsFromEnvironment(waylandUsable, waylandReachable));
     if (!backend.message.empty()) std::fprintf(stderr, "%s\n", backend.message.c_str());
     if (!backend.backend) return 2;
 #ifndef ORVANE_HAS_GNOME
-    if (backend.backend == platform::Backend::Gnome) {
-        std::fprintf(stderr, "orvane: this build has no GNOME backend (built without PipeWire)\n");
+    if (backend.backend == platform::Backend::Gnome || backend.backend == platform::Backend::Portal) {
+        if (std::getenv("ORVANE_BACKEND") == nullptr && std::getenv("DISPLAY") != nullptr) {
+            // Without PipeWire only XWayland is left.
+            setenv("ORVANE_BACKEND", "x11", 1);
+            execv("/proc/self/exe", argv);
+        }
+        std::fprintf(stderr, "orvane: this build has no GNOME or portal backend (built without PipeWire)\n");
         return 2;
     }
 #endif
-    const bool onGnome = backend.backend == platform::Backend::Gnome;
+    // Both read screen casts from PipeWire and are asked once the toolkit runs.
+    const bool onGnome = backend.backend == platform::Backend::Gnome || backend.backend == platform::Backend::Portal;
     const bool onWayland = backend.backend == platform::Backend::Wayland || onGnome;
     // The X11 view draws with X11 requests, so Qt's windows must be X windows
     // too. The Wayland backend draws in memory: Qt's own Wayland windows
@@ -112,7 +122,8 @@ int main(int argc, char** argv) {
 #endif
 #ifdef ORVANE_HAS_GNOME
     if (onGnome) {
-        platform = platform::gnome::createPlatform(error);
+        platform = backend.backend == platform::Backend::Portal ? platform::portal::createPlatform(error)
+                                                                 : platform::gnome::createPlatform(error);
         // Qt already speaks Wayland here, and the X11 backend needs its X11
         // windows: start again through XWayland, unless that was asked against.
         if (!platform && std::getenv("ORVANE_BACKEND") == nullptr && std::getenv("DISPLAY") != nullptr) {

@@ -40,13 +40,21 @@ BackendChoice ChooseBackend(const SessionFacts& f) {
         if (!f.hasWaylandDisplay) return {std::nullopt, false, "orvane: ORVANE_BACKEND=gnome, but WAYLAND_DISPLAY is not set."};
         return {Backend::Gnome, false, {}};
     }
+    if (f.forced == "portal") {
+        if (!f.hasWaylandDisplay) return {std::nullopt, false, "orvane: ORVANE_BACKEND=portal, but WAYLAND_DISPLAY is not set."};
+        return {Backend::Portal, false, {}};
+    }
     if (!f.forced.empty())
         return {std::nullopt, false,
-                "orvane: ORVANE_BACKEND must be \"x11\", \"wayland\" or \"gnome\", not \"" + f.forced + "\"."};
+                "orvane: ORVANE_BACKEND must be \"x11\", \"wayland\", \"gnome\" or \"portal\", not \"" + f.forced +
+                    "\"."};
     if (isWaylandSession(f) && f.hasWaylandDisplay && f.waylandUsable) return {Backend::Wayland, false, {}};
     // GNOME's compositor offers no wlroots protocols; its own services (asked
     // once the toolkit runs) capture, click and change modes instead.
     if (isWaylandSession(f) && f.hasWaylandDisplay && f.gnomeDesktop) return {Backend::Gnome, false, {}};
+    // Any other Wayland desktop may offer screen cast and remote desktop
+    // through its portal (asked once the toolkit runs; XWayland when not).
+    if (isWaylandSession(f) && f.hasWaylandDisplay && f.waylandReachable) return {Backend::Portal, false, {}};
     if (!f.hasX11Display && isWaylandSession(f))
         return {std::nullopt, false,
                 "orvane: this Wayland compositor does not offer what Orvane needs, and there is no XWayland "
@@ -54,7 +62,7 @@ BackendChoice ChooseBackend(const SessionFacts& f) {
     return x11(f);
 }
 
-SessionFacts SessionFactsFromEnvironment(bool waylandUsable) {
+SessionFacts SessionFactsFromEnvironment(bool waylandUsable, bool waylandReachable) {
     auto text = [](const char* name) {
         const char* v = std::getenv(name);
         return std::string(v != nullptr ? v : "");
@@ -65,6 +73,7 @@ SessionFacts SessionFactsFromEnvironment(bool waylandUsable) {
     f.hasWaylandDisplay = !text("WAYLAND_DISPLAY").empty();
     f.forced = text("ORVANE_BACKEND");
     f.waylandUsable = waylandUsable;
+    f.waylandReachable = waylandReachable;
     // A colon-separated list, such as "ubuntu:GNOME".
     const std::string desktops = ":" + text("XDG_CURRENT_DESKTOP") + ":";
     f.gnomeDesktop = desktops.find(":GNOME:") != std::string::npos;

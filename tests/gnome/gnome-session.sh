@@ -13,8 +13,10 @@ work=$(mktemp -d)
 chmod 755 "$work"
 readable_programs "$work" "$@"
 run="$work/run"
-mkdir -p -m 700 "$run"
-[ "$(id -u)" = 0 ] && chown "$user" "$run"
+# A home the user can write: the portal's permission store keeps restore tokens there.
+home="$work/home"
+mkdir -p -m 700 "$run" "$home"
+[ "$(id -u)" = 0 ] && chown "$user" "$run" "$home"
 # mutter aborts when it has to make this folder itself.
 [ -d /tmp/.X11-unix ] || mkdir -m 1777 /tmp/.X11-unix
 
@@ -48,5 +50,5 @@ stop() {
   rm -rf "$work"
 }
 trap stop EXIT
-as_user env -i PATH="$PATH" HOME="$work" XDG_RUNTIME_DIR="$run" LANG=C.UTF-8 ASAN_OPTIONS=detect_leaks=0 \
+as_user env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$run" LANG=C.UTF-8 ASAN_OPTIONS=detect_leaks=0 \
   "${programs[@]}" dbus-run-session -- bash "$work/inner.sh" "${command[@]}"

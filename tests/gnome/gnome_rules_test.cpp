@@ -1,12 +1,15 @@
-// GNOME's rules: where the pointer is from the streams' cursor reports, and
-// the monitors of a display-configuration state.
+// The screen-cast backends' rules: where the pointer is from the streams'
+// cursor reports, the monitors of a display-configuration state (GNOME), the
+// portal's streams matched to the screens, and the restore token file.
 #include <gtest/gtest.h>
 
-#include "platform/gnome/cursor_rules.h"
+#include "platform/screencast/cursor_rules.h"
 #include "platform/gnome/gnome_screen.h"
+#include "platform/portal/portal_rules.h"
 
 using namespace orvane::platform;
 using namespace orvane::platform::gnome;
+using namespace orvane::platform::screencast;
 
 TEST(GnomeCursor, TheNewestStreamThatShowsThePointerPlacesItOnTheLayout) {
     const Rect left{0, 0, 1920, 1080}, right{1920, 0, 3200, 720};
@@ -70,4 +73,43 @@ TEST(GnomeMonitors, EachMonitorShowingAPictureAtItsPlaceInTheLayout) {
     // In the physical layout mode a scaled monitor keeps its pixels.
     state.properties = {{QStringLiteral("layout-mode"), QVariant::fromValue(dc::kLayoutPhysical)}};
     EXPECT_EQ(MonitorsFromState(state)[0].info.monitor, (Rect{0, 0, 3840, 2160}));
+}
+
+TEST(PortalStreams, EachScreenGetsTheStreamAtItsPlace) {
+    using orvane::platform::portal::MatchStreamsToScreens;
+    using orvane::platform::portal::StreamPlace;
+    const QRect left(0, 0, 1920, 1080), right(1920, 0, 1280, 720), twin(3200, 0, 1280, 720);
+    struct Case {
+        const char* what;
+        std::vector<QRect> screens;
+        std::vector<StreamPlace> streams;
+        std::vector<int> expected;
+    };
+    const Case cases[] = {
+        {"in another order", {left, right}, {{7, QPoint(1920, 0), {1280, 720}}, {5, QPoint(0, 0), {1920, 1080}}}, {1, 0}},
+        {"a fractional scale rounds the size", {left, right}, {{5, QPoint(0, 0), {1919, 1079}}}, {0, -1}},
+        {"the exact size wins over the place alone", {left},
+         {{4, QPoint(0, 0), {1919, 1079}}, {5, QPoint(0, 0), {1920, 1080}}}, {1}},
+        {"a stream of no screen is left out", {left}, {{5, QPoint(5000, 0), {800, 600}}}, {-1}},
+        {"no place: the one screen of its size", {left, right}, {{5, std::nullopt, {1280, 720}}}, {-1, 0}},
+        {"no place and two screens of its size: neither", {right, twin}, {{5, std::nullopt, {1280, 720}}}, {-1, -1}},
+        {"one stream serves one screen", {left, left}, {{5, QPoint(0, 0), {1920, 1080}}}, {0, -1}},
+        {"nothing shared", {left, right}, {}, {-1, -1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(MatchStreamsToScreens(c.screens, c.streams), c.expected);
+    }
+}
+
+TEST(PortalStreams, ARestoreTokenIsReadBackAndADamagedOneIsIgnored) {
+    using orvane::platform::portal::ParseRestoreToken;
+    using orvane::platform::portal::RestoreToken;
+    const RestoreToken t{"screencast", "1b7f0c3e-9a5d-4e21-8f6a-3c2d1e0f9a8b"};
+    EXPECT_EQ(ParseRestoreToken(orvane::platform::portal::RestoreTokenText(t)), t);
+    EXPECT_EQ(ParseRestoreToken("remote-desktop abc\r\n"), (RestoreToken{"remote-desktop", "abc"}));
+    for (const char* bad : {"", "screencast", "screencast ", "camera abc", "screencast a b", "screencast \x01\x02",
+                            "screencast abc\nremote-desktop def"})
+        EXPECT_FALSE(ParseRestoreToken(bad)) << bad;
+    EXPECT_FALSE(ParseRestoreToken("screencast " + QByteArray(600, 'a')));
 }

@@ -3,40 +3,18 @@
 // mutter's display configuration, and the window's frame.
 #include "platform/gnome/gnome_platform.h"
 
-#include "platform/gnome/gnome_modes.h"
-#include "platform/gnome/gnome_monitors.h"
-#include "platform/gnome/gnome_pointer.h"
-#include "platform/gnome/gnome_screen.h"
-#include "platform/image/image_drawing.h"
 #include "platform/compositor_window_style.h"
+#include "platform/gnome/gnome_modes.h"
+#include "platform/gnome/gnome_screen.h"
 #include "platform/qt_shell.h"
+#include "platform/screencast/cast_monitors.h"
+#include "platform/screencast/cast_pointer.h"
 
 namespace orvane::platform::gnome {
 
 namespace {
 
-// Nothing draws for a client on Wayland: the operations work on pictures in
-// memory; reading the screen reads the streams' newest pictures.
-class GnomeDrawing : public image::ImageDrawing {
-public:
-    explicit GnomeDrawing(GnomeScreen& screen) : screen_(screen) {}
-    QImage grab(const QRect& screenRect) override {
-        QImage out = image::blackImage(screenRect.size());
-        for (const GnomeMonitor& m : screen_.monitors()) {
-            const QRect monitor(m.info.monitor.left, m.info.monitor.top, m.info.monitor.width(),
-                                m.info.monitor.height());
-            const QRect part = monitor & screenRect;
-            if (part.isEmpty()) continue;
-            GnomeMonitorContext context(screen_, m.info.deviceName, m.info.monitor, m.refreshHz);
-            const image::Source s = context.pixels(part.translated(-monitor.topLeft()));
-            image::blit(out, part.topLeft() - screenRect.topLeft(), s.image, QRect(s.at, part.size()));
-        }
-        return out;
-    }
-
-private:
-    GnomeScreen& screen_;
-};
+using namespace screencast;
 
 class GnomePlatform : public Platform {
 public:
@@ -52,9 +30,9 @@ public:
 private:
     // Declared first: destroyed last, after everything that reads it.
     std::unique_ptr<GnomeScreen> screen_;
-    GnomeMonitors monitors_;
-    GnomeDrawing drawing_;
-    GnomePointer pointer_;
+    CastMonitors monitors_;
+    CastDrawing drawing_;
+    CastPointer pointer_;
     GnomeDisplayModes modes_;
     QtShell shell_;
     CompositorWindowStyle windowStyle_;

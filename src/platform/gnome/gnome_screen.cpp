@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/gnome/cursor_rules.h"
 
 namespace orvane::platform::gnome {
 
@@ -118,12 +117,6 @@ void GnomeScreen::onMonitorsChanged() {
     if (layoutChanged_) layoutChanged_();
 }
 
-const GnomeMonitor* GnomeScreen::monitor(const std::string& connector) const {
-    for (const GnomeMonitor& m : monitors_)
-        if (m.info.deviceName == connector) return &m;
-    return nullptr;
-}
-
 PipeWireStream* GnomeScreen::stream(const std::string& connector) {
     const auto live = streams_.find(connector);
     const auto before = previous_.find(connector);
@@ -135,35 +128,20 @@ PipeWireStream* GnomeScreen::stream(const std::string& connector) {
     return live != streams_.end() ? live->second.get() : nullptr;
 }
 
-std::optional<Point> GnomeScreen::pointer() const {
-    std::vector<StreamCursor> reports;
-    for (const auto& [name, stream] : streams_) {
-        const GnomeMonitor* m = monitor(name);
-        if (!m || !stream) continue;
-        const PipeWireStream::Cursor& c = stream->cursor();
-        QSize pixels = stream->frame().size();
-        if (pixels.isEmpty()) pixels = QSize(m->info.monitor.width(), m->info.monitor.height());
-        reports.push_back({c.visible, c.position, pixels, m->info.monitor, c.seq});
-    }
-    return PointerFromStreams(reports);
+std::vector<std::pair<std::string, const PipeWireStream*>> GnomeScreen::liveStreams() const {
+    std::vector<std::pair<std::string, const PipeWireStream*>> out;
+    for (const auto& [name, stream] : streams_) out.emplace_back(name, stream.get());
+    return out;
 }
 
-std::shared_ptr<const CursorImage> GnomeScreen::cursorImage() {
-    // The pointer has one image wherever it is; each stream sends it only
-    // when it changes, so the newest of any stream is the one.
-    const PipeWireStream* newest = nullptr;
-    for (const auto& [name, stream] : streams_)
-        if (stream->cursor().imageSeq > 0 && (!newest || stream->cursor().imageSeq > newest->cursor().imageSeq))
-            newest = stream.get();
-    if (!newest) return nullptr;
-    if (!cursor_ || cursor_->serial != newest->cursor().imageSeq) {
-        auto image = std::make_shared<CursorImage>();
-        image->image = newest->cursor().image;
-        image->hotspot = {newest->cursor().hotspot.x(), newest->cursor().hotspot.y()};
-        image->serial = newest->cursor().imageSeq;
-        cursor_ = std::move(image);
+bool GnomeScreen::movePointer(const std::string& connector, double x, double y) {
+    const GnomeMonitor* m = monitor(connector);
+    if (!session_ || !m) return false;
+    if (PipeWireStream* s = stream(connector); s && !s->frame().isNull()) {
+        x = x * s->frame().width() / m->info.monitor.width();
+        y = y * s->frame().height() / m->info.monitor.height();
     }
-    return cursor_;
+    return session_->movePointer(connector, x, y);
 }
 
 }  // namespace orvane::platform::gnome

@@ -18,23 +18,19 @@
 
 #include "platform/desktop/gnome_display_config.h"
 #include "platform/gnome/mutter_session.h"
-#include "platform/gnome/pipewire_stream.h"
-#include "platform/monitors.h"
-#include "platform/pointer.h"
+#include "platform/screencast/cast_screen.h"
 
 namespace orvane::platform::gnome {
 
-struct GnomeMonitor {
-    MonitorInfo info;
-    std::int32_t refreshHz = 0;
-};
+using GnomeMonitor = screencast::CastMonitor;
+using screencast::PipeWireStream;
 
 // The monitors of a display-configuration state, in its order: each monitor
 // that shows a picture, at its logical monitor's place with the size its
 // mode takes in the layout.
 std::vector<GnomeMonitor> MonitorsFromState(const desktop::gnome::State& state);
 
-class GnomeScreen : public QObject {
+class GnomeScreen : public QObject, public screencast::CastScreen {
     Q_OBJECT
 public:
     // Whether this session offers mutter's display configuration, screen
@@ -45,24 +41,14 @@ public:
     static std::unique_ptr<GnomeScreen> open(std::string& why);
     ~GnomeScreen() override;
 
-    [[nodiscard]] const std::vector<GnomeMonitor>& monitors() const { return monitors_; }
-    [[nodiscard]] const GnomeMonitor* monitor(const std::string& connector) const;
-    // The stream showing a monitor: the live one, or while a new session
-    // starts the one before it, which keeps its last picture. Null when none.
-    [[nodiscard]] PipeWireStream* stream(const std::string& connector);
-    // The session that moves and clicks the pointer; null while there is none.
-    [[nodiscard]] MutterSession* session() { return session_.get(); }
-    // Why there is no live screen cast now; empty while there is one.
-    [[nodiscard]] const std::string& trouble() const { return trouble_; }
-
-    // The pointer's place in the layout from the streams' cursor reports;
-    // none while it is hidden or has not moved since the streams started.
-    [[nodiscard]] std::optional<Point> pointer() const;
-    // The pointer image most recently reported by any stream.
-    [[nodiscard]] std::shared_ptr<const CursorImage> cursorImage();
-
-    // Called whenever the monitors may have changed.
-    void watchLayout(std::function<void()> changed) { layoutChanged_ = std::move(changed); }
+    [[nodiscard]] const std::vector<GnomeMonitor>& monitors() const override { return monitors_; }
+    [[nodiscard]] PipeWireStream* stream(const std::string& connector) override;
+    [[nodiscard]] const std::string& trouble() const override { return trouble_; }
+    void watchLayout(std::function<void()> changed) override { layoutChanged_ = std::move(changed); }
+    [[nodiscard]] bool canSendInput() override { return session_ != nullptr; }
+    // The remote desktop takes the point in the pixels of the monitor's stream.
+    bool movePointer(const std::string& connector, double x, double y) override;
+    bool button(int evdevCode, bool pressed) override { return session_ && session_->button(evdevCode, pressed); }
 
 private slots:
     void onMonitorsChanged();
@@ -70,6 +56,7 @@ private slots:
 
 private:
     GnomeScreen();
+    [[nodiscard]] std::vector<std::pair<std::string, const PipeWireStream*>> liveStreams() const override;
     bool readMonitors(std::string& why);
     bool openSession(std::string& why);
     void retryLater();
@@ -83,7 +70,6 @@ private:
     std::string trouble_;
     QTimer retry_;
     std::function<void()> layoutChanged_;
-    std::shared_ptr<const CursorImage> cursor_;  // its serial is the report that brought it
 };
 
 }  // namespace orvane::platform::gnome

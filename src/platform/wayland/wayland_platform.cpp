@@ -64,9 +64,10 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Connection> connectIfUsable() {
+std::unique_ptr<Connection> connectIfUsable(bool* reachable) {
     std::string why;
     auto c = Connection::connect("", why);
+    if (reachable) *reachable = c != nullptr;
     return c && c->usableForOrvane() ? std::move(c) : nullptr;
 }
 

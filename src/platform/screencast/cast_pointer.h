@@ -1,28 +1,28 @@
-// The pointer on GNOME: where it is and what it looks like come from the
-// screen-cast streams' cursor data; it is moved and clicked through the
-// remote desktop session, as a user's mouse would.
+// The pointer seen through screen-cast streams (GNOME, the portal): where it
+// is and what it looks like come from the streams' cursor data; it is moved
+// and clicked through the remote desktop session, as a user's mouse would.
 #pragma once
 
-#include "platform/gnome/gnome_screen.h"
+#include "platform/screencast/cast_screen.h"
 #include "platform/pointer.h"
 
-namespace orvane::platform::gnome {
+namespace orvane::platform::screencast {
 
-class GnomePointer : public Pointer {
+class CastPointer : public Pointer {
 public:
-    explicit GnomePointer(GnomeScreen& screen) : screen_(screen) {}
-    ~GnomePointer() override;
+    explicit CastPointer(CastScreen& screen) : screen_(screen) {}
+    ~CastPointer() override;
     [[nodiscard]] Point position() override;
     void setPosition(Point p) override;
     [[nodiscard]] bool positionKnown() override { return screen_.pointer().has_value(); }
     [[nodiscard]] std::optional<CursorInfo> cursorInfo() override;
     bool sendButton(MouseButton button, bool down) override;
-    [[nodiscard]] bool canSendButtons() override { return screen_.session() != nullptr; }
+    [[nodiscard]] bool canSendButtons() override { return screen_.canSendInput(); }
     [[nodiscard]] int doubleClickTime() override;
     bool startWindowMove(QWidget& window, Point at) override;
 
 private:
-    GnomeScreen& screen_;
+    CastScreen& screen_;
     Point known_;
     unsigned held_ = 0;  // buttons pressed and not yet released, by bit
 };
@@ -30,4 +30,4 @@ private:
 // The kernel's number of a button (BTN_LEFT …), as the remote desktop takes it.
 int EvdevButton(MouseButton button);
 
-}  // namespace orvane::platform::gnome
+}  // namespace orvane::platform::screencast

@@ -1,6 +1,7 @@
-// Where the pointer is on GNOME, from the cursor data that comes with each
-// monitor's screen-cast stream: only the stream of the monitor the pointer is
-// on reports a position, in that stream's pixels; the others report it hidden.
+// Where the pointer is, from the cursor data that comes with each monitor's
+// screen-cast stream (mutter's or a portal's): only the stream of the monitor the
+// pointer is on reports a position, in that stream's pixels; the others
+// report it hidden.
 #pragma once
 
 #include <QPoint>
@@ -11,7 +12,7 @@
 
 #include "platform/geometry.h"
 
-namespace orvane::platform::gnome {
+namespace orvane::platform::screencast {
 
 // A stream's latest cursor report.
 struct StreamCursor {
@@ -37,4 +38,4 @@ std::optional<Point> PointerFromStreams(const std::vector<StreamCursor>& streams
 // sends such buffers when only the pointer moved.
 constexpr bool BufferHasPicture(std::uint32_t chunkSize, bool corrupted) { return chunkSize > 0 && !corrupted; }
 
-}  // namespace orvane::platform::gnome
+}  // namespace orvane::platform::screencast

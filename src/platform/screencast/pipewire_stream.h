@@ -16,7 +16,7 @@
 
 struct pw_buffer;
 
-namespace orvane::platform::gnome {
+namespace orvane::platform::screencast {
 
 class PipeWireStream {
 public:
@@ -59,4 +59,4 @@ private:
     std::unique_ptr<State> s_;
 };
 
-}  // namespace orvane::platform::gnome
+}  // namespace orvane::platform::screencast

@@ -1,9 +1,9 @@
-// Where the pointer is on GNOME, from the streams' cursor reports.
-#include "platform/gnome/cursor_rules.h"
+// Where the pointer is on the desktop, from the streams' cursor reports.
+#include "platform/screencast/cursor_rules.h"
 
 #include <cmath>
 
-namespace orvane::platform::gnome {
+namespace orvane::platform::screencast {
 
 Point StreamToLayout(QPoint position, QSize streamSize, const Rect& monitor) {
     const auto scaled = [](int v, int from, int to) {
@@ -22,4 +22,4 @@ std::optional<Point> PointerFromStreams(const std::vector<StreamCursor>& streams
     return StreamToLayout(newest->position, newest->streamSize, newest->monitor);
 }
 
-}  // namespace orvane::platform::gnome
+}  // namespace orvane::platform::screencast

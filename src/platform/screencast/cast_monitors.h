@@ -1,16 +1,17 @@
-// Monitors on GNOME: mutter's monitors, each opened as its screen-cast
-// stream, whose newest picture the drawing reads in place.
+// Monitors seen through screen-cast streams (GNOME, the portal): each opened
+// as its stream, whose newest picture the drawing reads in place.
 #pragma once
 
-#include "platform/gnome/gnome_screen.h"
+#include "platform/image/image_drawing.h"
 #include "platform/image/image_pixels.h"
+#include "platform/screencast/cast_screen.h"
 #include "platform/monitors.h"
 
-namespace orvane::platform::gnome {
+namespace orvane::platform::screencast {
 
-class GnomeMonitorContext : public MonitorContext, public image::Pixels {
+class CastMonitorContext : public MonitorContext, public image::Pixels {
 public:
-    GnomeMonitorContext(GnomeScreen& screen, std::string connector, Rect rect, std::int32_t refreshHz);
+    CastMonitorContext(CastScreen& screen, std::string name, Rect rect, std::int32_t refreshHz);
     [[nodiscard]] QSize size() const override { return {rect_.width(), rect_.height()}; }
     void setStretchMode(StretchMode mode) override { mode_ = mode; }
     [[nodiscard]] StretchMode stretchMode() const override { return mode_; }
@@ -25,8 +26,8 @@ private:
     // stream has more pixels than its place in the layout).
     const QImage& picture();
 
-    GnomeScreen& screen_;
-    std::string connector_;
+    CastScreen& screen_;
+    std::string name_;
     Rect rect_;
     std::int32_t refreshHz_;
     StretchMode mode_ = StretchMode::Simple;
@@ -35,9 +36,9 @@ private:
     int scaledFrame_ = -1;
 };
 
-class GnomeMonitors : public Monitors {
+class CastMonitors : public Monitors {
 public:
-    explicit GnomeMonitors(GnomeScreen& screen) : screen_(screen) {}
+    explicit CastMonitors(CastScreen& screen) : screen_(screen) {}
     [[nodiscard]] std::vector<MonitorInfo> enumerate() override;
     [[nodiscard]] MonitorHandle monitorFromRect(const Rect& windowRect) override;
     [[nodiscard]] std::unique_ptr<MonitorContext> openMonitor(const std::string& deviceName) override;
@@ -47,7 +48,18 @@ public:
     }
 
 private:
-    GnomeScreen& screen_;
+    CastScreen& screen_;
 };
 
-}  // namespace orvane::platform::gnome
+// Nothing draws for a client on Wayland: the operations work on pictures in
+// memory; reading the screen reads the streams' newest pictures.
+class CastDrawing : public image::ImageDrawing {
+public:
+    explicit CastDrawing(CastScreen& screen) : screen_(screen) {}
+    QImage grab(const QRect& screenRect) override;
+
+private:
+    CastScreen& screen_;
+};
+
+}  // namespace orvane::platform::screencast

@@ -1,7 +1,7 @@
 // One screen-cast video stream read from PipeWire on Qt's event loop.
 // The SPA builder and method macros are GNU C (statement expressions,
 // compound literals): this file is compiled without -Wpedantic.
-#include "platform/gnome/pipewire_stream.h"
+#include "platform/screencast/pipewire_stream.h"
 
 #include <QElapsedTimer>
 #include <QSocketNotifier>
@@ -13,9 +13,9 @@
 #include <spa/param/video/format-utils.h>
 #include <spa/pod/builder.h>
 
-#include "platform/gnome/cursor_rules.h"
+#include "platform/screencast/cursor_rules.h"
 
-namespace orvane::platform::gnome {
+namespace orvane::platform::screencast {
 
 namespace {
 
@@ -375,4 +375,4 @@ bool PipeWireStream::waitForFirstFrame(int timeoutMs) {
     return s_->frames > 0;
 }
 
-}  // namespace orvane::platform::gnome
+}  // namespace orvane::platform::screencast
