@@ -1,14 +1,10 @@
-// The view as a user meets it on the real server, with keys and the mouse
-// from outside the program (xdotool): a typed zoom and interval, a dragged
-// scroll thumb and one click on a scroll arrow at a one-minute interval, and
-// windows covering it at a one-minute interval.
+// The view as a user meets it on the real server: windows covering it at a
+// one-minute interval, and the resolution dialog's real mode changes.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
-#include <QStyle>
 #include <cstdlib>
 
 #include "app_support.h"
@@ -22,91 +18,7 @@ struct ViewTest : AppTest {
     std::string settings(const std::string& extra) {
         return "[Main]\r\nDisplay=" + watched() + "\r\nCursor= 4\r\n" + extra + kFillLeftMonitor;
     }
-    // A point on the tool bar, `twips` from its left edge; the tool bar lies
-    // just above the view's frame, whose inside starts at the view's origin
-    // at 100 % before any scrolling.
-    static QPoint toolBar(int twips, const ViewOnScreen& view) {
-        return {twips / 15, view.origin->y() - 2 - 10};
-    }
-    static int scrollBarExtent() { return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent); }
-    // Types into the list at p, or `tabs` controls after it: click, Tab,
-    // replace its text, Enter.
-    static void typeAt(QPoint p, const std::string& text, int tabs = 0) {
-        ASSERT_TRUE(xdotool({"mousemove", num(p.x()), num(p.y()), "click", "1"}));
-        processEvents(200);
-        for (int i = 0; i < tabs; ++i) ASSERT_TRUE(xdotool({"key", "Tab"}));
-        ASSERT_TRUE(xdotool({"key", "ctrl+a"}));
-        ASSERT_TRUE(xdotool({"type", text}));
-        ASSERT_TRUE(xdotool({"key", "Return"}));
-    }
 };
-
-TEST_F(ViewTest, ATypedZoomAndIntervalAreAppliedWithEnter) {
-    client.showImage(right, codedImage(right.size()));
-    OrvaneProcess orvane(settings("Interval= 100\r\n"));
-    const ViewOnScreen full = waitForPicture(1, 15000);
-    ASSERT_TRUE(full.whole());
-
-    typeAt(toolBar(4065 + 300, full), "50");  // the zoom box
-    EXPECT_TRUE(waitForPicture(2, 3000).whole()) << "the view shows the monitor at half size";
-
-    // The interval box, 2 seconds: two lists on from the zoom box (the lists
-    // before it grow with wider fonts, so its place is not the design's).
-    typeAt(toolBar(4065 + 300, full), "2", 2);
-    // A change right after a tick waits for the next one, two seconds later.
-    client.showImage(right, solidImage(right.size(), qRgb(200, 30, 90)));
-    QElapsedTimer t;
-    t.start();
-    auto shows = [&](QRgb c) { return screen().pixel(960, 540) == c; };
-    while (!shows(qRgb(200, 30, 90)) && t.elapsed() < 4000) processEvents(20);
-    ASSERT_TRUE(shows(qRgb(200, 30, 90)));
-    client.showImage(right, solidImage(right.size(), qRgb(20, 160, 220)));
-    processEvents(800);
-    EXPECT_FALSE(shows(qRgb(20, 160, 220))) << "ticks come every 2 s, not every 0.1 s";
-    t.restart();
-    while (!shows(qRgb(20, 160, 220)) && t.elapsed() < 3000) processEvents(20);
-    EXPECT_TRUE(shows(qRgb(20, 160, 220)));
-    EXPECT_EQ(orvane.terminate(), 0);
-    EXPECT_NE(orvane.savedSettings().find("Zoom= 50\r\n"), std::string::npos);
-    EXPECT_NE(orvane.savedSettings().find("Interval= 2000\r\n"), std::string::npos);
-}
-
-TEST_F(ViewTest, ThePictureFollowsADraggedThumbAndAnArrowClickAtOnce) {
-    client.showImage(right, codedImage(right.size()));
-    // Nearest-pixel stretching keeps every view pixel a monitor pixel, to be read back.
-    OrvaneProcess orvane(settings("Zoom= 200\r\nInterval= 60000\r\nStretchHalftone= 1\r\n"));
-    const QRect region(600, 350, 700, 400);
-    const ViewOnScreen start = waitForPicture(0.5, 15000, region);
-    ASSERT_TRUE(start.whole());
-    // The horizontal bar lies above the status bar (255 twips) at the bottom.
-    const int barY = 1080 - 17 - scrollBarExtent() / 2;
-    const int thumbX = scrollBarExtent() + 20;
-    ASSERT_TRUE(xdotool({"mousemove", num(thumbX), num(barY), "mousedown", "1"}));
-    for (int x = thumbX + 20; x <= thumbX + 100; x += 20) {
-        ASSERT_TRUE(xdotool({"mousemove", num(x), num(barY)}));
-        processEvents(60);
-    }
-    const ViewOnScreen dragged = waitForPicture(0.5, 2000, region);
-    ASSERT_TRUE(dragged.whole());
-    EXPECT_LT(dragged.origin->x(), start.origin->x() - 50) << "moved before the button is released";
-    ASSERT_TRUE(xdotool({"mouseup", "1"}));
-
-    // One click on the bar's right arrow scrolls 16 pixels, shown at once
-    // although the next tick is a minute away.
-    const ViewOnScreen before = waitForPicture(0.5, 2000, region);
-    ASSERT_TRUE(before.whole());
-    const int arrowX = 1920 - scrollBarExtent() - scrollBarExtent() / 2;
-    ASSERT_TRUE(xdotool({"mousemove", num(arrowX), num(barY), "click", "1"}));
-    QElapsedTimer t;
-    t.start();
-    ViewOnScreen after;
-    do {
-        after = waitForPicture(0.5, 100, region);
-    } while ((!after.whole() || after.origin == before.origin) && t.elapsed() < 2000);
-    ASSERT_TRUE(after.whole());
-    EXPECT_NEAR(after.origin->x(), before.origin->x() - 16, 1);
-    EXPECT_EQ(orvane.terminate(), 0);
-}
 
 TEST_F(ViewTest, ACoveredViewShowsThePictureAtOnceWhenUncoveredAtAMinuteInterval) {
     client.showImage(right, codedImage(right.size()));

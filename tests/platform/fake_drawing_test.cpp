@@ -1,4 +1,4 @@
-// The simulated desktop's drawing rules: nearest and area-averaging stretch,
+// The drawing in memory through the simulated desktop: nearest stretch,
 // black outside the screen, the pointer image's alpha, and the view that only
 // keeps its visible part.
 #include <gtest/gtest.h>
@@ -60,37 +60,6 @@ TEST(FakeDrawing, NearestStretchAtHalfAndDouble) {
     EXPECT_EQ(c.pixel(1, 1), qRgb(5, 4, 7));
     EXPECT_EQ(c.pixel(3, 2), qRgb(7, 5, 7));
     EXPECT_EQ(c.pixel(4, 2), qRgb(1, 2, 3));
-}
-
-TEST(FakeDrawing, QualityStretchAveragesCheckerboardToGrey) {
-    Desk desk(FakePlatform::checkerboard({100, 100}, qRgb(0, 0, 0), qRgb(255, 255, 255)));
-    auto& drawing = desk.fake.drawing();
-
-    auto half = desk.blank({50, 50}, StretchMode::Quality);
-    drawing.stretch(*half, {0, 0, 50, 50}, *desk.monitor, {0, 0, 100, 100});
-    const QImage h = FakePlatform::imageOf(*half);
-    for (int y = 0; y < 50; ++y)
-        for (int x = 0; x < 50; ++x) ASSERT_EQ(h.pixel(x, y), qRgb(128, 128, 128)) << x << "," << y;
-
-    auto third = desk.blank({30, 30}, StretchMode::Quality);
-    drawing.stretch(*third, {0, 0, 30, 30}, *desk.monitor, {0, 0, 100, 100});
-    const QImage q = FakePlatform::imageOf(*third);
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 30; ++x) {
-            const int g = qGray(q.pixel(x, y));
-            ASSERT_GE(g, 105) << x << "," << y;
-            ASSERT_LE(g, 150) << x << "," << y;
-        }
-
-    // The same scale with nearest sampling aliases to pure black or white.
-    auto simple = desk.blank({30, 30}, StretchMode::Simple);
-    drawing.stretch(*simple, {0, 0, 30, 30}, *desk.monitor, {0, 0, 100, 100});
-    const QImage s = FakePlatform::imageOf(*simple);
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 30; ++x) {
-            const QRgb v = s.pixel(x, y);
-            ASSERT_TRUE(v == qRgb(0, 0, 0) || v == qRgb(255, 255, 255)) << x << "," << y;
-        }
 }
 
 TEST(FakeDrawing, OutsideTheScreenIsBlack) {

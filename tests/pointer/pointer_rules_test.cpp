@@ -43,43 +43,6 @@ TEST(PointerRules, GrabScrollingKeepsThePressedPointUnderThePointer) {
     EXPECT_EQ(LimitToRange(5, 10, 0), 0) << "the maximum is tested first";
 }
 
-TEST(PointerRules, EachDoubleClickCodeNamesItsAction) {
-    using K = DoubleClickAction::Kind;
-    struct Case {
-        int code;
-        K kind;
-        int button;
-        bool twice;
-    };
-    const Case cases[] = {{0, K::Nothing, 0, false}, {1, K::Move, 0, false},     {2, K::Click, 4, false},
-                          {3, K::Click, 4, true},    {4, K::Click, 1, false},    {5, K::Click, 1, true},
-                          {6, K::Click, 4, false},   {7, K::Click, 4, true},     {8, K::Click, 2, false},
-                          {9, K::Click, 2, true},    {10, K::Unknown, 0, false}, {-1, K::Unknown, 0, false}};
-    for (const Case& c : cases) {
-        const DoubleClickAction a = DoubleClickActionFor(c.code, 4);  // last press: middle
-        EXPECT_EQ(a.kind, c.kind) << c.code;
-        if (c.kind == K::Click) {
-            EXPECT_EQ(a.button, c.button) << c.code;
-            EXPECT_EQ(a.twice, c.twice) << c.code;
-        }
-    }
-}
-
-TEST(PointerRules, ClickSequencesPairEveryDownWithAnUp) {
-    EXPECT_EQ(ClickSequence(1, false),
-              (std::vector<ButtonStep>{{MouseButton::Left, true}, {MouseButton::Left, false}}));
-    EXPECT_EQ(ClickSequence(2, true), (std::vector<ButtonStep>{{MouseButton::Right, true},
-                                                               {MouseButton::Right, false},
-                                                               {MouseButton::Right, true},
-                                                               {MouseButton::Right, false}}));
-    EXPECT_EQ(ClickSequence(4, false).front(), (ButtonStep{MouseButton::Middle, true}));
-    EXPECT_TRUE(ClickSequence(0, true).empty()) << "no button: nothing is sent";
-    EXPECT_TRUE(ClickSequence(3, false).empty());
-    EXPECT_EQ(ReleaseAllButtons(),
-              (std::vector<ButtonStep>{
-                  {MouseButton::Left, false}, {MouseButton::Middle, false}, {MouseButton::Right, false}}));
-}
-
 TEST(PointerRules, MonitorUnderAPointIsTheFirstThatHoldsIt) {
     std::vector<MonitorEntry> monitors(2);
     monitors[0].rcMonitor = {0, 0, 1920, 1080};
