@@ -75,7 +75,8 @@ run_tests() {
   [ -n "$pattern" ] && args=(-R "$pattern")
   flock "$lock" ctest --test-dir "$build" -j2 --timeout 300 --output-on-failure "${args[@]}" >"$log" 2>&1
   local rc=$?
-  sed -n '/The following tests FAILED:/,$s/^[[:space:]]*[0-9]* - \(.*\) (\(Failed\|Timeout\|SEGFAULT\|Subprocess aborted\|Exception\|[A-Za-z ]*\))$/\1/p' "$log"
+  sed -n '/The following tests FAILED:/,$s/^[[:space:]]*[0-9]* - \(.*\) ([A-Za-z ]*)$/\1/p' "$log" |
+    sed 's/[[:space:]]*#.*$//'  # a parameterised test's "# GetParam() = ..."
   return $rc
 }
 
@@ -125,7 +126,7 @@ for p in "${patches[@]}"; do
     failing=$(run_tests "$logs/$name.test.log" "$pattern")
     rc=$?
     if [ $rc -ne 0 ] && [ -n "$failing" ]; then
-      rows+=("$name|$file|caught|$(echo "$failing" | paste -sd ' ' | sed 's/ /, /g')")
+      rows+=("$name|$file|caught|$(echo "$failing" | paste -sd ',' | sed 's/,/, /g')")
     elif [ $rc -ne 0 ]; then
       rows+=("$name|$file|ERROR: ctest failed without a failing test ($logs/$name.test.log)|")
       bad=1
