@@ -48,8 +48,8 @@ header() { sed -n "s/^$2:[[:space:]]*//p;/^diff --git/q" "$1" | head -n 1; }
 # A clean worktree at HEAD; the build directory inside it stays.
 head=$(git -C "$repo" rev-parse HEAD)
 if [ ! -e "$tree/.git" ]; then
-  git -C "$repo" worktree prune
-  git -C "$repo" worktree add -q --detach "$tree" "$head" || exit 2
+  # -f: the copy may have been removed (a reboot cleans /tmp) and still be registered.
+  git -C "$repo" worktree add -q -f --detach "$tree" "$head" || exit 2
 fi
 git -C "$tree" checkout -q --detach "$head" && git -C "$tree" reset -q --hard &&
   git -C "$tree" clean -qfd -e /build/ || exit 2
