@@ -173,10 +173,13 @@ TEST_F(DisplayDialogTest, CancelAndUnusualCatalogues) {
     EXPECT_EQ(enumerations, 1) << "read again after Cancel too";
 
     // A current mode the catalogue lacks: nothing is chosen, so nothing can be applied.
-    fake.setModes("DUMMY1", {fakeMode(1024, 768, 32, 60), fakeMode(800, 600, 32, 60)}, std::nullopt);
+    // Two sizes of one width are two entries.
+    fake.setModes("DUMMY1", {fakeMode(1024, 768, 32, 60), fakeMode(1024, 600, 32, 60), fakeMode(800, 600, 32, 60)},
+                  std::nullopt);
     fake.setModesResizeMonitors(false);
     QTest::mouseClick(w().cmdReload, Qt::LeftButton);
     openResolution([&](frmDisplaySetting& d) {
+        EXPECT_EQ(items(d.cmbSize), (std::vector<QString>{"1024 x  768", "1024 x  600", " 800 x  600"}));
         EXPECT_EQ(d.cmbSize->currentIndex(), -1);
         EXPECT_EQ(d.cmbSubInfo->count(), 0);
         EXPECT_FALSE(d.cmdOkCancel[0]->isEnabled());

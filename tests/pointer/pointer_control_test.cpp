@@ -187,6 +187,19 @@ TEST_F(PointerControlTest, RightClickOpensThePopupAfterTheDoubleClickTime) {
         ASSERT_TRUE(waitFor([&] { return openPopup() == nullptr; }));
         EXPECT_EQ(fake.inputLog(), log);
     }
+
+    // The monitor pointed at goes away while the popup is open: nothing is sent there.
+    QTest::mouseClick(view(), Qt::RightButton, {}, at({101, 50}));
+    ASSERT_TRUE(waitFor([&] { return openPopup() == w().mnuPopup; }));
+    fake.removeMonitor("RIGHT");
+    fake.announceLayoutChange();
+    ASSERT_TRUE(waitFor([&] { return w().cmbDisplayList->count() == 1; }));
+    fake.clearInputLog();
+    chooseFromPopup(
+        {w().mnuPopup_Action->menuAction(), w().mnuPopup_Mouse[0]->menuAction(), w().mnuPopup_Mouse_Left[0]},
+        Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return openPopup() == nullptr; }));
+    EXPECT_TRUE(fake.inputLog().empty());
 }
 
 TEST_F(PointerControlTest, ARightDoubleClicksActionWinsOverThePopupHoweverLateItsRelease) {
