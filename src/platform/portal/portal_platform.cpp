@@ -3,11 +3,8 @@
 // cannot change, and the window's frame.
 #include "platform/portal/portal_platform.h"
 
-#include "platform/compositor_window_style.h"
 #include "platform/portal/portal_screen.h"
-#include "platform/qt_shell.h"
-#include "platform/screencast/cast_monitors.h"
-#include "platform/screencast/cast_pointer.h"
+#include "platform/screencast/cast_platform.h"
 
 namespace orvane::platform::portal {
 
@@ -61,34 +58,13 @@ private:
     PortalScreen& screen_;
 };
 
-class PortalPlatform : public Platform {
-public:
-    explicit PortalPlatform(std::unique_ptr<PortalScreen> screen)
-        : screen_(std::move(screen)), monitors_(*screen_), drawing_(*screen_), pointer_(*screen_), modes_(*screen_) {}
-    Monitors& monitors() override { return monitors_; }
-    Drawing& drawing() override { return drawing_; }
-    Pointer& pointer() override { return pointer_; }
-    DisplayModes& displayModes() override { return modes_; }
-    Shell& shell() override { return shell_; }
-    WindowStyle& windowStyle() override { return windowStyle_; }
-
-private:
-    // Declared first: destroyed last, after everything that reads it.
-    std::unique_ptr<PortalScreen> screen_;
-    CastMonitors monitors_;
-    CastDrawing drawing_;
-    CastPointer pointer_;
-    PortalDisplayModes modes_;
-    QtShell shell_;
-    CompositorWindowStyle windowStyle_;
-};
-
 }  // namespace
 
 std::unique_ptr<Platform> createPlatform(std::string& why) {
     auto screen = PortalScreen::open(why);
     if (!screen) return nullptr;
-    return std::make_unique<PortalPlatform>(std::move(screen));
+    auto modes = std::make_unique<PortalDisplayModes>(*screen);
+    return screencast::castPlatform(std::move(screen), std::move(modes));
 }
 
 }  // namespace orvane::platform::portal
