@@ -12,13 +12,14 @@
 #   Tests:   ctest name pattern of the tests expected to catch it
 #   Targets: the build targets those tests need (the quick mode builds only these)
 #
-# The copy is a git worktree of HEAD in DIR (default /tmp/orvane-fault-check)
-# with its own build, kept between runs so that builds stay incremental.
-# Builds and test runs take the machine-wide build lock.
+# The copy is a git worktree of HEAD in DIR (default /tmp/orvane-fault-check-
+# and the checkout's folder name, so that two checkouts never share one) with
+# its own build, kept between runs so that builds stay incremental. One run at
+# a time uses a DIR; builds and test runs take the machine-wide build lock.
 set -uo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
-work=/tmp/orvane-fault-check
+work=/tmp/orvane-fault-check-$(basename "$repo")
 all=0
 baseline=1
 patches=()
@@ -27,7 +28,7 @@ while [ $# -gt 0 ]; do
     --all) all=1 ;;
     --no-baseline) baseline=0 ;;
     --work) work=$2; shift ;;
-    -h|--help) sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) awk 'NR > 1 && !/^#/ { exit } NR > 1 { sub(/^# ?/, ""); print }' "$0"; exit 0 ;;
     -*) echo "unknown option $1" >&2; exit 2 ;;
     *) patches+=("$(cd "$(dirname "$1")" && pwd)/$(basename "$1")") ;;
   esac
@@ -40,6 +41,9 @@ tree=$work/tree
 build=$tree/build/test
 logs=$work/logs
 mkdir -p "$logs"
+# Another run on the same copy would check out its own tree under this one.
+exec 9>"$work/run.lock"
+flock -n 9 || { echo "another fault check is using $work (give another with --work DIR)" >&2; exit 2; }
 # The same relative paths as the usual build/test: ccache finds its objects.
 export CCACHE_BASEDIR=$tree CCACHE_NOHASHDIR=1
 
