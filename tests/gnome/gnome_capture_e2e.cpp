@@ -58,6 +58,7 @@ std::optional<QPoint> startWatching(OrvaneRun& run, const PipeWireStream& meta1,
             green = boxOf(meta1.frame(), kGreen);
             return green.size() == QSize(50, 50);
         }, 20000)) {
+        meta1.frame().save(QStringLiteral("/tmp/orvane-gnome-meta1.png"));  // what the monitor showed, to look at
         ADD_FAILURE() << "Orvane did not show the watched monitor (green box " << green.width() << "x" << green.height() << ")";
         return std::nullopt;
     }

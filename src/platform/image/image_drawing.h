@@ -43,8 +43,7 @@ public:
     void setStretchMode(StretchMode mode) override { mode_ = mode; }
     [[nodiscard]] StretchMode stretchMode() const override { return mode_; }
     [[nodiscard]] Source pixels(const QRect& r) override { return pixelsOfImage(image_, {0, 0}, r); }
-    [[nodiscard]] QRect drawArea() const override;
-    void draw(const QRect& area, const DrawOp& op) override;
+    [[nodiscard]] Target drawTarget() override { return {&image_, {0, 0}}; }
 
 private:
     QImage image_;
