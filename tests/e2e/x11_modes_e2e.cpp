@@ -58,21 +58,6 @@ TEST_F(X11Modes, ListsTheOutputsModesAtTheCurrentDepth) {
     EXPECT_EQ(p->displayModes().currentMode(std::nullopt)->width, 1920U);
 }
 
-TEST_F(X11Modes, TestAcceptsOwnModesAndRejectsOthers) {
-    auto m = find(right, 1280, 1024, 75);
-    ASSERT_TRUE(m);
-    EXPECT_EQ(p->displayModes().testMode(right, *m), DispChange::Successful);
-    DisplayMode made{1234, 567, 32, 60, 999999};
-    EXPECT_EQ(p->displayModes().testMode(right, made), DispChange::BadMode);
-    DisplayMode other = *m;
-    other.bitsPerPixel = 16;
-    EXPECT_EQ(p->displayModes().testMode(right, other), DispChange::BadMode);
-    EXPECT_EQ(p->displayModes().testMode(std::string("NOPE"), *m), DispChange::BadParam);
-    // Testing changes nothing.
-    EXPECT_EQ(p->displayModes().currentMode(right)->width, 1920U);
-    EXPECT_EQ(rootSize(), QSize(3840, 1080));
-}
-
 TEST_F(X11Modes, TemporaryChangeIsRealAndRestoreUndoesIt) {
     auto m = find(right, 1280, 1024, 75);
     ASSERT_TRUE(m);
@@ -142,14 +127,22 @@ TEST_F(X11Modes, RegisteredChangeBecomesTheModeRestoreKeeps) {
     EXPECT_EQ(rootSize(), QSize(3840, 1080));
 }
 
-TEST_F(X11Modes, BadFlagsAndUnknownDevicesAreRefused) {
+TEST_F(X11Modes, ForeignModesBadFlagsAndUnknownDevicesAreRefusedAndChangeNothing) {
     auto m = find(right, 1280, 1024, 75);
     ASSERT_TRUE(m);
+    EXPECT_EQ(p->displayModes().testMode(right, *m), DispChange::Successful);
+    DisplayMode made{1234, 567, 32, 60, 999999};
+    DisplayMode otherDepth = *m;
+    otherDepth.bitsPerPixel = 16;
+    const DeviceName nope = std::string("NOPE");
+    EXPECT_EQ(p->displayModes().testMode(right, made), DispChange::BadMode);
+    EXPECT_EQ(p->displayModes().testMode(right, otherDepth), DispChange::BadMode);
+    EXPECT_EQ(p->displayModes().testMode(nope, *m), DispChange::BadParam);
     EXPECT_EQ(p->displayModes().applyMode(right, *m, 2), DispChange::BadFlags);
     EXPECT_EQ(p->displayModes().applyMode(right, *m, ChangeFlags::Global), DispChange::BadFlags);
-    EXPECT_EQ(p->displayModes().applyMode(std::string("NOPE"), *m, 0), DispChange::BadParam);
-    DisplayMode made{1234, 567, 32, 60, 999999};
+    EXPECT_EQ(p->displayModes().applyMode(nope, *m, 0), DispChange::BadParam);
     EXPECT_EQ(p->displayModes().applyMode(right, made, 0), DispChange::BadMode);
-    EXPECT_EQ(p->displayModes().restoreRegistered(std::string("NOPE")), DispChange::BadParam);
+    EXPECT_EQ(p->displayModes().restoreRegistered(nope), DispChange::BadParam);
+    EXPECT_EQ(p->displayModes().currentMode(right)->width, 1920U);
     EXPECT_EQ(rootSize(), QSize(3840, 1080));
 }
