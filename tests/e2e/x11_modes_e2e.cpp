@@ -37,7 +37,7 @@ protected:
 
 }  // namespace
 
-TEST_F(X11Modes, ListsTheOutputsModesAtTheCurrentDepth) {
+TEST_F(X11Modes, ListsTheOutputsModesAtTheCurrentDepthAndRefusesOthers) {
     const auto list = modes(right);
     ASSERT_GT(list.size(), 10U);
     // The preferred mode comes first, as the server orders them.
@@ -56,6 +56,25 @@ TEST_F(X11Modes, ListsTheOutputsModesAtTheCurrentDepth) {
     // No name: the primary monitor's output.
     ASSERT_TRUE(p->displayModes().currentMode(std::nullopt));
     EXPECT_EQ(p->displayModes().currentMode(std::nullopt)->width, 1920U);
+
+    // Foreign modes, bad flags and unknown devices are refused and change nothing.
+    auto small = find(right, 1280, 1024, 75);
+    ASSERT_TRUE(small);
+    EXPECT_EQ(p->displayModes().testMode(right, *small), DispChange::Successful);
+    DisplayMode made{1234, 567, 32, 60, 999999};
+    DisplayMode otherDepth = *small;
+    otherDepth.bitsPerPixel = 16;
+    const DeviceName nope = std::string("NOPE");
+    EXPECT_EQ(p->displayModes().testMode(right, made), DispChange::BadMode);
+    EXPECT_EQ(p->displayModes().testMode(right, otherDepth), DispChange::BadMode);
+    EXPECT_EQ(p->displayModes().testMode(nope, *small), DispChange::BadParam);
+    EXPECT_EQ(p->displayModes().applyMode(right, *small, 2), DispChange::BadFlags);
+    EXPECT_EQ(p->displayModes().applyMode(right, *small, ChangeFlags::Global), DispChange::BadFlags);
+    EXPECT_EQ(p->displayModes().applyMode(nope, *small, 0), DispChange::BadParam);
+    EXPECT_EQ(p->displayModes().applyMode(right, made, 0), DispChange::BadMode);
+    EXPECT_EQ(p->displayModes().restoreRegistered(nope), DispChange::BadParam);
+    EXPECT_EQ(p->displayModes().currentMode(right)->width, 1920U);
+    EXPECT_EQ(rootSize(), QSize(3840, 1080));
 }
 
 TEST_F(X11Modes, TemporaryChangeIsRealAndRestoreUndoesIt) {
@@ -124,25 +143,5 @@ TEST_F(X11Modes, RegisteredChangeBecomesTheModeRestoreKeeps) {
     const std::uint32_t both = ChangeFlags::UpdateRegistry | ChangeFlags::Global;
     ASSERT_EQ(p->displayModes().applyMode(right, *small, both), DispChange::Successful);
     ASSERT_EQ(p->displayModes().applyMode(right, *full, both), DispChange::Successful);
-    EXPECT_EQ(rootSize(), QSize(3840, 1080));
-}
-
-TEST_F(X11Modes, ForeignModesBadFlagsAndUnknownDevicesAreRefusedAndChangeNothing) {
-    auto m = find(right, 1280, 1024, 75);
-    ASSERT_TRUE(m);
-    EXPECT_EQ(p->displayModes().testMode(right, *m), DispChange::Successful);
-    DisplayMode made{1234, 567, 32, 60, 999999};
-    DisplayMode otherDepth = *m;
-    otherDepth.bitsPerPixel = 16;
-    const DeviceName nope = std::string("NOPE");
-    EXPECT_EQ(p->displayModes().testMode(right, made), DispChange::BadMode);
-    EXPECT_EQ(p->displayModes().testMode(right, otherDepth), DispChange::BadMode);
-    EXPECT_EQ(p->displayModes().testMode(nope, *m), DispChange::BadParam);
-    EXPECT_EQ(p->displayModes().applyMode(right, *m, 2), DispChange::BadFlags);
-    EXPECT_EQ(p->displayModes().applyMode(right, *m, ChangeFlags::Global), DispChange::BadFlags);
-    EXPECT_EQ(p->displayModes().applyMode(nope, *m, 0), DispChange::BadParam);
-    EXPECT_EQ(p->displayModes().applyMode(right, made, 0), DispChange::BadMode);
-    EXPECT_EQ(p->displayModes().restoreRegistered(nope), DispChange::BadParam);
-    EXPECT_EQ(p->displayModes().currentMode(right)->width, 1920U);
     EXPECT_EQ(rootSize(), QSize(3840, 1080));
 }
