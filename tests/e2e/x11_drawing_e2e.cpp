@@ -71,6 +71,15 @@ protected:
     std::unique_ptr<ViewSurface> view;
 };
 
+// A 16x16 pointer image of one premultiplied colour.
+CursorImage squareCursor(QRgb colour, std::uint64_t serial) {
+    CursorImage cur;
+    cur.image = QImage(16, 16, QImage::Format_ARGB32_Premultiplied);
+    cur.image.fill(colour);
+    cur.serial = serial;
+    return cur;
+}
+
 // Every pixel of the frame covered by the view equals expect(view x, view y).
 template <typename F>
 void expectView(const QImage& shot, const QRect& visibleInFrame, QPoint visibleOrigin, F expect,
@@ -273,11 +282,8 @@ TEST_P(X11Drawing, MemoryCopyKeepsThePictureAndTakesThePointerImage) {
     ASSERT_TRUE(mem);
     EXPECT_EQ(mem->size(), QSize(1920, 1080));
     // Half-transparent red, premultiplied, over the copy at (400, 300).
-    CursorImage cur;
-    cur.image = QImage(16, 16, QImage::Format_ARGB32_Premultiplied);
-    cur.image.fill(qRgba(0x80, 0, 0, 0x80));
+    CursorImage cur = squareCursor(qRgba(0x80, 0, 0, 0x80), 7);
     cur.image.setPixel(0, 0, qRgba(0, 0, 0, 0));
-    cur.serial = 7;
     p->drawing().drawCursor(*mem, QPoint(400, 300), cur);
     placeView(QRect(-300, -250, 1920, 1080));
     p->drawing().copy(*view, QRect(0, 0, 1920, 1080), *mem, QPoint(0, 0));
@@ -297,10 +303,7 @@ TEST_P(X11Drawing, BufferedTicksOfOneSizeMakeNoPixmaps) {
     // pointer image in it, an enlarging stretch that pads what it samples.
     placeView(QRect(-1500, -900, 5760, 3240));
     view->setStretchMode(StretchMode::Quality);
-    CursorImage cur;
-    cur.image = QImage(16, 16, QImage::Format_ARGB32_Premultiplied);
-    cur.image.fill(qRgba(0, 0, 0x80, 0x80));
-    cur.serial = 3;
+    const CursorImage cur = squareCursor(qRgba(0, 0, 0x80, 0x80), 3);
     auto tick = [&] {
         auto mem = p->drawing().createMemoryCopy(*monitor, monitor->size());
         p->drawing().drawCursor(*mem, QPoint(700, 500), cur);
