@@ -1,5 +1,5 @@
 // The view as a user meets it on the real server: windows covering it at a
-// one-minute interval, and the resolution dialog's real mode changes.
+// one-minute interval, and a registered mode applied again at the next login.
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -50,58 +50,6 @@ TEST_F(ViewTest, ACoveredViewShowsThePictureAtOnceWhenUncoveredAtAMinuteInterval
     EXPECT_EQ(orvane.terminate(), 0);
 }
 
-TEST_F(ViewTest, TheResolutionDialogChangesTheWatchedMonitorUntilOrvaneCloses) {
-    if (!isXorgDummy()) GTEST_SKIP() << "Xvfb offers no per-monitor modes; needs the Xorg dummy server";
-    client.showImage(right, codedImage(right.size()));
-    OrvaneProcess orvane(settings("ChangeDisplayType= 0\r\n"));
-    const ViewOnScreen full = waitForPicture(1, 15000);
-    ASSERT_TRUE(full.whole());
-    auto watchedRect = [&] {
-        for (const auto& m : backend->monitors().enumerate())
-            if (m.deviceName == "DUMMY1") return m.monitor;
-        return platform::Rect{};
-    };
-    ASSERT_EQ(watchedRect(), (platform::Rect{1920, 0, 3840, 1080}));
-
-    // The tool bar's button, then the size list, which has the keys: the size
-    // is typed, its depth and frequency follow, Enter presses OK.
-    ASSERT_TRUE(xdotool({"mousemove", num(2640 / 15 + 12), num(full.origin->y() - 15), "click", "1"}));
-    processEvents(800);
-    ASSERT_TRUE(xdotool({"type", "1280"}));
-    ASSERT_TRUE(xdotool({"key", "Return"}));
-    QElapsedTimer t;
-    t.start();
-    while (watchedRect() != platform::Rect{1920, 0, 3200, 1024} && t.elapsed() < 5000) processEvents(100);
-    EXPECT_EQ(watchedRect(), (platform::Rect{1920, 0, 3200, 1024})) << "the output really changed";
-
-    // The first method undoes Orvane's temporary change when it closes.
-    EXPECT_EQ(orvane.terminate(), 0);
-    EXPECT_EQ(watchedRect(), (platform::Rect{1920, 0, 3840, 1080}));
-}
-
-TEST_F(ViewTest, AModeTheUserSetWithXrandrSurvivesOrvane) {
-    if (!isXorgDummy()) GTEST_SKIP() << "Xvfb offers no per-monitor modes; needs the Xorg dummy server";
-    client.showImage(right, codedImage(right.size()));
-    auto width = [&] {
-        for (const auto& m : backend->monitors().enumerate())
-            if (m.deviceName == "DUMMY1") return m.monitor.width();
-        return 0;
-    };
-    for (const char* mode : {"1280x1024_75", "1920x1080_60"}) {
-        // Orvane runs with the method that undoes its own changes at exit,
-        // and the user changes the second monitor with xrandr meanwhile.
-        OrvaneProcess orvane(settings("ChangeDisplayType= 0\r\n"));
-        // Inside the view at either size (a narrower monitor is centred in the frame).
-        const ViewOnScreen v = waitForPicture(1, 15000, QRect(700, 350, 500, 300));
-        ASSERT_TRUE(v.whole()) << mode << " " << v.matches << "/" << v.samples;  // running
-        ASSERT_EQ(runWithDisplay(server().display(), {"xrandr", "--output", "DUMMY1", "--mode", mode}), 0);
-        const int set = width();
-        EXPECT_EQ(orvane.terminate(), 0);
-        processEvents(200);
-        EXPECT_EQ(width(), set) << "the user's " << mode << " is kept";
-    }
-}
-
 TEST_F(ViewTest, ARegisteredModeIsAppliedAgainAtTheNextLogin) {
     if (!isXorgDummy()) GTEST_SKIP() << "Xvfb offers no per-monitor modes; needs the Xorg dummy server";
     client.showImage(right, codedImage(right.size()));
@@ -113,7 +61,7 @@ TEST_F(ViewTest, ARegisteredModeIsAppliedAgainAtTheNextLogin) {
         ASSERT_TRUE(full.whole());
         ASSERT_TRUE(xdotool({"mousemove", num(2640 / 15 + 12), num(full.origin->y() - 15), "click", "1"}));
         processEvents(800);
-            ASSERT_TRUE(xdotool({"type", "1280"}));
+        ASSERT_TRUE(xdotool({"type", "1280"}));
         ASSERT_TRUE(xdotool({"key", "Return"}));
         processEvents(1500);
         EXPECT_EQ(orvane.terminate(), 0);

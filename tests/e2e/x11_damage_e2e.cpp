@@ -63,21 +63,13 @@ protected:
 
 }  // namespace
 
-TEST_F(X11Damage, UnchangedScreenReportsNothing) {
-    tc.showImage(kRight, patternImage(kRight.size()));
+TEST_F(X11Damage, DrawingIntoAWindowOnTheWatchedMonitorReportsWhereAndNothingElse) {
+    const xcb_window_t w = tc.showImage(kRight, patternImage(kRight.size()));
     EXPECT_TRUE(changes(*right).all);  // a new context has seen nothing yet
     processEvents(100);
     EXPECT_FALSE(changed(*right));
-    EXPECT_FALSE(changed(*right));
-    changed(*left);
-    EXPECT_FALSE(changed(*left));
-}
-
-TEST_F(X11Damage, DrawingIntoAWindowOnTheWatchedMonitorReportsWhere) {
     // Drawn into an inferior of the root, not the root itself: the root's
     // damage must include its windows.
-    const xcb_window_t w = tc.showImage(kRight, patternImage(kRight.size()));
-    changes(*right);
     fill(w, QRect(500, 400, 1, 1), 0x00ff00);
     const MonitorChanges a = changes(*right);
     EXPECT_FALSE(a.all);
@@ -101,6 +93,14 @@ TEST_F(X11Damage, DrawingIntoAWindowOnTheWatchedMonitorReportsWhere) {
     int missing = 0;
     for (const QRect& d : dots) missing += !many.contains(d);
     EXPECT_EQ(missing, 0);
+
+    // Without DAMAGE every take says that everything may have changed.
+    right.reset();
+    left.reset();
+    x11::Options o;
+    o.useDamage = false;
+    open(std::move(o));
+    for (int i = 0; i < 2; ++i) EXPECT_TRUE(changes(*right).all);
 }
 
 TEST_F(X11Damage, NothingDrawnWhileChangesAreTakenIsLost) {
@@ -176,18 +176,4 @@ TEST_F(X11Damage, ModeChangeOfTheScreenChangesEverything) {
     ASSERT_EQ(runWithDisplay(server().display(), {"xrandr", "--output", "DUMMY0", "--mode", "1280x1024"}), 0);
     EXPECT_TRUE(changes(*right).all);
     EXPECT_TRUE(changes(*left).all);
-    ASSERT_EQ(runWithDisplay(server().display(),
-                             {"xrandr", "--output", "DUMMY0", "--mode", "1920x1080_60", "--output", "DUMMY1",
-                              "--mode", "1920x1080_60", "--right-of", "DUMMY0"}),
-              0);
-}
-
-TEST_F(X11Damage, WithoutDamageEverythingMayHaveChanged) {
-    right.reset();
-    left.reset();
-    x11::Options o;
-    o.useDamage = false;
-    open(std::move(o));
-    tc.showImage(kRight, patternImage(kRight.size()));
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(changes(*right).all);
 }

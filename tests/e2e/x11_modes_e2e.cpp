@@ -37,7 +37,7 @@ protected:
 
 }  // namespace
 
-TEST_F(X11Modes, ListsTheOutputsModesAtTheCurrentDepth) {
+TEST_F(X11Modes, ListsTheOutputsModesAtTheCurrentDepthAndRefusesOthers) {
     const auto list = modes(right);
     ASSERT_GT(list.size(), 10U);
     // The preferred mode comes first, as the server orders them.
@@ -56,19 +56,23 @@ TEST_F(X11Modes, ListsTheOutputsModesAtTheCurrentDepth) {
     // No name: the primary monitor's output.
     ASSERT_TRUE(p->displayModes().currentMode(std::nullopt));
     EXPECT_EQ(p->displayModes().currentMode(std::nullopt)->width, 1920U);
-}
 
-TEST_F(X11Modes, TestAcceptsOwnModesAndRejectsOthers) {
-    auto m = find(right, 1280, 1024, 75);
-    ASSERT_TRUE(m);
-    EXPECT_EQ(p->displayModes().testMode(right, *m), DispChange::Successful);
+    // Foreign modes, bad flags and unknown devices are refused and change nothing.
+    auto small = find(right, 1280, 1024, 75);
+    ASSERT_TRUE(small);
+    EXPECT_EQ(p->displayModes().testMode(right, *small), DispChange::Successful);
     DisplayMode made{1234, 567, 32, 60, 999999};
+    DisplayMode otherDepth = *small;
+    otherDepth.bitsPerPixel = 16;
+    const DeviceName nope = std::string("NOPE");
     EXPECT_EQ(p->displayModes().testMode(right, made), DispChange::BadMode);
-    DisplayMode other = *m;
-    other.bitsPerPixel = 16;
-    EXPECT_EQ(p->displayModes().testMode(right, other), DispChange::BadMode);
-    EXPECT_EQ(p->displayModes().testMode(std::string("NOPE"), *m), DispChange::BadParam);
-    // Testing changes nothing.
+    EXPECT_EQ(p->displayModes().testMode(right, otherDepth), DispChange::BadMode);
+    EXPECT_EQ(p->displayModes().testMode(nope, *small), DispChange::BadParam);
+    EXPECT_EQ(p->displayModes().applyMode(right, *small, 2), DispChange::BadFlags);
+    EXPECT_EQ(p->displayModes().applyMode(right, *small, ChangeFlags::Global), DispChange::BadFlags);
+    EXPECT_EQ(p->displayModes().applyMode(nope, *small, 0), DispChange::BadParam);
+    EXPECT_EQ(p->displayModes().applyMode(right, made, 0), DispChange::BadMode);
+    EXPECT_EQ(p->displayModes().restoreRegistered(nope), DispChange::BadParam);
     EXPECT_EQ(p->displayModes().currentMode(right)->width, 1920U);
     EXPECT_EQ(rootSize(), QSize(3840, 1080));
 }
@@ -139,17 +143,5 @@ TEST_F(X11Modes, RegisteredChangeBecomesTheModeRestoreKeeps) {
     const std::uint32_t both = ChangeFlags::UpdateRegistry | ChangeFlags::Global;
     ASSERT_EQ(p->displayModes().applyMode(right, *small, both), DispChange::Successful);
     ASSERT_EQ(p->displayModes().applyMode(right, *full, both), DispChange::Successful);
-    EXPECT_EQ(rootSize(), QSize(3840, 1080));
-}
-
-TEST_F(X11Modes, BadFlagsAndUnknownDevicesAreRefused) {
-    auto m = find(right, 1280, 1024, 75);
-    ASSERT_TRUE(m);
-    EXPECT_EQ(p->displayModes().applyMode(right, *m, 2), DispChange::BadFlags);
-    EXPECT_EQ(p->displayModes().applyMode(right, *m, ChangeFlags::Global), DispChange::BadFlags);
-    EXPECT_EQ(p->displayModes().applyMode(std::string("NOPE"), *m, 0), DispChange::BadParam);
-    DisplayMode made{1234, 567, 32, 60, 999999};
-    EXPECT_EQ(p->displayModes().applyMode(right, made, 0), DispChange::BadMode);
-    EXPECT_EQ(p->displayModes().restoreRegistered(std::string("NOPE")), DispChange::BadParam);
     EXPECT_EQ(rootSize(), QSize(3840, 1080));
 }

@@ -76,8 +76,7 @@ TEST(X11Robustness, LostConnectionIsReportedOnceAndNothingCrashes) {
     auto mem = p->drawing().createMemoryCopy(*ctx, ctx->size());
 
     second->kill();
-    const Point where = p->pointer().position();
-    (void)where;
+    (void)p->pointer().position();
     EXPECT_EQ(lost, 1);
     EXPECT_EQ(p->monitors().enumerate().size(), 1U);
     EXPECT_EQ(p->monitors().openMonitor("RIGHT"), nullptr);
@@ -94,22 +93,4 @@ TEST(X11Robustness, LostConnectionIsReportedOnceAndNothingCrashes) {
     EXPECT_FALSE(p->displayModes().enumMode(std::nullopt, 0, m));
     EXPECT_NE(p->displayModes().applyMode(std::nullopt, m, 0), DispChange::Successful);
     EXPECT_EQ(lost, 1);
-    mem.reset();
-    ctx.reset();
-    p.reset();
-}
-
-TEST(X11Robustness, LostConnectionEndsTheProgramWithAMessage) {
-    std::string why;
-    auto second = XServer::start(XServer::Kind::Xvfb, why);
-    if (!second) GTEST_SKIP() << "no second X server: " << why;
-    x11::Options o;
-    o.display = second->display();
-    std::string error;
-    auto p = x11::createPlatform(o, error);
-    ASSERT_TRUE(p) << error;
-    second->kill();
-    // The forked child makes the first request after the server went away.
-    EXPECT_EXIT((void)p->pointer().position(), ::testing::ExitedWithCode(1),
-                "orvane: lost the connection to the X server");
 }
