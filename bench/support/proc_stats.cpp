@@ -38,7 +38,10 @@ double otherProcessCpuMs(pid_t pid) {
             found = true;
         }
     }
-    if (found) return runNs / 1e6;
+    return found ? runNs / 1e6 : statCpuMs(pid);
+}
+
+double statCpuMs(pid_t pid) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
     std::string line;
     if (!std::getline(in, line)) return -1;

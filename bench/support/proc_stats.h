@@ -17,6 +17,9 @@ double wallMs();
 // /proc/<pid>/task/*/schedstat (nanoseconds), else utime + stime from
 // /proc/<pid>/stat (clock ticks, usually 10 ms). -1 when unreadable.
 double otherProcessCpuMs(pid_t pid);
+// utime + stime of a process from /proc/<pid>/stat, threads that ended
+// included, in milliseconds (clock-tick steps); -1 when unreadable.
+double statCpuMs(pid_t pid);
 // A "Vm..." line of /proc/<pid>/status (e.g. "VmHWM", "VmRSS") in KiB; -1 when missing.
 std::int64_t statusKb(pid_t pid, const std::string& field);
 
