@@ -36,14 +36,14 @@
 #include <vector>
 
 #include "platform/gnome/mutter_session.h"
-#include "platform/gnome/pipewire_stream.h"
+#include "platform/screencast/pipewire_stream.h"
 #include "proc_stats.h"
 
 namespace {
 
 using namespace orvane::bench;
 using orvane::platform::gnome::MutterSession;
-using orvane::platform::gnome::PipeWireStream;
+using orvane::platform::screencast::PipeWireStream;
 
 const QSize kFrame(1920, 1080);
 int periodMs = 100;    // --rate=N: N client frames a second (default 10)
