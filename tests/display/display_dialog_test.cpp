@@ -19,14 +19,10 @@ namespace {
 using platform::fake::fakeMode;
 using platform::fake::FakeMode;
 
+// The usual texts show in the dialog tests below; these are the edges.
 TEST(ResolutionTexts, PlaceholdersFillFromTheRight) {
-    EXPECT_EQ(SizeItemText(800, 600), " 800 x  600");
-    EXPECT_EQ(SizeItemText(1280, 1024), "1280 x 1024");
     EXPECT_EQ(SizeItemText(15360, 8640), "15360 x 8640") << "a longer value is shown whole";
-    EXPECT_EQ(DepthFrequencyItemText(32, 60), "32bit /60hz");
-    EXPECT_EQ(DepthFrequencyItemText(8, 75), " 8bit /75hz");
-    EXPECT_EQ(DepthFrequencyItemText(32, 144), "32bit /144hz");
-    EXPECT_EQ(CurrentModeText(1024, 768, 32, 60), "現在の設定:1024x768 / 32bit / 60hz");
+    EXPECT_EQ(DepthFrequencyItemText(8, 144), " 8bit /144hz");
     EXPECT_EQ(PlaceholderText("", 2), "  ");
 }
 
