@@ -36,30 +36,20 @@ TEST(X11Math, RefreshRateAndTheMonitorAWindowIsOn) {
     EXPECT_EQ(intersect({0, 0, 10, 10}, {10, 0, 20, 10}), Rect{});
 }
 
-TEST(X11Math, HalvingPlanKeepsTheLastStepAtOrAboveHalf) {
-    EXPECT_EQ(halvingPlan({1920, 1080}, {960, 540}).passes(), 0);  // 50 %: bilinear alone
-    EXPECT_EQ(halvingPlan({1920, 1080}, {1440, 810}).passes(), 0);
-    EXPECT_EQ(halvingPlan({1920, 1080}, {3840, 2160}).passes(), 0);
-    const HalvingPlan quarter = halvingPlan({1920, 1080}, {480, 270});
-    EXPECT_EQ(quarter.passesX, 1);
-    EXPECT_EQ(quarter.passesY, 1);
-    const HalvingPlan tenth = halvingPlan({1920, 1080}, {192, 108});
-    EXPECT_EQ(tenth.passesX, 3);  // 960, 480, 240, then 240 -> 192
-    EXPECT_EQ(tenth.passesY, 3);
-    EXPECT_EQ(halvingPlan({1920, 1080}, {959, 540}).passesX, 1);
-    EXPECT_EQ(halvingPlan({1920, 1080}, {959, 540}).passesY, 0);
+// Halving passes (width, height) before the last, bilinear step of at least half.
+TEST(X11Math, HalvingKeepsTheLastStepAtOrAboveHalfWhereBilinearStaysInside) {
+    for (const auto& [to, passes] : std::vector<std::pair<QSize, QSize>>{
+             {{960, 540}, {0, 0}}, {{3840, 2160}, {0, 0}}, {{480, 270}, {1, 1}},
+             {{192, 108}, {3, 3}},  // 960, 480, 240, then 240 -> 192
+             {{959, 540}, {1, 0}}}) {
+        const HalvingPlan plan = halvingPlan({1920, 1080}, to);
+        EXPECT_EQ(QSize(plan.passesX, plan.passesY), passes) << to.width();
+    }
     EXPECT_EQ(halvedSize({1921, 1080}, true, false), QSize(961, 1080));
     EXPECT_EQ(halvedSize({1, 1}, true, true), QSize(1, 1));
-}
-
-TEST(X11Math, BilinearStaysInsideOnlyWhenShrinkingEnough) {
-    EXPECT_TRUE(bilinearStaysInside(1920, 960));
-    EXPECT_TRUE(bilinearStaysInside(1920, 1440));
-    EXPECT_TRUE(bilinearStaysInside(1920, 1824));   // 95 %
-    EXPECT_FALSE(bilinearStaysInside(1920, 1919));  // the rounding could reach the neighbour
-    EXPECT_FALSE(bilinearStaysInside(1920, 1920));
-    EXPECT_FALSE(bilinearStaysInside(1920, 3840));
-    EXPECT_FALSE(bilinearStaysInside(1920, 0));
+    for (const auto& [to, inside] : std::vector<std::pair<int, bool>>{
+             {960, true}, {1824, true}, {1919, false}, {1920, false}, {3840, false}, {0, false}})
+        EXPECT_EQ(bilinearStaysInside(1920, to), inside) << to;  // 1919: rounding could reach the neighbour
 }
 
 TEST(X11Math, StretchMapPutsTheScrollOffsetInTheTranslation) {
