@@ -154,36 +154,14 @@ TEST(Display, ChangeMethodsSelectFlagsAndWhatRestoreReturnsTo) {
         EXPECT_EQ(d.ChangeDisplayMode(1, 0, 0, 0), DispChange::Successful) << value;
         ASSERT_EQ(desk.fake.modeChanges().size(), 1u);
         EXPECT_EQ(desk.fake.modeChanges()[0].flags, flags) << value;
+        // Restoring goes back to the registered mode: the old one unless the change registered itself.
+        const bool temporary = flags == ChangeFlags::Temporary;
+        d.RestoreSetting();
+        EXPECT_EQ(desk.fake.displayModes().currentMode("S")->width, temporary ? 1920u : 1280u) << value;
+        EXPECT_EQ(desk.fake.monitors().enumerate()[1].monitor.right, temporary ? 3840 : 3200) << value;
+        EXPECT_EQ(d.GetWidth(-1), temporary ? 1920 : 1280) << value;
         desk.fake.setModes("S", {fakeMode(1920, 1080, 32, 60), fakeMode(1280, 1024, 32, 75)});
     }
-}
-
-TEST(Display, RestoreSettingReturnsToTheRegisteredMode) {
-    Desk desk;
-    desk.fake.setModes("S", {fakeMode(1920, 1080, 32, 60), fakeMode(1280, 1024, 32, 75)});
-    auto& modes = desk.fake.displayModes();
-
-    // Temporary: the registered mode is still the old one and comes back.
-    Display temporary(modes);
-    temporary.GetDisplayMode(std::string("S"));
-    ASSERT_EQ(temporary.ChangeDisplayMode(1, 0, 0, 0), DispChange::Successful);
-    EXPECT_EQ(modes.currentMode("S")->width, 1280u);
-    EXPECT_EQ(desk.fake.monitors().enumerate()[1].monitor, (platform::Rect{1920, 0, 3200, 1024}));
-    temporary.RestoreSetting();
-    EXPECT_EQ(modes.currentMode("S")->width, 1920u);
-    EXPECT_EQ(desk.fake.monitors().enumerate()[1].monitor, (platform::Rect{1920, 0, 3840, 1080}));
-    EXPECT_EQ(desk.fake.modeChanges().back().device, "S");
-    EXPECT_FALSE(desk.fake.modeChanges().back().mode);
-
-    // Registered: restoring keeps the changed mode.
-    Display registered(modes);
-    registered.GetDisplayMode(std::string("S"));
-    registered.UpdateRegistry(1);
-    ASSERT_EQ(registered.ChangeDisplayMode(-1, 1280, 1024, 32), DispChange::Successful);
-    EXPECT_EQ(desk.fake.registeredMode("S")->width, 1280u);
-    registered.RestoreSetting();
-    EXPECT_EQ(modes.currentMode("S")->width, 1280u);
-    EXPECT_EQ(registered.GetWidth(-1), 1280);
 }
 
 TEST(Display, MoreModesThanTheTableHoldsKeepsTheFirst1001) {
