@@ -1,5 +1,7 @@
-// Loading and saving every setting: defaults, the exact file written, the
-// version 1 upgrade and the rounding rules the settings depend on.
+// Loading and saving the settings: values and their rounding, the version 1
+// upgrade, where the file lives and the text rules the settings depend on.
+// The defaults and the whole file they write are checked by the main window's
+// first run (MainWindowTest).
 #include "core/settings.h"
 
 #include <gtest/gtest.h>
@@ -29,43 +31,6 @@ struct SettingsTest : ::testing::Test {
     }
     void TearDown() override { SetPrimaryScreenTwipsSource({}); }
 };
-
-constexpr const char* kDefaultFile =
-    "[Main]\r\nNoRedraw= 0\r\nStretchHalftone= 0\r\nZoom= 100\r\nInterval= 100\r\nCursor= 0\r\n"
-    "Display=\r\nScrollPos_X= 0\r\nScrollPos_Y= 0\r\nChangeDisplayType= 0\r\nMousePursuit= 0\r\n"
-    "DoubleClick= 0\r\n[View]\r\nToolBar= 1\r\nStatusBar= 1\r\nScrollBar= 1\r\nTitleBar= 1\r\n"
-    "MenuBar= 1\r\nWindowPos_Left= 7200\r\nWindowPos_Top= 4050\r\nWindowPos_Width= 14400\r\n"
-    "WindowPos_Height= 8100\r\nWindowPos_State= 0\r\nFullScreen= 0\r\n";
-
-TEST_F(SettingsTest, NoFileGivesTheDefaultsAndSavingWritesTheWholeTable) {
-    LoadSettings();
-    EXPECT_FALSE(std::ifstream(file).good()) << "loading writes nothing";
-    EXPECT_DOUBLE_EQ(AppState.ZoomRate, 1.0);
-    EXPECT_EQ(AppState.Interval, 100);
-    EXPECT_EQ(AppState.Cursor, 0);
-    EXPECT_EQ(AppState.Display, "");
-    EXPECT_TRUE(AppState.ToolBar && AppState.StatusBar && AppState.ScrollBar && AppState.TitleBar &&
-                AppState.MenuBar);
-    EXPECT_FALSE(AppState.NoRedraw || AppState.StretchHalftone || AppState.MousePursuit ||
-                 AppState.FullScreen);
-    EXPECT_EQ(AppState.WindowPos_Left, 7200);
-    EXPECT_EQ(AppState.WindowPos_Top, 4050);
-    EXPECT_EQ(AppState.WindowPos_Width, 14400);
-    EXPECT_EQ(AppState.WindowPos_Height, 8100);
-
-    SaveSettings();
-    EXPECT_EQ(readAll(file), kDefaultFile);
-
-    // The saved file reproduces the same state.
-    const AppStateData first = AppState;
-    AppState = AppStateData{};
-    AppState.AppPath = dir.path();
-    LoadSettings();
-    EXPECT_EQ(AppState.WindowPos_Height, first.WindowPos_Height);
-    EXPECT_DOUBLE_EQ(AppState.ZoomRate, first.ZoomRate);
-    SaveSettings();
-    EXPECT_EQ(readAll(file), kDefaultFile);
-}
 
 TEST_F(SettingsTest, ValuesRoundTripWithTheirRoundingAndFlagForm) {
     writeAll(file,
@@ -157,7 +122,7 @@ TEST_F(SettingsTest, FileLivesInTheProgramFolderOrTheUsersConfigFolder) {
     EXPECT_TRUE(QDir(QString::fromStdString(home.path() + "cfg/orvane")).exists());
     LoadSettings();
     SaveSettings();
-    EXPECT_EQ(readAll(home.path() + "cfg/orvane/Orvane.ini"), kDefaultFile);
+    EXPECT_NE(readAll(home.path() + "cfg/orvane/Orvane.ini").find("[Main]\r\nNoRedraw= 0\r\n"), std::string::npos);
 
     // An installed program's folder, even a writable one (root's), holds no settings.
     const std::string prefix = dir.path() + "usr/";
@@ -174,51 +139,22 @@ TEST_F(SettingsTest, FileLivesInTheProgramFolderOrTheUsersConfigFolder) {
     ::unsetenv("ORVANE_CONFIG_DIR");
 }
 
-TEST(Rounding, HalvesGoToTheEvenNeighbour) {
-    EXPECT_EQ(R(0.5), 0);
-    EXPECT_EQ(R(1.5), 2);
-    EXPECT_EQ(R(2.5), 2);
-    EXPECT_EQ(R(-0.5), 0);
-    EXPECT_EQ(R(-1.5), -2);
-    EXPECT_EQ(R(12.5), 12);
-    EXPECT_EQ(R(37.5), 38);
-    EXPECT_EQ(R(2.4999), 2);
-    EXPECT_EQ(R(1e300), 2147483647);
-    EXPECT_EQ(R(-1e300), -2147483647 - 1);
-    EXPECT_EQ(R(std::nan("")), 0);
-}
-
-TEST(LeadingNumberOfText, ReadsTheNumberAtTheStart) {
-    EXPECT_DOUBLE_EQ(LeadingNumber("125%"), 125);
-    EXPECT_DOUBLE_EQ(LeadingNumber(" 75%"), 75);
-    EXPECT_DOUBLE_EQ(LeadingNumber("0.5秒"), 0.5);
-    EXPECT_DOUBLE_EQ(LeadingNumber("0.05秒"), 0.05);
-    EXPECT_DOUBLE_EQ(LeadingNumber(".5"), 0.5);
-    EXPECT_DOUBLE_EQ(LeadingNumber("-12.5x"), -12.5);
-    EXPECT_DOUBLE_EQ(LeadingNumber("abc"), 0);
-    EXPECT_DOUBLE_EQ(LeadingNumber(""), 0);
-    EXPECT_DOUBLE_EQ(LeadingNumber("."), 0);
-    // An exponent is part of the number when a digit follows it.
-    EXPECT_DOUBLE_EQ(LeadingNumber("1e3"), 1000);
-    EXPECT_DOUBLE_EQ(LeadingNumber("1e2%"), 100);
-    EXPECT_DOUBLE_EQ(LeadingNumber("2.5E-1秒"), 0.25);
-    EXPECT_DOUBLE_EQ(LeadingNumber("1e+2"), 100);
-    EXPECT_DOUBLE_EQ(LeadingNumber("7e"), 7);
-    EXPECT_DOUBLE_EQ(LeadingNumber("7e-"), 7);
-    EXPECT_DOUBLE_EQ(LeadingNumber("7ex"), 7);
-    EXPECT_DOUBLE_EQ(LeadingNumber(".e5"), 0) << "no digits before the exponent";
-    EXPECT_EQ(LeadingNumber("1e999"), std::numeric_limits<double>::infinity());
-    EXPECT_EQ(LeadingNumber("-1e999"), -std::numeric_limits<double>::infinity());
-    EXPECT_DOUBLE_EQ(LeadingNumber("1e-999"), 0);
-    EXPECT_EQ(R(LeadingNumber("1e999")), 2147483647);
-}
-
-TEST(TextHelpers, TrimNullAndProgramFolder) {
+TEST(TextRules, RoundingLeadingNumbersAndDeviceFields) {
+    // Halves go to the even neighbour; out of range saturates.
+    for (const auto& [value, rounded] : std::vector<std::pair<double, std::int32_t>>{
+             {0.5, 0}, {1.5, 2}, {2.5, 2}, {-0.5, 0}, {-1.5, -2}, {37.5, 38}, {2.4999, 2},
+             {1e300, 2147483647}, {-1e300, -2147483647 - 1}, {std::nan(""), 0}})
+        EXPECT_EQ(R(value), rounded) << value;
+    // The number at the start of a text; an exponent counts when a digit follows it.
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    for (const auto& [text, number] : std::vector<std::pair<const char*, double>>{
+             {"125%", 125}, {" 75%", 75}, {"0.05秒", 0.05}, {".5", 0.5}, {"-12.5x", -12.5}, {"abc", 0},
+             {"", 0}, {".", 0}, {"1e2%", 100}, {"2.5E-1秒", 0.25}, {"1e+2", 100}, {"7e", 7}, {"7e-", 7},
+             {"7ex", 7}, {".e5", 0}, {"1e999", inf}, {"-1e999", -inf}, {"1e-999", 0}})
+        EXPECT_DOUBLE_EQ(LeadingNumber(text), number) << text;
     EXPECT_EQ(TrimNull(std::string("\0abc", 4)), "");
-    EXPECT_EQ(TrimNull(DeviceField("DUMMY0")), "DUMMY0");
     EXPECT_EQ(DeviceField("DUMMY0").size(), 32u);
-    EXPECT_EQ(TrimNull("plain"), "plain");
-    EXPECT_EQ(WithTrailingSeparator("/"), "/");
+    EXPECT_EQ(TrimNull(DeviceField("DUMMY0")), "DUMMY0");
     EXPECT_EQ(WithTrailingSeparator("/opt/orvane"), "/opt/orvane/");
     EXPECT_EQ(WithTrailingSeparator("/opt/orvane/"), "/opt/orvane/");
 }

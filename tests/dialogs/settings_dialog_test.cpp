@@ -30,7 +30,7 @@ struct SettingsDialogTest : test::MainWindowTest {
     }
 };
 
-TEST_F(SettingsDialogTest, OkAppliesEveryOptionAndReloadsOnlyForAnotherMethod) {
+TEST_F(SettingsDialogTest, OkAppliesEveryOptionCancelNoneAndReloadsOnlyForAnotherMethod) {
     start();
     reloads = 0;
     openSettings([&](frmSetting& d) {
@@ -75,16 +75,8 @@ TEST_F(SettingsDialogTest, OkAppliesEveryOptionAndReloadsOnlyForAnotherMethod) {
     });
     EXPECT_EQ(reloads, 0) << "the same method: no re-reading";
     EXPECT_TRUE(w().picToolBox->isVisible());
-    closeWindow();
-    const std::string saved = test::readAll(settingsFile());
-    EXPECT_NE(saved.find("ChangeDisplayType= 2\r\n"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("NoRedraw= 1\r\n"), std::string::npos);
-}
 
-TEST_F(SettingsDialogTest, CancelChangesNothingButAppliesEverythingAgain) {
-    start();
-    reloads = 0;
-    // Drawn by hand meanwhile: the dialog's apply step puts the window back in line.
+    // Cancel changes nothing, but puts a window changed by hand back in line.
     w().picToolBox->setVisible(false);
     openSettings([&](frmSetting& d) {
         click(d.chkDraw);
@@ -92,13 +84,17 @@ TEST_F(SettingsDialogTest, CancelChangesNothingButAppliesEverythingAgain) {
         click(d.chkView[0]);
         click(d.cmdOkCancel[1]);
     });
-    EXPECT_FALSE(AppState.NoRedraw);
-    EXPECT_EQ(AppState.ChangeDisplayType, 0);
+    EXPECT_TRUE(AppState.NoRedraw);
+    EXPECT_EQ(AppState.ChangeDisplayType, 2);
     EXPECT_TRUE(AppState.TitleBar);
     EXPECT_EQ(reloads, 0);
     EXPECT_TRUE(w().picToolBox->isVisible());
-    EXPECT_TRUE(w().picView->persistent());
+    EXPECT_FALSE(w().picView->persistent());
     EXPECT_TRUE(w().tmrMain.isActive());
+    closeWindow();
+    const std::string saved = test::readAll(settingsFile());
+    EXPECT_NE(saved.find("ChangeDisplayType= 2\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("NoRedraw= 1\r\n"), std::string::npos);
 }
 
 TEST_F(SettingsDialogTest, AStoredMethodOutsideTheListIsKeptUntilOneIsChosen) {

@@ -5,69 +5,64 @@
 
 using namespace orvane::platform;
 
-namespace {
-
-// A compositor answers wherever WAYLAND_DISPLAY is set, unless told otherwise.
-SessionFacts session(std::string type, bool x, bool wayland, std::string forced = "", bool usable = false,
-                     bool gnome = false, bool reachable = true) {
-    return {std::move(type), x, wayland, std::move(forced), usable, gnome, wayland && reachable};
-}
-
-}  // namespace
-
-TEST(BackendChoice, EachSessionGetsTheBackendThatWorksThere) {
-    // An X session, or only DISPLAY: X11, nothing to say.
-    for (const SessionFacts& f : {session("x11", true, false), session("", true, false), session("tty", true, false),
-                                  session("x11", true, true)}) {
-        const BackendChoice c = ChooseBackend(f);
-        EXPECT_EQ(c.backend, Backend::X11);
-        EXPECT_FALSE(c.throughXWayland);
-        EXPECT_TRUE(c.message.empty()) << c.message;
+TEST(BackendChoice, EachSessionGetsTheBackendThatWorksThereOrTheForcedOneOrAReason) {
+    constexpr std::optional<Backend> none, x11 = Backend::X11, wl = Backend::Wayland, gnome = Backend::Gnome,
+                                           portal = Backend::Portal;
+    struct Case {
+        const char* type;
+        bool x, wayland;
+        const char* forced;
+        bool usable, gnome, reachable;  // reachable: a compositor answers at WAYLAND_DISPLAY
+        std::optional<Backend> backend;
+        bool throughXWayland;
+        const char* message;  // a part of it; "": any reason when none, nothing otherwise; nullptr: unchecked
+    };
+    const Case cases[] = {
+        // An X session, or only DISPLAY: X11, nothing to say.
+        {"x11", true, false, "", false, false, false, x11, false, ""},
+        {"", true, false, "", false, false, false, x11, false, ""},
+        {"tty", true, false, "", false, false, false, x11, false, ""},
+        {"x11", true, true, "", false, false, true, x11, false, ""},
+        // Wayland where the compositor offers what is needed, else the portal.
+        {"wayland", true, true, "", true, false, true, wl, false, nullptr},
+        {"", false, true, "", true, false, true, wl, false, nullptr},
+        {"wayland", true, true, "", false, false, true, portal, false, nullptr},
+        {"", true, true, "", false, false, true, portal, false, nullptr},
+        {"wayland", false, true, "", false, false, true, portal, false, nullptr},
+        // No compositor answers: XWayland, or nothing without it.
+        {"wayland", true, true, "", false, false, false, x11, true, nullptr},
+        {"wayland", false, true, "", false, false, false, none, false, "no XWayland"},
+        // GNOME's Wayland session: its own services; GNOME on Xorg stays X11.
+        {"wayland", true, true, "", false, true, true, gnome, false, nullptr},
+        {"x11", true, true, "", false, true, true, x11, false, nullptr},
+        // Nothing usable.
+        {"", false, false, "", false, false, false, none, false, ""},
+        {"wayland", false, false, "", false, false, false, none, false, ""},
+        {"tty", false, false, "", false, false, false, none, false, ""},
+        // Forced X11 in a Wayland session: XWayland, and the user is told its limits.
+        {"", true, true, "x11", false, false, true, x11, true, nullptr},  // the session type tells, not DISPLAY
+        {"wayland", true, true, "x11", true, false, true, x11, true, "cannot change display modes"},
+        {"x11", false, false, "x11", false, false, false, none, false, nullptr},
+        {"x11", true, true, "wayland", true, false, true, wl, false, nullptr},
+        {"wayland", true, true, "wayland", false, false, true, none, false, "does not offer"},  // no fallback
+        {"wayland", true, false, "wayland", true, false, false, none, false, nullptr},
+        {"wayland", true, true, "gnome", false, false, true, gnome, false, nullptr},
+        {"x11", true, false, "gnome", false, false, false, none, false, nullptr},
+        {"wayland", true, true, "portal", true, true, true, portal, false, nullptr},
+        {"wayland", true, false, "portal", false, false, false, none, false, nullptr},
+        {"x11", true, false, "X11", false, false, false, none, false, "\"X11\""},
+    };
+    for (const Case& c : cases) {
+        const BackendChoice choice =
+            ChooseBackend({c.type, c.x, c.wayland, c.forced, c.usable, c.gnome, c.wayland && c.reachable});
+        const auto index = &c - cases;
+        EXPECT_EQ(choice.backend, c.backend) << index;
+        EXPECT_EQ(choice.throughXWayland, c.throughXWayland) << index;
+        if (!c.message) continue;
+        if (*c.message) {
+            EXPECT_NE(choice.message.find(c.message), std::string::npos) << index << ": " << choice.message;
+        } else {
+            EXPECT_EQ(choice.message.empty(), c.backend.has_value()) << index << ": " << choice.message;
+        }
     }
-    // A Wayland session whose compositor offers what is needed: Wayland.
-    EXPECT_EQ(ChooseBackend(session("wayland", true, true, "", true)).backend, Backend::Wayland);
-    EXPECT_EQ(ChooseBackend(session("", false, true, "", true)).backend, Backend::Wayland);
-    // ... and one that does not: the desktop portal (XWayland when it fails, see below).
-    EXPECT_EQ(ChooseBackend(session("wayland", true, true)).backend, Backend::Portal);
-    EXPECT_EQ(ChooseBackend(session("", true, true)).backend, Backend::Portal);
-    EXPECT_EQ(ChooseBackend(session("wayland", false, true)).backend, Backend::Portal);
-    // ... unless no compositor answers there: XWayland, or nothing without it.
-    EXPECT_TRUE(ChooseBackend(session("wayland", true, true, "", false, false, false)).throughXWayland);
-    const BackendChoice none = ChooseBackend(session("wayland", false, true, "", false, false, false));
-    EXPECT_FALSE(none.backend);
-    EXPECT_NE(none.message.find("no XWayland"), std::string::npos);
-    // GNOME's Wayland session: its own services, never XWayland; GNOME on Xorg stays X11.
-    EXPECT_EQ(ChooseBackend(session("wayland", true, true, "", false, true)).backend, Backend::Gnome);
-    EXPECT_EQ(ChooseBackend(session("x11", true, true, "", false, true)).backend, Backend::X11);
-    // The session type tells XWayland from a real X server, not DISPLAY alone.
-    EXPECT_TRUE(ChooseBackend(session("", true, true, "x11")).throughXWayland);
-    EXPECT_FALSE(ChooseBackend(session("x11", true, true)).throughXWayland);
-    // Nothing usable: no backend and a reason.
-    for (const SessionFacts& f : {session("", false, false), session("wayland", false, false), session("tty", false, false)}) {
-        const BackendChoice c = ChooseBackend(f);
-        EXPECT_FALSE(c.backend);
-        EXPECT_FALSE(c.message.empty());
-    }
-}
-
-TEST(BackendChoice, OrvaneBackendForcesOneOrSaysWhyNot) {
-    // X11 in a Wayland session (also where the portal failed): XWayland, and the user is told its limits.
-    const BackendChoice x = ChooseBackend(session("wayland", true, true, "x11", true));
-    EXPECT_EQ(x.backend, Backend::X11);
-    EXPECT_TRUE(x.throughXWayland);
-    EXPECT_NE(x.message.find("XWayland"), std::string::npos);
-    EXPECT_NE(x.message.find("cannot change display modes"), std::string::npos);
-    EXPECT_FALSE(ChooseBackend(session("x11", false, false, "x11")).backend);
-    EXPECT_EQ(ChooseBackend(session("x11", true, true, "wayland", true)).backend, Backend::Wayland);
-    const BackendChoice unusable = ChooseBackend(session("wayland", true, true, "wayland", false));
-    EXPECT_FALSE(unusable.backend) << "forced, so no fallback to XWayland";
-    EXPECT_NE(unusable.message.find("does not offer"), std::string::npos);
-    EXPECT_FALSE(ChooseBackend(session("wayland", true, false, "wayland", true)).backend);
-    EXPECT_EQ(ChooseBackend(session("wayland", true, true, "gnome")).backend, Backend::Gnome);
-    EXPECT_FALSE(ChooseBackend(session("x11", true, false, "gnome")).backend);
-    EXPECT_EQ(ChooseBackend(session("wayland", true, true, "portal", true, true)).backend, Backend::Portal);
-    EXPECT_FALSE(ChooseBackend(session("wayland", true, false, "portal")).backend);
-    const BackendChoice typo = ChooseBackend(session("x11", true, false, "X11"));
-    EXPECT_FALSE(typo.backend);
-    EXPECT_NE(typo.message.find("\"X11\""), std::string::npos);
 }

@@ -67,18 +67,12 @@ TEST(DesktopStores, AStoreIsWaitedForWithTheEventLoopRunning) {
 }
 
 TEST(DesktopStores, DesktopIsTakenFromTheSessionsDesktopNames) {
-    EXPECT_EQ(desktopNamed("GNOME"), Desktop::Gnome);
-    EXPECT_EQ(desktopNamed("ubuntu:GNOME"), Desktop::Gnome);
-    EXPECT_EQ(desktopNamed("GNOME-Flashback:GNOME"), Desktop::Gnome);
-    EXPECT_EQ(desktopNamed("KDE"), Desktop::Kde);
-    EXPECT_EQ(desktopNamed("XFCE"), Desktop::Xfce);
-    EXPECT_EQ(desktopNamed("xfce"), Desktop::Xfce);
-    // Names that merely contain a known one, and plain window managers.
-    EXPECT_EQ(desktopNamed("GNOME-Classic"), Desktop::Other);
-    EXPECT_EQ(desktopNamed("X-Cinnamon"), Desktop::Other);
-    EXPECT_EQ(desktopNamed("openbox"), Desktop::Other);
-    EXPECT_EQ(desktopNamed(""), Desktop::Other);
-    EXPECT_EQ(desktopNamed("::"), Desktop::Other);
+    // Names that merely contain a known one, and plain window managers, are others.
+    for (const auto& [names, desktop] : std::vector<std::pair<const char*, Desktop>>{
+             {"GNOME", Desktop::Gnome}, {"ubuntu:GNOME", Desktop::Gnome}, {"GNOME-Flashback:GNOME", Desktop::Gnome},
+             {"KDE", Desktop::Kde}, {"xfce", Desktop::Xfce}, {"GNOME-Classic", Desktop::Other},
+             {"X-Cinnamon", Desktop::Other}, {"openbox", Desktop::Other}, {"", Desktop::Other}, {"::", Desktop::Other}})
+        EXPECT_EQ(desktopNamed(names), desktop) << names;
 }
 
 TEST(DesktopStores, GnomeLayoutKeepsTheNewModeAndClosesTheGap) {

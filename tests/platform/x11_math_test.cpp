@@ -12,62 +12,44 @@
 using namespace orvane::platform;
 using namespace orvane::platform::x11;
 
-TEST(X11Math, RefreshRateRoundsDotClockOverTotals) {
-    EXPECT_EQ(refreshRate(173000000, 2576, 1120, false, false), 60U);  // 59.96
-    EXPECT_EQ(refreshRate(138540000, 1728, 1069, false, false), 75U);  // 75.00
-    EXPECT_EQ(refreshRate(148500000, 2200, 1125, false, false), 60U);
-    EXPECT_EQ(refreshRate(74250000, 2200, 1125, true, false), 60U);  // interlaced: fields
-    EXPECT_EQ(refreshRate(74250000, 2200, 1125, false, true), 15U);  // double scan
-    EXPECT_EQ(refreshRate(100, 10, 2, false, false), 5U);
-    EXPECT_EQ(refreshRate(110, 10, 4, false, false), 3U);  // 2.75
-    EXPECT_EQ(refreshRate(0, 2576, 1120, false, false), 0U);
-    EXPECT_EQ(refreshRate(173000000, 0, 1120, false, false), 0U);
-    EXPECT_EQ(refreshRate(173000000, 2576, 0, false, false), 0U);
-}
+TEST(X11Math, RefreshRateAndTheMonitorAWindowIsOn) {
+    struct Rate {
+        std::uint32_t clock, htotal, vtotal;
+        bool interlaced, doubleScan;
+        unsigned hz;
+    };
+    for (const Rate& r : {Rate{173000000, 2576, 1120, false, false, 60}, Rate{138540000, 1728, 1069, false, false, 75},
+                          Rate{74250000, 2200, 1125, true, false, 60},  // interlaced: fields
+                          Rate{74250000, 2200, 1125, false, true, 15}, Rate{110, 10, 4, false, false, 3},  // 2.75
+                          Rate{0, 2576, 1120, false, false, 0}, Rate{173000000, 0, 1120, false, false, 0},
+                          Rate{173000000, 2576, 0, false, false, 0}})
+        EXPECT_EQ(refreshRate(r.clock, r.htotal, r.vtotal, r.interlaced, r.doubleScan), r.hz) << r.clock;
 
-TEST(X11Math, BestRectTakesLargestIntersectionThenNearest) {
+    // The largest share, the first of equal ones; off every monitor the nearest.
     const std::vector<Rect> mons{{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}, {-1280, 0, 0, 1024}};
-    EXPECT_EQ(bestRectFor(mons, {1800, 10, 2100, 100}), 1U);
-    EXPECT_EQ(bestRectFor(mons, {1700, 10, 2000, 100}), 0U);
-    EXPECT_EQ(bestRectFor(mons, {-100, 10, 50, 100}), 2U);
-    // Equal shares: the first in the list.
-    EXPECT_EQ(bestRectFor(mons, {1820, 10, 2020, 100}), 0U);
-    // Off every monitor: the nearest, by the gap between the rectangles.
-    EXPECT_EQ(bestRectFor(mons, {4000, 0, 4100, 50}), 1U);
-    EXPECT_EQ(bestRectFor(mons, {-2000, 2000, -1900, 2100}), 2U);
-    EXPECT_EQ(bestRectFor(mons, {100, 1500, 200, 1600}), 0U);
+    for (const auto& [window, index] : std::vector<std::pair<Rect, std::size_t>>{
+             {{1800, 10, 2100, 100}, 1}, {{1700, 10, 2000, 100}, 0}, {{-100, 10, 50, 100}, 2},
+             {{1820, 10, 2020, 100}, 0}, {{4000, 0, 4100, 50}, 1}, {{-2000, 2000, -1900, 2100}, 2},
+             {{100, 1500, 200, 1600}, 0}})
+        EXPECT_EQ(bestRectFor(mons, window), index) << window.left;
     EXPECT_EQ(bestRectFor({}, {0, 0, 1, 1}), std::nullopt);
-}
-
-TEST(X11Math, IntersectGivesZeroForDisjoint) {
-    EXPECT_EQ(intersect({0, 0, 10, 10}, {5, 5, 20, 20}), (Rect{5, 5, 10, 10}));
     EXPECT_EQ(intersect({0, 0, 10, 10}, {10, 0, 20, 10}), Rect{});
 }
 
-TEST(X11Math, HalvingPlanKeepsTheLastStepAtOrAboveHalf) {
-    EXPECT_EQ(halvingPlan({1920, 1080}, {960, 540}).passes(), 0);  // 50 %: bilinear alone
-    EXPECT_EQ(halvingPlan({1920, 1080}, {1440, 810}).passes(), 0);
-    EXPECT_EQ(halvingPlan({1920, 1080}, {3840, 2160}).passes(), 0);
-    const HalvingPlan quarter = halvingPlan({1920, 1080}, {480, 270});
-    EXPECT_EQ(quarter.passesX, 1);
-    EXPECT_EQ(quarter.passesY, 1);
-    const HalvingPlan tenth = halvingPlan({1920, 1080}, {192, 108});
-    EXPECT_EQ(tenth.passesX, 3);  // 960, 480, 240, then 240 -> 192
-    EXPECT_EQ(tenth.passesY, 3);
-    EXPECT_EQ(halvingPlan({1920, 1080}, {959, 540}).passesX, 1);
-    EXPECT_EQ(halvingPlan({1920, 1080}, {959, 540}).passesY, 0);
+// Halving passes (width, height) before the last, bilinear step of at least half.
+TEST(X11Math, HalvingKeepsTheLastStepAtOrAboveHalfWhereBilinearStaysInside) {
+    for (const auto& [to, passes] : std::vector<std::pair<QSize, QSize>>{
+             {{960, 540}, {0, 0}}, {{3840, 2160}, {0, 0}}, {{480, 270}, {1, 1}},
+             {{192, 108}, {3, 3}},  // 960, 480, 240, then 240 -> 192
+             {{959, 540}, {1, 0}}}) {
+        const HalvingPlan plan = halvingPlan({1920, 1080}, to);
+        EXPECT_EQ(QSize(plan.passesX, plan.passesY), passes) << to.width();
+    }
     EXPECT_EQ(halvedSize({1921, 1080}, true, false), QSize(961, 1080));
     EXPECT_EQ(halvedSize({1, 1}, true, true), QSize(1, 1));
-}
-
-TEST(X11Math, BilinearStaysInsideOnlyWhenShrinkingEnough) {
-    EXPECT_TRUE(bilinearStaysInside(1920, 960));
-    EXPECT_TRUE(bilinearStaysInside(1920, 1440));
-    EXPECT_TRUE(bilinearStaysInside(1920, 1824));   // 95 %
-    EXPECT_FALSE(bilinearStaysInside(1920, 1919));  // the rounding could reach the neighbour
-    EXPECT_FALSE(bilinearStaysInside(1920, 1920));
-    EXPECT_FALSE(bilinearStaysInside(1920, 3840));
-    EXPECT_FALSE(bilinearStaysInside(1920, 0));
+    for (const auto& [to, inside] : std::vector<std::pair<int, bool>>{
+             {960, true}, {1824, true}, {1919, false}, {1920, false}, {3840, false}, {0, false}})
+        EXPECT_EQ(bilinearStaysInside(1920, to), inside) << to;  // 1919: rounding could reach the neighbour
 }
 
 TEST(X11Math, StretchMapPutsTheScrollOffsetInTheTranslation) {
