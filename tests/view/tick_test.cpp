@@ -94,12 +94,6 @@ TEST_F(TickTest, ZoomedViewsAreStretchedFromTheWholeMonitor) {
 }
 
 TEST_F(TickTest, ThePointerImageChoosesTheBufferedPathWhenZoomed) {
-    EXPECT_FALSE(UsesBufferedPath(100, 0));
-    EXPECT_TRUE(UsesBufferedPath(50, 0));
-    EXPECT_TRUE(UsesBufferedPath(100.5, -1) == false);
-    EXPECT_FALSE(UsesBufferedPath(100.9, 0)) << "the text's number is truncated";
-    EXPECT_FALSE(UsesBufferedPath(50, 1));
-
     QImage arrow(8, 8, QImage::Format_ARGB32_Premultiplied);
     arrow.fill(qRgba(255, 255, 255, 255));
     fake.setCursorImage(arrow, {4, 4});
@@ -157,12 +151,16 @@ TEST_F(TickTest, DotsAreInvertedSquaresAtViewScale) {
     EXPECT_EQ(w.lblStatus_Cursor_View->text(), "X = -1820 Y = 5");
 }
 
-TEST_F(TickTest, WithoutThePersistentImageDrawingIsVisibleAtOnce) {
+// A window without a backing image may have been painted over: every tick
+// draws, straight into the window.
+TEST_F(TickTest, WithoutThePersistentImageEveryTickDrawsVisiblyAtOnce) {
     startWatching("NoRedraw= 1\r\n");
     EXPECT_FALSE(view().persistent());
     tick();
     EXPECT_EQ(view().presentCount(), 0);
     EXPECT_EQ(view().shown().pixel(5, 6), fake.pictureOf("DUMMY1").pixel(5, 6));
+    tick();
+    EXPECT_EQ(count("Drawing::copy"), 1);
 }
 
 TEST_F(TickTest, AVanishedMonitorReadsBlackAndTheTickGoesOn) {
@@ -380,21 +378,10 @@ TEST_F(TickTest, AChangeOutOfSightIsNotDrawn) {
     EXPECT_EQ(w.lblStatus_Cursor_All->text(), "X = 100 Y = 100");
 }
 
-TEST_F(TickTest, WithoutThePersistentImageEveryTickDraws) {
-    startWatching("NoRedraw= 1\r\n");
-    tick();
-    tick();
-    EXPECT_EQ(count("Drawing::copy"), 1) << "a window without a backing image may have been painted over";
-}
-
 TEST_F(TickTest, IntervalEntryClampsAndRestartsTheTimer) {
-    EXPECT_EQ(SecondsText(2000), "2秒");
-    EXPECT_EQ(SecondsText(13), "0.013秒");
+    // What the list below is not given.
     EXPECT_EQ(SecondsText(1250), "1.25秒");
-    EXPECT_EQ(SecondsText(50), "0.05秒");
-    EXPECT_EQ(TypedIntervalMs("0.0126"), 13);
     EXPECT_EQ(TypedIntervalMs("0.001"), 10);
-    EXPECT_EQ(TypedIntervalMs("120"), 60000);
     EXPECT_EQ(TypedIntervalMs("abc"), 10);
 
     frmMain& w = startWatching("Interval= 50\r\n");
