@@ -173,12 +173,6 @@ TEST_F(MainWindowTest, ExitItemsCloseAndSaveOnce) {
     EXPECT_EQ(readAll(settingsFile()), "changed by hand\r\n");
 }
 
-}  // namespace
-}  // namespace orvane
-
-namespace orvane {
-namespace {
-
 TEST_F(MainWindowTest, TerminationSignalsCloseTheWindowAsTheUserWould) {
     addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
     frmMain& w = start();
@@ -186,7 +180,7 @@ TEST_F(MainWindowTest, TerminationSignalsCloseTheWindowAsTheUserWould) {
     ::raise(SIGTERM);
     for (int i = 0; i < 50 && w.isVisible(); ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(test::readAll(settingsFile()), kDefaultFile);
+    EXPECT_EQ(readAll(settingsFile()), kDefaultFile);
 }
 
 }  // namespace
