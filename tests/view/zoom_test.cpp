@@ -109,20 +109,6 @@ TEST_F(ZoomTest, TheScrollPositionIsRestoredAndFollowsTheZoom) {
     EXPECT_EQ(AppState.ScrollPos_X, w().scrX->value());
 }
 
-TEST_F(ZoomTest, ChoicesBeforeActivationOnlyMoveTheChecks) {
-    LoadSettings();
-    window = std::make_unique<frmMain>(fake);
-    window->Form_Load();
-    EXPECT_EQ(w().FormState, 1);
-    w().mnuView_Zoom_Select[0]->trigger();  // no window is shown yet to open the menu in
-    EXPECT_TRUE(w().mnuView_Zoom_Select[0]->isChecked());
-    EXPECT_DOUBLE_EQ(AppState.ZoomRate, 1.0);
-    EXPECT_EQ(w().picViewRect.size(), QSize(0, 0));
-    w().Form_Activate();
-    EXPECT_DOUBLE_EQ(AppState.ZoomRate, 2.0);
-    EXPECT_EQ(w().picViewRect.size(), QSize(3840, 2160));
-}
-
 TEST_F(ZoomTest, TheBoxLooksPendingWhileATypedValueWaitsForEnter) {
     start();
     QTest::mouseClick(w().cmbZoom->lineEdit(), Qt::LeftButton);  // the user clicks into the box
