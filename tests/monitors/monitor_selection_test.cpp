@@ -26,20 +26,24 @@ std::vector<std::pair<QString, bool>> menuItems(const frmMain& w) {
     return items;
 }
 
-TEST_F(MainWindowTest, OneMonitorIsListedSelectedAndDescribed) {
-    addMonitor("DUMMY0", {0, 0, 1920, 1080}, true, 24);
+TEST_F(MainWindowTest, MonitorsAreListedInPlatformOrderAndTheWatchedOneDescribed) {
+    addMonitor("HDMI-2", {-1280, -200, 0, 824}, false, 16);
+    addMonitor("DP-1", {0, 0, 1920, 1080}, true, 24);
+    writeSettings("[Main]\r\nDisplay=HDMI-2\r\n");
     frmMain& w = start();
-    EXPECT_EQ(listItems(w.cmbDisplayList), std::vector<QString>{"(*)DUMMY0"});
+    EXPECT_EQ(listItems(w.cmbDisplayList), (std::vector<QString>{"   HDMI-2", "(*)DP-1"}));
     EXPECT_EQ(w.cmbDisplayList->currentIndex(), 0);
-    EXPECT_EQ(menuItems(w), (std::vector<std::pair<QString, bool>>{{"(*)DUMMY0", true}}));
-    EXPECT_EQ(AppState.MonitorTable[0].szDevice, DeviceField("DUMMY0"));
-    EXPECT_EQ(w.lblStatus_Display_Pos->text(), "L = 0 T = 0");
-    EXPECT_EQ(w.lblStatus_Display_Size->text(), "W = 1920 H = 1080 B = 24");
-    EXPECT_EQ(AppState.ViewWidth, 1920);
+    EXPECT_EQ(menuItems(w), (std::vector<std::pair<QString, bool>>{{"   HDMI-2", true}, {"(*)DP-1", false}}));
+    EXPECT_EQ(AppState.MonitorTable[1].szDevice, DeviceField("DP-1"));
+    EXPECT_EQ(AppState.Display, DeviceField("HDMI-2")) << "the whole padded field";
+    EXPECT_EQ(w.lblStatus_Display_Pos->text(), "L = -1280 T = -200");
+    EXPECT_EQ(w.lblStatus_Display_Size->text(), "W = 1280 H = 1024 B = 16");
+    EXPECT_EQ(AppState.ViewLeft, -1280);
+    EXPECT_EQ(AppState.ViewTop, -200);
+    EXPECT_EQ(AppState.ViewWidth, 1280);
     EXPECT_EQ(AppState.ViewFreq, 60);
-    EXPECT_EQ(AppState.Display, DeviceField("DUMMY0")) << "the whole padded field";
     ASSERT_TRUE(w.MonitorDC);
-    EXPECT_EQ(w.MonitorDC->rect(), (platform::Rect{0, 0, 1920, 1080}));
+    EXPECT_EQ(w.MonitorDC->rect(), (platform::Rect{-1280, -200, 0, 824}));
 }
 
 TEST_F(MainWindowTest, TheWindowsOwnMonitorIsChosenThenTheRememberedOne) {
@@ -64,19 +68,6 @@ TEST_F(MainWindowTest, TheWindowsOwnMonitorIsChosenThenTheRememberedOne) {
     EXPECT_EQ(menuItems(again),
               (std::vector<std::pair<QString, bool>>{{"(*)DUMMY0", true}, {"   DUMMY1", false}}));
     EXPECT_EQ(again.lblStatus_Display_Size->text(), "W = 1920 H = 1080 B = 32");
-}
-
-TEST_F(MainWindowTest, MonitorsAtNegativeCoordinatesAndInPlatformOrder) {
-    addMonitor("HDMI-2", {-1280, -200, 0, 824}, false, 16);
-    addMonitor("DP-1", {0, 0, 1920, 1080}, true);
-    writeSettings("[Main]\r\nDisplay=HDMI-2\r\n");
-    frmMain& w = start();
-    EXPECT_EQ(listItems(w.cmbDisplayList), (std::vector<QString>{"   HDMI-2", "(*)DP-1"}));
-    EXPECT_EQ(w.cmbDisplayList->currentIndex(), 0);
-    EXPECT_EQ(w.lblStatus_Display_Pos->text(), "L = -1280 T = -200");
-    EXPECT_EQ(w.lblStatus_Display_Size->text(), "W = 1280 H = 1024 B = 16");
-    EXPECT_EQ(AppState.ViewLeft, -1280);
-    EXPECT_EQ(AppState.ViewTop, -200);
 }
 
 TEST_F(MainWindowTest, MenuAndListMirrorEachOtherAndReloadKeepsTheWatchedMonitorByName) {
