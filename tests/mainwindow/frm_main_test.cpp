@@ -160,33 +160,26 @@ TEST_F(MainWindowTest, ClosingUndoesTemporaryModesOnlyForTheTemporaryMethod) {
     }
 }
 
-TEST_F(MainWindowTest, ExitItemsCloseAndSaveOnce) {
+// The Exit item and a termination signal close the window as the user
+// would, and save once.
+TEST_F(MainWindowTest, ExitItemsAndTerminationSignalsCloseAndSaveOnce) {
     addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
-    frmMain& w = start();
-    ASSERT_TRUE(choose(w.mnuPopup_Exit));
-    QApplication::processEvents();
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(readAll(settingsFile()), kDefaultFile);
-    test::writeAll(settingsFile(), "changed by hand\r\n");
-    w.close();  // a second close request: already unloaded, nothing is saved twice
-    QApplication::processEvents();
-    EXPECT_EQ(readAll(settingsFile()), "changed by hand\r\n");
-}
-
-}  // namespace
-}  // namespace orvane
-
-namespace orvane {
-namespace {
-
-TEST_F(MainWindowTest, TerminationSignalsCloseTheWindowAsTheUserWould) {
-    addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
-    frmMain& w = start();
-    ExitSignals exitSignals([&w](int) { w.close(); });
-    ::raise(SIGTERM);
-    for (int i = 0; i < 50 && w.isVisible(); ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(test::readAll(settingsFile()), kDefaultFile);
+    for (bool signal : {false, true}) {
+        freshRun();
+        std::remove(settingsFile().c_str());
+        frmMain& w = start();
+        ExitSignals exitSignals([&w](int) { w.close(); });
+        if (signal)
+            ::raise(SIGTERM);
+        else
+            ASSERT_TRUE(choose(w.mnuPopup_Exit));
+        ASSERT_TRUE(waitFor([&] { return !w.isVisible(); })) << signal;
+        EXPECT_EQ(readAll(settingsFile()), kDefaultFile);
+        test::writeAll(settingsFile(), "changed by hand\r\n");
+        w.close();  // a second close request: already unloaded, nothing is saved twice
+        QApplication::processEvents();
+        EXPECT_EQ(readAll(settingsFile()), "changed by hand\r\n");
+    }
 }
 
 }  // namespace

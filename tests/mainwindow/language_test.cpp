@@ -21,19 +21,13 @@
 namespace orvane {
 namespace {
 
+// Japanese, C and American English are started in the window test below.
 TEST(Language, TheDesktopsLanguageChoosesJapaneseOrEnglish) {
     // C and POSIX name no language (Qt 6.4 reports them as "C", later versions as "en-US").
     EXPECT_TRUE(PreferredLanguages(QLocale::c()).isEmpty());
-    EXPECT_FALSE(WantsEnglish(PreferredLanguages(QLocale::c())));
-    EXPECT_FALSE(WantsEnglish(PreferredLanguages(QLocale(QStringLiteral("ja_JP")))));
-    EXPECT_TRUE(WantsEnglish(PreferredLanguages(QLocale(QStringLiteral("en_US")))));
-    EXPECT_TRUE(WantsEnglish(PreferredLanguages(QLocale(QStringLiteral("de_DE")))))
-        << "English, not Japanese";
+    EXPECT_TRUE(WantsEnglish(PreferredLanguages(QLocale(QStringLiteral("de_DE"))))) << "English, not Japanese";
     EXPECT_FALSE(WantsEnglish({"de", "de-DE", "ja", "ja-JP"})) << "LANGUAGE=de:ja: Japanese comes first";
     EXPECT_TRUE(WantsEnglish({"pt-BR", "pt", "en"}));
-    EXPECT_EQ(TranslatorFor({}), nullptr);
-    EXPECT_EQ(TranslatorFor({"ja-JP", "en-US"}), nullptr);
-    EXPECT_NE(TranslatorFor({"en-GB"}), nullptr) << "the translation is built into the program";
 }
 
 struct LanguageTest : test::MainWindowTest {

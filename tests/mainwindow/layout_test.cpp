@@ -26,51 +26,35 @@ LayoutInput window(std::int32_t viewWidth, std::int32_t viewHeight) {
     return in;
 }
 
-TEST(Layout, BarsAppearOnlyWhenTheViewIsLargerThanTheFrame) {
-    // 598 px = 8970 twips = exactly the width less the border: no bar.
-    LayoutResult fit = ComputeLayout(window(598, 100));
-    EXPECT_FALSE(fit.scrX.enabled);
-    EXPECT_FALSE(fit.scrY.enabled);
-    EXPECT_EQ(fit.frame, (TwipsRect{0, 315, 9000, 5430}));
-    EXPECT_EQ(fit.viewLeft, 0);
-
-    LayoutResult wider = ComputeLayout(window(599, 100));
-    EXPECT_TRUE(wider.scrX.enabled && wider.scrX.visible);
-    EXPECT_FALSE(wider.scrY.enabled);
-    EXPECT_EQ(wider.frame, (TwipsRect{0, 315, 9000, 5175}));
-    EXPECT_EQ(wider.scrX.rect, (TwipsRect{0, 5490, 9000, 255}));
-    EXPECT_EQ(wider.scrX.max, 1);
-
-    // Only too tall: one bar, the vertical one, at the frame's right.
-    LayoutResult taller = ComputeLayout(window(100, 2000));
-    EXPECT_FALSE(taller.scrX.enabled);
-    EXPECT_TRUE(taller.scrY.enabled && taller.scrY.visible);
-    EXPECT_EQ(taller.frame, (TwipsRect{0, 315, 8745, 5430}));
-    EXPECT_EQ(taller.scrY.rect, (TwipsRect{8745, 315, 255, 5430}));
-    EXPECT_EQ(taller.scrY.max, 2000 - 360);
-}
-
-TEST(Layout, TheVerticalBarCanForceTheHorizontalOneButNotTheOtherWayRound) {
-    // Fits in width until the vertical bar takes 255 twips of it.
-    LayoutResult both = ComputeLayout(window(590, 2000));
-    EXPECT_TRUE(both.scrX.visible);
-    EXPECT_TRUE(both.scrY.visible);
-    EXPECT_EQ(both.frame, (TwipsRect{0, 315, 8745, 5175}));
-    EXPECT_EQ(both.scrX.max, 590 - 581);
-    EXPECT_EQ(both.scrY.max, 2000 - 343);
-
-    // Overflows horizontally; the horizontal bar then makes it overflow vertically
-    // (5175 - 30 twips = 343 px); both bars, no further iteration.
-    LayoutResult late = ComputeLayout(window(700, 350));
-    EXPECT_TRUE(late.scrX.visible);
-    EXPECT_TRUE(late.scrY.visible);
-    EXPECT_EQ(late.scrX.max, 700 - 581);
-
-    // 360 px tall fits 5430 twips, but not after the horizontal bar: no second
-    // vertical check is needed because the vertical check comes second anyway.
-    LayoutResult noBar = ComputeLayout(window(100, 360));
-    EXPECT_FALSE(noBar.scrY.enabled);
-    EXPECT_EQ(noBar.viewTop, 0);
+TEST(Layout, BarsAppearWhereTheViewOverflowsAndTheVerticalOneCanForceTheOther) {
+    // The frame holds 598 x 360 px without bars, 581 px wide beside the
+    // vertical bar and 343 px tall above the horizontal one.
+    const TwipsRect none{0, 315, 9000, 5430}, x{0, 315, 9000, 5175}, y{0, 315, 8745, 5430},
+        both{0, 315, 8745, 5175};
+    struct Case {
+        std::int32_t width, height;
+        TwipsRect frame;
+        std::int32_t maxX, maxY;  // -1: no bar
+    };
+    const Case cases[] = {
+        {598, 100, none, -1, -1},  {599, 100, x, 1, -1},   {1000, 100, x, 402, -1},
+        {100, 2000, y, -1, 1640},  {100, 360, none, -1, -1},
+        {590, 2000, both, 9, 1657},  // fits in width until the vertical bar takes its room
+        {700, 350, both, 119, 7},    // the horizontal bar makes it overflow vertically
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height);
+        const LayoutResult out = ComputeLayout(window(c.width, c.height));
+        EXPECT_EQ(out.frame, c.frame);
+        EXPECT_EQ(out.scrX.enabled && out.scrX.visible, c.maxX >= 0);
+        EXPECT_EQ(out.scrY.enabled && out.scrY.visible, c.maxY >= 0);
+        EXPECT_EQ(out.scrX.enabled || out.scrX.visible, c.maxX >= 0);
+        EXPECT_EQ(out.scrY.enabled || out.scrY.visible, c.maxY >= 0);
+        if (c.maxX >= 0) { EXPECT_EQ(out.scrX.max, c.maxX); }
+        if (c.maxY >= 0) { EXPECT_EQ(out.scrY.max, c.maxY); }
+    }
+    EXPECT_EQ(ComputeLayout(window(599, 100)).scrX.rect, (TwipsRect{0, 5490, 9000, 255}));
+    EXPECT_EQ(ComputeLayout(window(100, 2000)).scrY.rect, (TwipsRect{8745, 315, 255, 5430}));
 }
 
 TEST(Layout, WithTheOptionOffBarsScrollButTakeNoRoom) {
@@ -94,20 +78,21 @@ TEST(Layout, SmallViewsAreCentredAndShrinkingClampsTheScrollPosition) {
     LayoutResult small = ComputeLayout(window(301, 101));
     EXPECT_EQ(small.viewLeft, (598 - 301) / 2);  // 148: the odd pixel goes right
     EXPECT_EQ(small.viewTop, (360 - 101) / 2);   // 129
-    LayoutResult larger = ComputeLayout(window(1000, 100));
-    EXPECT_FALSE(larger.scrY.enabled);
 
-    // A view larger than its frame centres to a negative offset when its bar is
-    // not needed in that direction... and a view that shrinks below the scroll
-    // position takes the value down to the new maximum.
     LayoutInput in = window(4000, 100);
     in.scrXValue = 3000;
     EXPECT_EQ(ComputeLayout(in).scrX.value, 3000);
     in.viewWidth = 1000;
     LayoutResult shrunk = ComputeLayout(in);
-    EXPECT_EQ(shrunk.scrX.max, 1000 - 598);
     EXPECT_EQ(shrunk.scrX.value, 402);
     EXPECT_EQ(shrunk.viewLeft, -402);
+    // Ranges beyond 16 bits: 300 % of an 11520 px wide monitor.
+    in.viewWidth = 34560;
+    in.scrXValue = 40000;
+    const LayoutResult wide = ComputeLayout(in);
+    EXPECT_EQ(wide.scrX.max, 34560 - 598);
+    EXPECT_EQ(wide.scrX.value, 34560 - 598);
+    EXPECT_EQ(wide.viewLeft, -(34560 - 598));
 }
 
 TEST(Layout, HiddenBarsGiveTheirRoomToTheFrame) {
@@ -140,16 +125,6 @@ TEST(Layout, ATinyWindowKeepsThePreviousFrameAndStillSetsTheBars) {
     EXPECT_EQ(out.frame, in.frame);
     EXPECT_EQ(out.scrX.max, 0);
     EXPECT_EQ(out.scrX.value, 0);
-}
-
-TEST(Layout, ScrollRangesBeyondSixteenBits) {
-    // 300 % of an 11520 px wide monitor.
-    LayoutInput in = window(34560, 6480);
-    in.scrXValue = 40000;
-    LayoutResult out = ComputeLayout(in);
-    EXPECT_EQ(out.scrX.max, 34560 - 581);
-    EXPECT_EQ(out.scrX.value, 34560 - 581);
-    EXPECT_EQ(out.viewLeft, -(34560 - 581));
 }
 
 TEST(Layout, PlacementIsRecordedOnlyWhenLoadedAndNotInFullScreen) {

