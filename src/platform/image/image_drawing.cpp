@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/image/image_view.h"
@@ -163,21 +164,38 @@ QImage readSurface(Surface& s, const QRect& r) {
 }
 
 namespace {
-struct Drawn {
-    Target target;
-    Pixels* pixels = nullptr;
-    void done() const {
-        if (pixels) pixels->drawn();
+// What a source holds when an operation is asked for, kept while the
+// operation waits to be drawn: shared, not copied, when it is in memory (the
+// captured frame, a memory copy that is gone by then).
+class Snapshot : public Surface, public Pixels {
+public:
+    Snapshot(Surface& src, const QRect& r) : size_(src.size()), covers_(r), part_(pixelsOf(src, r)) {}
+    [[nodiscard]] QSize size() const override { return size_; }
+    void setStretchMode(StretchMode) override {}
+    [[nodiscard]] StretchMode stretchMode() const override { return StretchMode::Simple; }
+    [[nodiscard]] Source pixels(const QRect& r) override {
+        return pixelsOfImage(part_.image, covers_.topLeft() - part_.at, r);
     }
+
+private:
+    QSize size_;
+    QRect covers_;
+    Source part_;
 };
-Drawn targetOf(Surface& s) {
-    auto* p = dynamic_cast<Pixels*>(&s);
-    if (!p) return {};
-    Target t = p->drawTarget();
-    if (t.image != nullptr && t.image->isNull()) t.image = nullptr;
-    return {t, p};
+
+Pixels* drawable(Surface& s) { return dynamic_cast<Pixels*>(&s); }
+QRect drawAreaOf(Surface& s) {
+    const Pixels* p = drawable(s);
+    return p ? p->drawArea() : QRect();
 }
 }  // namespace
+
+QRect MemorySurface::drawArea() const { return image_.rect(); }
+
+void MemorySurface::draw(const QRect& area, const DrawOp& op) {
+    (void)area;
+    op({&image_, {0, 0}, image_.rect()});
+}
 
 std::unique_ptr<ViewSurface> ImageDrawing::createView(QWidget* frame) {
     return std::make_unique<ImageViewSurface>(frame);
@@ -188,29 +206,33 @@ std::unique_ptr<Surface> ImageDrawing::createMemoryCopy(Surface& source, QSize s
 }
 
 void ImageDrawing::copy(Surface& dst, const QRect& dstRect, Surface& src, QPoint srcPos) {
-    const Drawn d = targetOf(dst);
-    const QRect region = dstRect & d.target.area();
+    const QRect region = dstRect & drawAreaOf(dst);
     if (region.isEmpty()) return;
     const Source part = pixelsOf(src, region.translated(srcPos - dstRect.topLeft()));
-    blit(*d.target.image, region.topLeft() - d.target.origin, part.image, QRect(part.at, region.size()));
-    d.done();
+    drawable(dst)->draw(region, [region, part](const Target& t) {
+        const QRect r = region & t.area();
+        if (r.isEmpty()) return;
+        blit(*t.image, r.topLeft() - t.origin, part.image, QRect(part.at + (r.topLeft() - region.topLeft()), r.size()));
+    });
 }
 
 namespace {
 void stretchInto(Surface& dst, const QRect& dstRect, Surface& src, const QRect& srcRect, const QRegion& part) {
-    const Drawn d = targetOf(dst);
     if (srcRect.width() <= 0 || srcRect.height() <= 0) return;
-    bool any = false;
-    for (const QRect& r : part) {
-        const QRect region = r & dstRect & d.target.area();
-        if (region.isEmpty()) continue;
-        if (dst.stretchMode() == StretchMode::Simple)
-            stretchNearest(d.target, dstRect, region, src, srcRect);
-        else
-            stretchAverage(d.target, dstRect, region, src, srcRect);
-        any = true;
-    }
-    if (any) d.done();
+    const QRegion region = part & dstRect & drawAreaOf(dst);
+    if (region.isEmpty()) return;
+    auto source = std::make_shared<Snapshot>(src, srcRect);
+    const bool simple = dst.stretchMode() == StretchMode::Simple;
+    drawable(dst)->draw(region.boundingRect(), [dstRect, srcRect, region, source, simple](const Target& t) {
+        for (const QRect& r : region) {
+            const QRect inside = r & t.area();
+            if (inside.isEmpty()) continue;
+            if (simple)
+                stretchNearest(t, dstRect, inside, *source, srcRect);
+            else
+                stretchAverage(t, dstRect, inside, *source, srcRect);
+        }
+    });
 }
 }  // namespace
 
@@ -224,25 +246,33 @@ void ImageDrawing::stretchPart(Surface& dst, const QRect& dstRect, Surface& src,
 }
 
 void ImageDrawing::drawCursor(Surface& dst, QPoint topLeft, const CursorImage& cursor) {
-    const Drawn d = targetOf(dst);
-    if (d.target.image == nullptr || cursor.image.isNull()) return;
-    {
-        QPainter painter(d.target.image);
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        painter.drawImage(topLeft - d.target.origin, cursor.image);
-    }
-    d.done();
+    const QRect region = QRect(topLeft, cursor.image.size()) & drawAreaOf(dst);
+    if (region.isEmpty()) return;
+    drawable(dst)->draw(region, [region, topLeft, image = cursor.image](const Target& t) {
+        const QRect r = region & t.area();
+        if (r.isEmpty()) return;
+        // Blended in a copy of the part it covers: the target may be a
+        // window's picture that is being painted already.
+        QImage under = t.image->copy(r.translated(-t.origin));
+        {
+            QPainter painter(&under);
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            painter.drawImage(topLeft - r.topLeft(), image);
+        }
+        blit(*t.image, r.topLeft() - t.origin, under, under.rect());
+    });
 }
 
 void ImageDrawing::invert(Surface& dst, const QRect& rect) {
-    const Drawn d = targetOf(dst);
-    const QRect region = (rect & d.target.area()).translated(-d.target.origin);
+    const QRect region = rect & drawAreaOf(dst);
     if (region.isEmpty()) return;
-    for (int y = region.top(); y <= region.bottom(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(d.target.image->scanLine(y));
-        for (int x = region.left(); x <= region.right(); ++x) line[x] ^= 0x00ffffffu;
-    }
-    d.done();
+    drawable(dst)->draw(region, [region](const Target& t) {
+        const QRect r = (region & t.area()).translated(-t.origin);
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(t.image->scanLine(y));
+            for (int x = r.left(); x <= r.right(); ++x) line[x] ^= 0x00ffffffu;
+        }
+    });
 }
 
 }  // namespace orvane::platform::image

@@ -43,7 +43,8 @@ public:
     void setStretchMode(StretchMode mode) override { mode_ = mode; }
     [[nodiscard]] StretchMode stretchMode() const override { return mode_; }
     [[nodiscard]] Source pixels(const QRect& r) override { return pixelsOfImage(image_, {0, 0}, r); }
-    [[nodiscard]] Target drawTarget() override { return {&image_, {0, 0}}; }
+    [[nodiscard]] QRect drawArea() const override;
+    void draw(const QRect& area, const DrawOp& op) override;
 
 private:
     QImage image_;

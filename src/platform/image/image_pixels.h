@@ -10,6 +10,7 @@
 #include <QRect>
 #include <cstddef>
 #include <cstring>
+#include <functional>
 
 namespace orvane::platform::image {
 
@@ -19,23 +20,34 @@ inline QImage blackImage(QSize size) {
     return image;
 }
 
+// Images an RGB32 pixel can be written into as it is: opaque 0xffRRGGBB is
+// the same pixel in all three.
+inline bool holdsRgb32(const QImage& image) {
+    return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32 ||
+           image.format() == QImage::Format_ARGB32_Premultiplied;
+}
+
 // Copies from's pixels of src into image at pos, replacing what was there;
-// clipped to both images. Plain row copies for RGB32, the common case.
+// clipped to both images: plain row copies.
 inline void blit(QImage& image, QPoint pos, const QImage& src, QRect from) {
     from &= src.rect();
     QRect to = QRect(pos, from.size()) & image.rect();
     if (to.isEmpty()) return;
     from = QRect(from.topLeft() + (to.topLeft() - pos), to.size());
-    if (image.format() != QImage::Format_RGB32 || src.format() != QImage::Format_RGB32) {
-        QPainter painter(&image);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(to.topLeft(), src, from);
-        return;
+    // Another format is converted first (no painter: the image may be a
+    // window's picture that is being painted already).
+    QImage converted;
+    const QImage* in = &src;
+    if (src.format() != image.format() && !(src.format() == QImage::Format_RGB32 && holdsRgb32(image))) {
+        converted = src.copy(from).convertToFormat(image.format());
+        in = &converted;
+        from.moveTo(0, 0);
     }
-    const auto bytes = static_cast<std::size_t>(to.width()) * 4;
+    const int depth = image.depth() / 8;
+    const auto bytes = static_cast<std::size_t>(to.width()) * depth;
     for (int y = 0; y < to.height(); ++y)
-        std::memcpy(image.scanLine(to.top() + y) + std::ptrdiff_t{to.left()} * 4,
-                    src.constScanLine(from.top() + y) + std::ptrdiff_t{from.left()} * 4, bytes);
+        std::memcpy(image.scanLine(to.top() + y) + std::ptrdiff_t{to.left()} * depth,
+                    in->constScanLine(from.top() + y) + std::ptrdiff_t{from.left()} * depth, bytes);
 }
 
 // Pixels of a surface: pixel (x, y) of the rectangle asked for is pixel
@@ -45,12 +57,18 @@ struct Source {
     QPoint at;
 };
 
-// Where drawing into a surface lands: image, whose (0, 0) is the surface's origin.
+// Where drawing into a surface lands: image, whose (0, 0) is the surface's
+// origin, written only inside clip (surface coordinates).
 struct Target {
     QImage* image = nullptr;
     QPoint origin;
-    [[nodiscard]] QRect area() const { return image ? QRect(origin, image->size()) : QRect(); }
+    QRect clip;
+    [[nodiscard]] QRect area() const { return image ? clip & QRect(origin, image->size()) : QRect(); }
 };
+
+// Writes a drawing operation's pixels into a target; whatever it reads was
+// read when the operation was asked for.
+using DrawOp = std::function<void(const Target&)>;
 
 // A surface whose pixels are in memory, besides being a Surface.
 class Pixels {
@@ -59,11 +77,15 @@ public:
     // The pixels of r (surface coordinates), black where the surface has none;
     // straight from the surface's own image where it can.
     [[nodiscard]] virtual Source pixels(const QRect& r) = 0;
-    // Where drawing into it lands; no image for surfaces nothing draws on
+    // Where drawing into it can land; empty for surfaces nothing draws on
     // (the watched monitor).
-    [[nodiscard]] virtual Target drawTarget() { return {}; }
-    // Called after an operation drew into drawTarget().
-    virtual void drawn() {}
+    [[nodiscard]] virtual QRect drawArea() const { return {}; }
+    // Has op write area (inside drawArea()): a picture in memory at once, a
+    // view when its window paints.
+    virtual void draw(const QRect& area, const DrawOp& op) {
+        (void)area;
+        (void)op;
+    }
 };
 
 // Reads r of an image that sits at origin in surface coordinates: shared
