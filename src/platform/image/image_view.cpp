@@ -119,9 +119,10 @@ void ImageViewSurface::paintInto(QImage& image, QPoint offset, const QRegion& cl
 
     const std::vector<DrawOp> ops = std::move(pending_);
     const QRegion outside = pendingRegion_ - area;
-    // What this view painted earlier into the same picture, at the same
-    // place, is still there; anywhere else Qt's picture may be new.
-    const StoreKey key{image.constBits(), image.size(), origin};
+    // What this view painted earlier into a picture of the same size, at the
+    // same place, is still there (Qt copies its last picture into the next
+    // buffer it paints); a picture of another size is new.
+    const StoreKey key{image.size(), origin};
     if (key != paintedKey_) {
         paintedKey_ = key;
         painted_ = QRegion();

@@ -91,10 +91,9 @@ private:
     QRegion heldRegion_;
     bool painting_ = false;
     std::function<void(const QRegion&)> lostHandler_;
-    // Which picture the view last painted into (its pixels, size and the
-    // view's origin in it), and where (view coordinates).
+    // The window picture's size and the view's origin in it when the view
+    // last painted, and where it painted (view coordinates).
     struct StoreKey {
-        const uchar* bits = nullptr;
         QSize size;
         QPoint origin;
         bool operator==(const StoreKey&) const = default;
