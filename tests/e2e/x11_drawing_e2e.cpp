@@ -59,16 +59,16 @@ protected:
         settle(*p);
         return p->drawing().grab(kFrame);
     }
-    // How many frame pixels the view covers fail ok(got, view x, view y).
+    // Every frame pixel the view covers passes ok(got, view x, view y).
     template <typename F>
-    int wrong(const QImage& shot, F ok) {
+    void expectView(const QImage& shot, F ok) {
         const QRect visible = view->geometry() & QRect(QPoint(0, 0), frame->size());
         const QPoint o = view->visibleOrigin() - visible.topLeft();
         int bad = 0;
         for (int y = visible.top(); y <= visible.bottom(); ++y)
             for (int x = visible.left(); x <= visible.right(); ++x)
                 bad += !ok(shot.pixel(x, y), o.x() + x, o.y() + y);
-        return bad;
+        EXPECT_EQ(bad, 0) << "view pixels wrong";
     }
 
     const QImage picture = image(kRight.size(), patternPixel);
@@ -95,11 +95,9 @@ TEST_P(X11Drawing, GrabCopyInvertAndThePointerImageAreExact) {
     const QRect inverted(320, 540, 3, 3);
     p->drawing().invert(*view, inverted);
     view->present();
-    EXPECT_EQ(wrong(shown(),
-                    [&](QRgb got, int x, int y) {
-                        return got == (picture.pixel(x, y) ^ (inverted.contains(x, y) ? 0x00ffffffU : 0U));
-                    }),
-              0);
+    expectView(shown(), [&](QRgb got, int x, int y) {
+        return got == (picture.pixel(x, y) ^ (inverted.contains(x, y) ? 0x00ffffffU : 0U));
+    });
 
     // Half-transparent red over a memory copy at (400, 300), its corner pixel clear.
     auto mem = p->drawing().createMemoryCopy(*monitor, monitor->size());
@@ -109,22 +107,17 @@ TEST_P(X11Drawing, GrabCopyInvertAndThePointerImageAreExact) {
     place(QRect(-300, -250, 1920, 1080));
     p->drawing().copy(*view, QRect(0, 0, 1920, 1080), *mem, QPoint(0, 0));
     view->present();
-    EXPECT_EQ(wrong(shown(),
-                    [&](QRgb got, int x, int y) {
-                        const QRgb under = picture.pixel(x, y);
-                        if (!QRect(400, 300, 16, 16).contains(x, y) || (x == 400 && y == 300))
-                            return got == under;
-                        return colourDistance(got, qRgb(0x80 + qRed(under) / 2, qGreen(under) / 2,
-                                                        qBlue(under) / 2)) <= 2;
-                    }),
-              0);
+    expectView(shown(), [&](QRgb got, int x, int y) {
+        const QRgb under = picture.pixel(x, y);
+        if (!QRect(400, 300, 16, 16).contains(x, y) || (x == 400 && y == 300)) return got == under;
+        return colourDistance(got, qRgb(0x80 + qRed(under) / 2, qGreen(under) / 2, qBlue(under) / 2)) <= 2;
+    });
 
     // Without a persistent image drawing goes straight to the window, unpresented.
     view->setPersistent(false);
     place(QRect(0, 0, 800, 600));
     p->drawing().copy(*view, QRect(0, 0, 800, 600), *monitor, QPoint(100, 400));
-    EXPECT_EQ(wrong(shown(), [&](QRgb got, int x, int y) { return got == picture.pixel(100 + x, 400 + y); }),
-              0);
+    expectView(shown(), [&](QRgb got, int x, int y) { return got == picture.pixel(100 + x, 400 + y); });
 }
 
 TEST_P(X11Drawing, StretchingSamplesTheWatchedMonitorOnly) {
@@ -134,33 +127,26 @@ TEST_P(X11Drawing, StretchingSamplesTheWatchedMonitorOnly) {
     for (const QRect& r :
          {QRect(-1700, -1500, 3840, 2160), QRect(0, 0, 960, 540), QRect(-50000, -30000, 60000, 40000)}) {
         const QImage shot = draw(r, StretchMode::Simple, *monitor);
-        EXPECT_EQ(
-            wrong(shot,
-                  [&](QRgb got, int x, int y) {
-                      const double u = (x + 0.5) * 1920 / r.width(), v = (y + 0.5) * 1080 / r.height();
-                      for (const double d : {-0.05, 0.05})
-                          for (const double e : {-0.05, 0.05})
-                              if (got == picture.pixel(static_cast<int>(u + d), static_cast<int>(v + e)))
-                                  return true;
-                      return false;
-                  }),
-            0)
-            << r.width();
+        expectView(shot, [&](QRgb got, int x, int y) {
+            const double u = (x + 0.5) * 1920 / r.width(), v = (y + 0.5) * 1080 / r.height();
+            for (const double d : {-0.05, 0.05})
+                for (const double e : {-0.05, 0.05})
+                    if (got == picture.pixel(static_cast<int>(u + d), static_cast<int>(v + e))) return true;
+            return false;
+        });
     }
 
     // Quality at 50 % averages each 2x2 block: the stripes at y 900..909 turn
     // purple, where nearest sampling shows red or blue.
     const QImage half = draw(QRect(0, 0, 960, 540), StretchMode::Quality, *monitor);
-    EXPECT_EQ(wrong(half,
-                    [&](QRgb got, int x, int y) {
-                        int r = 0, g = 0, b = 0;
-                        for (int d = 0; d < 4; ++d) {
-                            const QRgb c = picture.pixel(2 * x + d % 2, 2 * y + d / 2);
-                            r += qRed(c), g += qGreen(c), b += qBlue(c);
-                        }
-                        return colourDistance(got, qRgb(r / 4, g / 4, b / 4)) <= 2;
-                    }),
-              0);
+    expectView(half, [&](QRgb got, int x, int y) {
+        int r = 0, g = 0, b = 0;
+        for (int d = 0; d < 4; ++d) {
+            const QRgb c = picture.pixel(2 * x + d % 2, 2 * y + d / 2);
+            r += qRed(c), g += qGreen(c), b += qBlue(c);
+        }
+        return colourDistance(got, qRgb(r / 4, g / 4, b / 4)) <= 2;
+    });
 
     // Something white just left of the watched monitor never blends in.
     client.showImage(QRect(1900, 0, 20, 1080), solid(QSize(20, 1080), qRgb(255, 255, 255)));
@@ -179,11 +165,9 @@ TEST_P(X11Drawing, StretchingSamplesTheWatchedMonitorOnly) {
     const QRect r(-3000, -1200, 5760, 3240);
     const QImage fromCopy = draw(r, StretchMode::Quality, *mem);
     const QImage fromMonitor = draw(r, StretchMode::Quality, *monitor);
-    EXPECT_EQ(wrong(fromMonitor,
-                    [&](QRgb got, int x, int y) {
-                        return colourDistance(got, fromCopy.pixel(x - 3000, y - 1200)) <= 1;
-                    }),
-              0);
+    expectView(fromMonitor, [&](QRgb got, int x, int y) {
+        return colourDistance(got, fromCopy.pixel(x - 3000, y - 1200)) <= 1;
+    });
     EXPECT_EQ(fromMonitor.pixel(450, 300), picture.pixel(1150, 500));
 }
 
@@ -208,8 +192,7 @@ TEST_P(X11Drawing, PersistentImageComesBackAfterBeingCovered) {
     client.destroy(cover);
     // No tick runs: the expose alone must bring the picture back.
     processEvents(200);
-    EXPECT_EQ(wrong(shown(), [&](QRgb got, int x, int y) { return got == picture.pixel(500 + x, 300 + y); }),
-              0);
+    expectView(shown(), [&](QRgb got, int x, int y) { return got == picture.pixel(500 + x, 300 + y); });
     EXPECT_EQ(asked.boundingRect(), QRect(100, 100, 300, 200)) << "only the part that was covered";
 
     // Without a persistent image the part stays lost until the next drawing.
