@@ -1,21 +1,16 @@
-// A small Wayland compositor for the tests, showing nothing: outputs with
-// pictures in memory, named through xdg-output and captured through image copy
-// capture, that come and go on command — what sway's headless outputs cannot do
-// (they cannot be taken away), and what no compositor in Debian 12 offers.
-// A frame gets only what changed since the session's previous frame and what
-// the client says the buffer lacks, as the protocol allows: a client that does
-// not keep count sees stale pixels.
-//   mini_compositor SOCKET      prints "ready", then "done LINE" for each command
-// Commands on standard input, one a line:
-//   add NAME X Y W H            an output of that logical place and size, black
-//   remove NAME                 it goes: its globals are withdrawn
-//   fill NAME RRGGBB X Y W H    paints a rectangle of it (output pixels)
+// A small Wayland compositor for the tests, showing nothing: outputs with pictures in memory, named through
+// xdg-output and captured through image copy capture, that come and go on command — what sway's headless outputs
+// cannot do, and what no compositor in Debian 12 offers. A frame gets only what changed since the session's
+// previous frame and what the client says the buffer lacks: a client that does not keep count sees stale pixels.
+//   mini_compositor SOCKET      prints "ready", then "done LINE" for each command on standard input:
+//   add NAME X Y W H | remove NAME | fill NAME RRGGBB X Y W H   (an output's logical place; a rectangle of it)
 #include <unistd.h>
 #include <wayland-server.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -59,7 +54,7 @@ struct Session {
 };
 
 wl_display* g_display = nullptr;
-std::vector<std::unique_ptr<Output>> g_outputs;
+std::map<std::string, std::unique_ptr<Output>> g_outputs;
 
 template <typename T>
 T* of(wl_resource* r) {
@@ -121,12 +116,10 @@ void complete(Frame* f, const std::vector<Rect>& changed) {
     write.insert(write.end(), f->clientDamage.begin(), f->clientDamage.end());
     wl_shm_buffer_begin_access(shm);
     auto* data = static_cast<std::uint8_t*>(wl_shm_buffer_get_data(shm));
-    for (const Rect& r : write) {
-        const int x0 = std::max(r.x, 0), x1 = std::min(r.x + r.w, o->place.w);
-        for (int y = std::max(r.y, 0); y < std::min(r.y + r.h, o->place.h) && x0 < x1; ++y)
-            std::memcpy(data + static_cast<std::ptrdiff_t>(y) * wl_shm_buffer_get_stride(shm) + x0 * 4,
-                        &o->pixels[static_cast<std::size_t>(y) * o->place.w + x0], static_cast<std::size_t>(x1 - x0) * 4);
-    }
+    for (const Rect& r : write)  // (the tests' rectangles lie inside the output)
+        for (int y = r.y; y < r.y + r.h; ++y)
+            std::memcpy(data + static_cast<std::ptrdiff_t>(y) * wl_shm_buffer_get_stride(shm) + r.x * 4,
+                        &o->pixels[static_cast<std::size_t>(y) * o->place.w + r.x], static_cast<std::size_t>(r.w) * 4);
     wl_shm_buffer_end_access(shm);
     for (const Rect& d : changed) ext_image_copy_capture_frame_v1_send_damage(f->resource, d.x, d.y, d.w, d.h);
     ext_image_copy_capture_frame_v1_send_presentation_time(f->resource, 0, 0, 0);
@@ -191,19 +184,14 @@ void bindManager(wl_client* client, void*, std::uint32_t version, std::uint32_t 
     wl_resource_set_implementation(r, Impl, nullptr, nullptr);
 }
 
-Output* find(const std::string& name) {
-    for (auto& o : g_outputs)
-        if (o->name == name) return o.get();
-    return nullptr;
-}
-
 void add(const std::string& name, Rect place) {
-    auto& o = g_outputs.emplace_back(new Output{name, place});
+    auto& o = g_outputs[name] = std::unique_ptr<Output>(new Output{name, place});
     o->pixels.assign(static_cast<std::size_t>(place.w) * place.h, 0xff000000u);
     o->global = wl_global_create(g_display, &wl_output_interface, 3, o.get(), bindOutput);
 }
 
-void remove(Output* o) {
+void remove(const std::string& name) {
+    Output* o = g_outputs.at(name).get();
     wl_global_destroy(o->global);
     for (wl_resource* r : o->resources) wl_resource_set_user_data(r, nullptr);
     for (Session* s : o->sessions) {
@@ -211,17 +199,14 @@ void remove(Output* o) {
         if (Frame* f = std::exchange(s->waiting, nullptr)) complete(f, {});
         ext_image_copy_capture_session_v1_send_stopped(s->resource);
     }
-    std::erase_if(g_outputs, [o](const std::unique_ptr<Output>& p) { return p.get() == o; });
+    g_outputs.erase(name);
 }
 
 void fill(Output* o, std::uint32_t colour, Rect r) {
-    const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
-    const int x1 = std::min(r.x + r.w, o->place.w), y1 = std::min(r.y + r.h, o->place.h);
-    if (x0 >= x1 || y0 >= y1) return;
-    for (int y = y0; y < y1; ++y)
-        std::fill_n(o->pixels.begin() + static_cast<std::ptrdiff_t>(y) * o->place.w + x0, x1 - x0, 0xff000000u | colour);
+    for (int y = r.y; y < r.y + r.h; ++y)
+        std::fill_n(o->pixels.begin() + static_cast<std::ptrdiff_t>(y) * o->place.w + r.x, r.w, 0xff000000u | colour);
     for (Session* s : o->sessions) {
-        s->unseen.push_back({x0, y0, x1 - x0, y1 - y0});
+        s->unseen.push_back(r);
         if (Frame* f = std::exchange(s->waiting, nullptr)) complete(f, std::exchange(s->unseen, {}));
     }
 }
@@ -242,11 +227,11 @@ int command(int fd, std::uint32_t, void*) {
         unsigned colour;
         if (std::sscanf(line.c_str(), "add %63s %d %d %d %d", name, &r.x, &r.y, &r.w, &r.h) == 5)
             add(name, r);
-        else if (std::sscanf(line.c_str(), "remove %63s", name) == 1 && find(name))
-            remove(find(name));
+        else if (std::sscanf(line.c_str(), "remove %63s", name) == 1 && g_outputs.count(name))
+            remove(name);
         else if (std::sscanf(line.c_str(), "fill %63s %x %d %d %d %d", name, &colour, &r.x, &r.y, &r.w, &r.h) == 6 &&
-                 find(name))
-            fill(find(name), colour, r);
+                 g_outputs.count(name))
+            fill(g_outputs[name].get(), colour, r);
         else
             continue;
         std::printf("done %s\n", line.c_str());

@@ -31,11 +31,11 @@ TEST(MiniCompositor, ChangesFramesAndOutputsThatComeAndGo) {
     compositor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     compositor.start(QStringLiteral(MINI_COMPOSITOR), {QStringLiteral("orvane-test-0")});
     // Sends a command and waits until the compositor has carried it out.
-    const auto run = [&](const QString& command) {
-        compositor.write((command + QStringLiteral("\n")).toUtf8());
-        return waitFor([&] { return said.contains(QStringLiteral("done ") + command); });
+    const auto run = [&](const char* command) {
+        compositor.write(QByteArray(command) + "\n");
+        return waitFor([&] { return said.contains(QStringLiteral("done ") + QLatin1String(command)); });
     };
-    ASSERT_TRUE(run(QStringLiteral("add ONE 0 0 640 480")) && run(QStringLiteral("add TWO 640 0 320 240")));
+    ASSERT_TRUE(run("add ONE 0 0 640 480") && run("add TWO 640 0 320 240"));
     std::string error;
     std::unique_ptr<Connection> c = Connection::connect("orvane-test-0", error);
     ASSERT_TRUE(c) << error;
@@ -60,8 +60,8 @@ TEST(MiniCompositor, ChangesFramesAndOutputsThatComeAndGo) {
     };
     EXPECT_TRUE(context->takeChanges().all) << "the first look sees everything";
     // Changes come as the compositor reports them; one on the other output is not this one's.
-    run(QStringLiteral("fill ONE 00ff00 0 0 50 50"));
-    run(QStringLiteral("fill TWO ff0000 10 20 30 40"));
+    run("fill ONE 00ff00 0 0 50 50");
+    run("fill TWO ff0000 10 20 30 40");
     MonitorChanges changes;
     ASSERT_TRUE(waitFor([&] { return (changes = context->takeChanges()).any(); }));
     EXPECT_FALSE(changes.all);
@@ -73,7 +73,7 @@ TEST(MiniCompositor, ChangesFramesAndOutputsThatComeAndGo) {
                            "fill TWO ffff00 0 0 10 10"};
     for (const char* step : steps) {
         const int frames = two.capture().framesReceived();
-        run(QString::fromLatin1(step));
+        run(step);
         ASSERT_TRUE(waitFor([&] { return two.capture().framesReceived() > frames; }));
     }
     EXPECT_EQ(pixel(5, 5), 0xffff00u);
@@ -83,18 +83,18 @@ TEST(MiniCompositor, ChangesFramesAndOutputsThatComeAndGo) {
     EXPECT_EQ(pixel(50, 100), 0u);
 
     // An output goes: the list follows, and its capture reads black.
-    run(QStringLiteral("remove TWO"));
+    run("remove TWO");
     ASSERT_TRUE(waitFor([&] { return reports > 0 && names() == std::vector<std::string>{"ONE"}; }));
     EXPECT_FALSE(monitors.openMonitor("TWO"));
     ASSERT_TRUE(waitFor([&] { return two.capture().gone(); })) << "the waiting frame fails with its output";
     EXPECT_TRUE(context->takeChanges().all);
     EXPECT_EQ(pixel(5, 5), 0u);
     // The last one goes: a stand-in keeps the list from being empty, and opens nothing.
-    run(QStringLiteral("remove ONE"));
+    run("remove ONE");
     ASSERT_TRUE(waitFor([&] { return names() == std::vector<std::string>{""}; }));
     EXPECT_FALSE(monitors.openMonitor(""));
     // One comes back under a new name.
-    run(QStringLiteral("add THREE 0 0 800 600"));
+    run("add THREE 0 0 800 600");
     ASSERT_TRUE(waitFor([&] { return names() == std::vector<std::string>{"THREE"}; }));
     EXPECT_TRUE(monitors.enumerate().front().primary);
     auto three = monitors.openMonitor("THREE");
