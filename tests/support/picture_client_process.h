@@ -47,7 +47,6 @@ public:
     ~PictureClient() {
         process_.closeWriteChannel();
         if (!process_.waitForFinished(3000)) process_.kill();
-        process_.waitForFinished(3000);
     }
 
     bool waitForLine(const QString& line, int n = 1) {
@@ -88,17 +87,15 @@ struct OrvaneRun {
     // client's green square: 50 pixels wide, 50 pixels from the view's corner.
     std::optional<QPoint> viewCorner(const std::function<QImage()>& shot) {
         QRect green;
-        if (!QTest::qWaitFor(
-                [&] {
-                    const QImage image = shot();
-                    green = QRect();
-                    for (int y = 0; y < image.height(); ++y)
-                        for (int x = 0; x < image.width(); ++x)
-                            if (rgb(image.pixel(x, y)) == kGreen) green |= QRect(x, y, 1, 1);
-                    return green.size() == QSize(50, 50);
-                },
-                20000))
-            return std::nullopt;
+        const auto shown = [&] {
+            const QImage image = shot();
+            green = QRect();
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (rgb(image.pixel(x, y)) == kGreen) green |= QRect(x, y, 1, 1);
+            return green.size() == QSize(50, 50);
+        };
+        if (!QTest::qWaitFor(shown, 20000)) return std::nullopt;
         return green.topLeft() - QPoint(50, 50);
     }
     // Ends it as the desktop does; true when it closed cleanly.

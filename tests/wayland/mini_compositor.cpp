@@ -33,7 +33,7 @@ struct Output {
     Rect place;
     std::vector<std::uint32_t> pixels{};
     wl_global* global = nullptr;
-    std::vector<wl_resource*> resources{};  // wl_output, xdg-output and capture source objects of it
+    bool gone = false;  // kept in memory for the objects that still name it
     std::vector<Session*> sessions{};
 };
 
@@ -54,7 +54,8 @@ struct Session {
 };
 
 wl_display* g_display = nullptr;
-std::map<std::string, std::unique_ptr<Output>> g_outputs;
+std::vector<std::unique_ptr<Output>> g_everOutputs;
+std::map<std::string, Output*> g_outputs;
 
 template <typename T>
 T* of(wl_resource* r) {
@@ -63,32 +64,27 @@ T* of(wl_resource* r) {
 
 void destroy(wl_client*, wl_resource* r) { wl_resource_destroy(r); }
 
-void forget(wl_resource* r) {
-    if (auto* o = of<Output>(r)) std::erase(o->resources, r);
-}
-
-// A resource that points at an output until either goes.
-wl_resource* outputResource(wl_client* client, const wl_interface* i, int version, std::uint32_t id, const void* impl,
-                            Output* o) {
-    wl_resource* r = wl_resource_create(client, i, version, id);
-    wl_resource_set_implementation(r, impl, o, forget);
-    if (o) o->resources.push_back(r);
+wl_resource* make(wl_client* client, const wl_interface* i, std::uint32_t version, std::uint32_t id, const void* impl,
+                  void* data) {
+    wl_resource* r = wl_resource_create(client, i, static_cast<int>(version), id);
+    wl_resource_set_implementation(r, impl, data, nullptr);
     return r;
 }
 
-const struct wl_output_interface kOutputImpl = {destroy};
-
-void bindOutput(wl_client* client, void* data, std::uint32_t version, std::uint32_t id) {
-    outputResource(client, &wl_output_interface, static_cast<int>(std::min(version, 3u)), id, &kOutputImpl,
-                   static_cast<Output*>(data));
+// Binds a global: a manager, or an output (its data).
+template <const wl_interface* I, auto Impl>
+void bindGlobal(wl_client* client, void* data, std::uint32_t version, std::uint32_t id) {
+    make(client, I, version, id, Impl, data);
 }
+
+const struct wl_output_interface kOutputImpl = {destroy};
 
 const struct zxdg_output_v1_interface kXdgOutputImpl = {destroy};
 
 void getXdgOutput(wl_client* client, wl_resource*, std::uint32_t id, wl_resource* output) {
     Output* o = of<Output>(output);
-    wl_resource* r = outputResource(client, &zxdg_output_v1_interface, 2, id, &kXdgOutputImpl, o);
-    if (!o) return;  // an output already gone: no description
+    wl_resource* r = make(client, &zxdg_output_v1_interface, 2, id, &kXdgOutputImpl, o);
+    if (o->gone) return;  // no description
     zxdg_output_v1_send_logical_position(r, o->place.x, o->place.y);
     zxdg_output_v1_send_logical_size(r, o->place.w, o->place.h);
     zxdg_output_v1_send_name(r, o->name.c_str());
@@ -98,7 +94,7 @@ const struct zxdg_output_manager_v1_interface kXdgManagerImpl = {destroy, getXdg
 
 const struct ext_image_capture_source_v1_interface kSourceImpl = {destroy};
 void createSource(wl_client* client, wl_resource*, std::uint32_t id, wl_resource* output) {
-    outputResource(client, &ext_image_capture_source_v1_interface, 1, id, &kSourceImpl, of<Output>(output));
+    make(client, &ext_image_capture_source_v1_interface, 1, id, &kSourceImpl, of<Output>(output));
 }
 const struct ext_output_image_capture_source_manager_v1_interface kSourceManagerImpl = {createSource, destroy};
 
@@ -168,7 +164,10 @@ void createSession(wl_client* client, wl_resource*, std::uint32_t id, wl_resourc
     auto* s = new Session{wl_resource_create(client, &ext_image_copy_capture_session_v1_interface, 1, id),
                           of<Output>(source)};
     wl_resource_set_implementation(s->resource, &kSessionImpl, s, sessionGone);
-    if (!s->output) return ext_image_copy_capture_session_v1_send_stopped(s->resource);
+    if (s->output->gone) {
+        s->output = nullptr;
+        return ext_image_copy_capture_session_v1_send_stopped(s->resource);
+    }
     s->output->sessions.push_back(s);
     ext_image_copy_capture_session_v1_send_buffer_size(s->resource, static_cast<std::uint32_t>(s->output->place.w),
                                                        static_cast<std::uint32_t>(s->output->place.h));
@@ -178,22 +177,16 @@ void createSession(wl_client* client, wl_resource*, std::uint32_t id, wl_resourc
 // No cursor sessions: Orvane asks for none.
 const struct ext_image_copy_capture_manager_v1_interface kCopyManagerImpl = {createSession, nullptr, destroy};
 
-template <const wl_interface* I, auto Impl>
-void bindManager(wl_client* client, void*, std::uint32_t version, std::uint32_t id) {
-    wl_resource* r = wl_resource_create(client, I, static_cast<int>(version), id);
-    wl_resource_set_implementation(r, Impl, nullptr, nullptr);
-}
-
 void add(const std::string& name, Rect place) {
-    auto& o = g_outputs[name] = std::unique_ptr<Output>(new Output{name, place});
+    Output* o = g_outputs[name] = g_everOutputs.emplace_back(new Output{name, place}).get();
     o->pixels.assign(static_cast<std::size_t>(place.w) * place.h, 0xff000000u);
-    o->global = wl_global_create(g_display, &wl_output_interface, 3, o.get(), bindOutput);
+    o->global = wl_global_create(g_display, &wl_output_interface, 3, o, bindGlobal<&wl_output_interface, &kOutputImpl>);
 }
 
 void remove(const std::string& name) {
-    Output* o = g_outputs.at(name).get();
+    Output* o = g_outputs.at(name);
+    o->gone = true;
     wl_global_destroy(o->global);
-    for (wl_resource* r : o->resources) wl_resource_set_user_data(r, nullptr);
     for (Session* s : o->sessions) {
         s->output = nullptr;
         if (Frame* f = std::exchange(s->waiting, nullptr)) complete(f, {});
@@ -231,7 +224,7 @@ int command(int fd, std::uint32_t, void*) {
             remove(name);
         else if (std::sscanf(line.c_str(), "fill %63s %x %d %d %d %d", name, &colour, &r.x, &r.y, &r.w, &r.h) == 6 &&
                  g_outputs.count(name))
-            fill(g_outputs[name].get(), colour, r);
+            fill(g_outputs[name], colour, r);
         else
             continue;
         std::printf("done %s\n", line.c_str());
@@ -251,16 +244,16 @@ int main(int argc, char** argv) {
     }
     wl_display_init_shm(g_display);
     wl_global_create(g_display, &zxdg_output_manager_v1_interface, 2, nullptr,
-                     bindManager<&zxdg_output_manager_v1_interface, &kXdgManagerImpl>);
+                     bindGlobal<&zxdg_output_manager_v1_interface, &kXdgManagerImpl>);
     wl_global_create(g_display, &ext_output_image_capture_source_manager_v1_interface, 1, nullptr,
-                     bindManager<&ext_output_image_capture_source_manager_v1_interface, &kSourceManagerImpl>);
+                     bindGlobal<&ext_output_image_capture_source_manager_v1_interface, &kSourceManagerImpl>);
     wl_global_create(g_display, &ext_image_copy_capture_manager_v1_interface, 1, nullptr,
-                     bindManager<&ext_image_copy_capture_manager_v1_interface, &kCopyManagerImpl>);
+                     bindGlobal<&ext_image_copy_capture_manager_v1_interface, &kCopyManagerImpl>);
     wl_event_loop_add_fd(wl_display_get_event_loop(g_display), STDIN_FILENO, WL_EVENT_READABLE, command, nullptr);
     std::printf("ready\n");
     std::fflush(stdout);
     wl_display_run(g_display);
-    g_outputs.clear();
+    g_everOutputs.clear();
     wl_display_destroy(g_display);
     return 0;
 }
