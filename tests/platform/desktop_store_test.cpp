@@ -20,17 +20,9 @@ Mode mode(int w, int h, double hz, bool current = false) {
 
 void addMonitor(State& s, const QString& name, int x, int y, QList<Mode> modes, double scale = 1,
                 quint32 transform = 0) {
-    Monitor m;
-    m.id.connector = name;
-    m.modes = std::move(modes);
-    s.monitors.push_back(m);
-    LogicalMonitor lm;
-    lm.x = x;
-    lm.y = y;
-    lm.scale = scale;
-    lm.transform = transform;
-    lm.monitors = {m.id};
-    s.logicalMonitors.push_back(lm);
+    const MonitorId id{name, {}, {}, {}};
+    s.monitors.push_back({id, std::move(modes), {}});
+    s.logicalMonitors.push_back({x, y, scale, transform, false, {id}, {}});
 }
 
 QString describe(const QList<ApplyLogicalMonitor>& config) {
