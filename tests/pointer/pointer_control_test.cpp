@@ -62,17 +62,14 @@ struct PointerControlTest : test::MainWindowTest {
         addMonitor("RIGHT", {1920, 0, 3840, 1080}, false);
         fake.setDoubleClickTime(60);
     }
-    // A window at the corner of LEFT (700 x 300: the whole tool bar shows)
+    // A 700 x 300 window at the corner of LEFT (the whole tool bar shows)
     // watching `monitor` at `zoom` %; the pointer on the view.
-    frmMain& startWatching(const std::string& monitor, int zoom, const std::string& extra = "",
-                           QSize size = {700, 300}) {
+    frmMain& startWatching(const std::string& monitor, int zoom, const std::string& extra = "") {
         fake.setPointerPosition({500, 400});
         writeSettings(
             "[Main]\r\n" + extra + "Display=" + monitor + "\r\nZoom= " + std::to_string(zoom) +
             "\r\nInterval= 60000\r\nCursor= 4\r\n[View]\r\nWindowPos_Left= 0\r\nWindowPos_Top= 0\r\n"
-            "WindowPos_Width= " +
-            std::to_string(size.width() * 15) +
-            "\r\nWindowPos_Height= " + std::to_string(size.height() * 15) + "\r\n");
+            "WindowPos_Width= 10500\r\nWindowPos_Height= 4500\r\n");
         start();
         fake.clearInputLog();
         return w();
@@ -195,15 +192,15 @@ TEST_F(PointerControlTest, RightClickOpensThePopupAfterTheDoubleClickTime) {
 
 TEST_F(PointerControlTest, OurOwnInjectedClickNeverForwardsAnother) {
     // Watching its own monitor at 100 %: the target of view (300, 200) lies on the view.
-    startWatching("LEFT", 100, "DoubleClick= 5\r\n", {800, 600});
+    startWatching("LEFT", 100, "DoubleClick= 5\r\n");
     const Point t{300, 200};
     const QPoint echo = view()->mapFromGlobal(QPoint(t.x, t.y));
     ASSERT_TRUE(view()->rect().contains(echo));
     doubleClick(Qt::LeftButton, {300, 200});
     ASSERT_EQ(log(), forwarded({500, 400}, t, MouseButton::Left, true));
     fake.clearInputLog();
-    QTest::mouseClick(view(), Qt::LeftButton, {},
-                      echo);  // the injected click arrives, as the server delivers it
+    // The injected click arrives, as the server delivers it.
+    QTest::mouseClick(view(), Qt::LeftButton, {}, echo);
     QTest::mouseDClick(view(), Qt::LeftButton, {}, echo);
     QTest::mouseRelease(view(), Qt::LeftButton, {}, echo);
     EXPECT_TRUE(log().empty()) << "the echo forwarded another click";
@@ -265,7 +262,7 @@ TEST_F(PointerControlTest, WhatThePlatformCannotDoIsDisabledAndTheStoredChoicesK
     fake.desk().buttonsAvailable = false;
     fake.desk().positionReadable = false;
     onCall = [&](const std::string& call) { ASSERT_NE(call, "Drawing::invert"); };
-    startWatching("LEFT", 100, "DoubleClick= 5\r\nMousePursuit= 1\r\nInterval= 10\r\n");
+    startWatching("LEFT", 100, "DoubleClick= 5\r\nMousePursuit= 1\r\nCursor= 2\r\nInterval= 10\r\n");
     auto enabled = [](QComboBox* list) {
         std::vector<int> on;
         for (int i = 0; i < list->count(); ++i)
@@ -290,18 +287,14 @@ TEST_F(PointerControlTest, WhatThePlatformCannotDoIsDisabledAndTheStoredChoicesK
     EXPECT_EQ(w().cmbDisplayList->currentIndex(), 0) << "no pursuit";
     EXPECT_TRUE(w().lblStatus_Cursor_All->text().isEmpty() && w().lblStatus_Cursor_View->text().isEmpty());
     EXPECT_EQ(enabled(w().cmbCursor), (std::vector<int>{0, 4})) << "no dots";
+    fake.setPointerPosition({200, 200});
+    tick();
+    EXPECT_EQ(w().cmbCursor->currentIndex(), 2) << "a stored dot shows and draws nothing";
     w().cmbCursor->setFocus();
     QTest::keyClick(w().cmbCursor, Qt::Key_Down);
-    EXPECT_NE(w().cmbCursor->currentIndex(), 1) << "the keyboard skips the disabled dots";
+    EXPECT_EQ(w().cmbCursor->currentIndex(), 4) << "the keyboard skips the disabled dots";
     closeWindow();
     EXPECT_NE(test::readAll(settingsFile()).find("MousePursuit= 1"), std::string::npos);
-
-    window.reset();
-    freshRun();
-    startWatching("LEFT", 100, "Cursor= 2\r\nInterval= 10\r\n");
-    fake.setPointerPosition({200, 200});
-    tick();  // a stored dot shows in the list and draws nothing
-    EXPECT_EQ(w().cmbCursor->currentIndex(), 2);
 }
 
 // GNOME while the pointer is hidden: no marker, no position, pursuit waits;
@@ -367,21 +360,21 @@ TEST_F(PointerControlTest, PursuitFollowsThePointerAndCentresIt) {
     startWatching("LEFT", 200, "MousePursuit= 1\r\nInterval= 10\r\n");
     EXPECT_TRUE(w().chkMouse->isChecked()) << "the stored choice shows";
     EXPECT_FALSE(w().cmbDisplayList->isEnabled() || w().mnuTool_Select->isEnabled());
+    const int mx = w().scrX->maximum(), my = w().scrY->maximum();
     const struct {
         Point pointer;
-        int x, y;  // -1: the maximum; 0 also when centring would need a negative value
-    } steps[] = {{{1920 + 50, 20}, 0, 0}, {{1920 + 1900, 1070}, -1, -1}, {{1920 + 960, 540}, 1920, 1080}};
+        double x, y;
+    } steps[] = {{{1920 + 50, 20}, 0, 0},  // centring would need a negative value
+                 {{1920 + 1900, 1070}, double(mx), double(my)},
+                 {{1920 + 960, 540},
+                  1920 - (3840 - mx) / 2.0,
+                  1080 - (2160 - my) / 2.0}};  // less half of the part shown
     for (const auto& s : steps) {
         fake.setPointerPosition(s.pointer);
         tick();
         EXPECT_EQ(w().cmbDisplayList->currentIndex(), 1) << "the pointer's monitor";
-        // Centred: view position less half the part shown.
-        for (auto [bar, want, whole] : {std::tuple{w().scrX, s.x, 3840}, {w().scrY, s.y, 2160}})
-            EXPECT_NEAR(bar->value(),
-                        want < 0 ? bar->maximum()
-                        : want   ? want - (whole - bar->maximum()) / 2.0
-                                 : 0,
-                        0.5);
+        EXPECT_NEAR(w().scrX->value(), s.x, 0.5);
+        EXPECT_NEAR(w().scrY->value(), s.y, 0.5);
     }
     EXPECT_EQ(AppState.ScrollPos_X, w().scrX->value());
     fake.setPointerPosition({-50, 5000});  // off every monitor: the view is left alone

@@ -6,7 +6,6 @@
 
 #include <QPixmapCache>
 #include <QToolButton>
-#include <array>
 #include <random>
 
 #include "support/main_window_fixture.h"
@@ -18,6 +17,7 @@ extern "C" std::size_t __sanitizer_get_current_allocated_bytes();  // the saniti
 namespace orvane {
 namespace {
 
+using platform::fake::FakePlatform;
 using test::MainWindowTest;
 
 std::size_t liveHeapBytes() {
@@ -39,8 +39,7 @@ TEST_F(MainWindowTest, TwentyThousandTicksOfRandomChangesLeakNothing) {
     bool third = false;
     onCall = [&ticks](const std::string& call) { ticks += call == "MonitorContext::takeChanges"; };
     auto plug = [&](bool in) {
-        if (in) addMonitor("DP-2", {-640, 0, 0, 480}, false);
-        if (!in) fake.removeMonitor("DP-2");
+        in ? addMonitor("DP-2", {-640, 0, 0, 480}, false) : fake.removeMonitor("DP-2");
         third = in;
         fake.announceLayoutChange();
     };
@@ -59,35 +58,29 @@ TEST_F(MainWindowTest, TwentyThousandTicksOfRandomChangesLeakNothing) {
 
     std::size_t warm = 0;
     const std::size_t start = sameState();
+    const QStringList zooms{"10", "25", "37", "50", "100", "150", "200", "300"},
+        intervals{"0.01", "0.05", "0.1", "1"};
+    const std::function<void()> changes[] = {
+        [&] { typeInto(w.cmbZoom, zooms[pick(8)]); },
+        [&] { typeInto(w.cmbTimer, intervals[pick(4)]); },
+        [&] { plug(!third); },
+        [&] {
+            w.cmbCursor->setFocus();
+            QTest::keyClick(w.cmbCursor, pick(2) ? Qt::Key_Down : Qt::Key_Up);
+        },
+        [&] { QTest::mouseClick(w.chkMouse, Qt::LeftButton); },
+        [&] {
+            fake.setPointerPosition({pick(1440) - 640, pick(600)});
+        },
+        [&] {
+            fake.paint("HDMI-1", {pick(600), pick(320)},
+                       FakePlatform::solid({40, 40}, qRgb(pick(256), 0, 0)));
+        },
+    };
     for (int step = 0; ticks < 20000; ++step) {
         if (warm == 0 && ticks >= 10000) warm = sameState();
         if (step % 40 == 0) {
-            switch (pick(7)) {
-                case 0:
-                    typeInto(w.cmbZoom,
-                             QString::number(std::array{10, 25, 37, 50, 100, 150, 200, 300}[pick(8)]));
-                    break;
-                case 1:
-                    typeInto(w.cmbTimer, std::array{"0.01", "0.05", "0.1", "1"}[pick(4)]);
-                    break;
-                case 2:
-                    plug(!third);
-                    break;
-                case 3:
-                    w.cmbCursor->setFocus();
-                    QTest::keyClick(w.cmbCursor, pick(2) ? Qt::Key_Down : Qt::Key_Up);
-                    break;
-                case 4:
-                    if (w.chkMouse->isEnabled()) QTest::mouseClick(w.chkMouse, Qt::LeftButton);
-                    break;
-                case 5:
-                    fake.setPointerPosition({pick(1440) - 640, pick(600)});
-                    break;
-                case 6:
-                    fake.paint("HDMI-1", QPoint(pick(600), pick(320)),
-                               platform::fake::FakePlatform::solid(QSize(40, 40), qRgb(pick(256), 0, 0)));
-                    break;
-            }
+            changes[pick(7)]();
             w.tmrMain.setInterval(0);  // ticks back to back: 20 000 take seconds, not minutes
         }
         QApplication::processEvents();

@@ -58,15 +58,15 @@ public:
     // The monitor's own picture, shared, while it is where it was opened and
     // nothing covers it (a tick reads the whole monitor every period).
     [[nodiscard]] image::Source pixels(const QRect& r) override {
-        const FakeDesk::Monitor* m = d_->find(device_);
-        const bool alone = m && std::ranges::none_of(d_->monitors, [&](const FakeDesk::Monitor& o) {
-                               return &o != m && overlapArea(o.described.rect, m->described.rect) > 0;
+        const FakeMonitor* m = d_->find(device_);
+        const bool alone = m && std::ranges::none_of(d_->monitors, [&](const FakeMonitor& o) {
+                               return &o != m && overlapArea(o.rect, m->rect) > 0;
                            });
-        if (alone && m->described.rect == rect_ && QRect(QPoint(0, 0), size()).contains(r))
+        if (alone && m->rect == rect_ && QRect(QPoint(0, 0), size()).contains(r))
             return {d_->picture(*m), r.topLeft()};
         QImage out = blackImage(r.size());
         const QRect live =
-            r.translated(rect_.left, rect_.top) & toQRect(rect_) & (m ? toQRect(m->described.rect) : QRect());
+            r.translated(rect_.left, rect_.top) & toQRect(rect_) & (m ? toQRect(m->rect) : QRect());
         if (!live.isEmpty())
             d_->readScreenInto(out, live.topLeft() - QPoint(rect_.left, rect_.top) - r.topLeft(), live);
         return {out, {0, 0}};
@@ -81,15 +81,19 @@ private:
     FakeDesk::Watch watch_;
 };
 
-int indexOf(const FakeDesk::Device& dev, const DisplayMode& mode) {
+FakeMode* entry(FakeDesk::Device& dev, const DisplayMode& mode) {
     const auto it = std::ranges::find(dev.modes, mode, &FakeMode::mode);
-    return it == dev.modes.end() ? -1 : static_cast<int>(it - dev.modes.begin());
+    return it == dev.modes.end() ? nullptr : &*it;
 }
 
-std::int32_t testAnswer(const FakeDesk::Device& dev, int i) {
-    const FakeMode& m = dev.modes[i];
-    return m.testsBeforeChange >= 0 && dev.testsAnswered[i] >= m.testsBeforeChange ? m.laterTestResult
-                                                                                   : m.testResult;
+std::int32_t testAnswer(const FakeMode& m) {
+    return m.testsBeforeChange >= 0 && m.testsAnswered >= m.testsBeforeChange ? m.laterTestResult
+                                                                              : m.testResult;
+}
+
+DisplayMode modeOf(const FakeMonitor& m) {
+    return {static_cast<std::uint32_t>(m.rect.width()), static_cast<std::uint32_t>(m.rect.height()),
+            static_cast<std::uint32_t>(m.bitsPerPixel), static_cast<std::uint32_t>(m.refreshRate), 0};
 }
 
 }  // namespace
@@ -109,35 +113,33 @@ void FakeDesk::damage(const Rect& r) {
     }
 }
 
-FakeDesk::Monitor* FakeDesk::find(const std::string& name) {
+FakeMonitor* FakeDesk::find(const std::string& name) {
     const auto it =
-        std::ranges::find_if(monitors, [&](const Monitor& m) { return m.described.deviceName == name; });
+        std::ranges::find_if(monitors, [&](const FakeMonitor& m) { return m.deviceName == name; });
     return it == monitors.end() ? nullptr : &*it;
 }
 
 // No monitor at all: one primary "SCREEN" of 1920 × 1080.
 std::vector<MonitorInfo> FakeDesk::enumerate() const {
     std::vector<MonitorInfo> out;
-    for (const auto& m : monitors)
-        out.push_back(
-            {m.handle, m.described.rect, m.described.rect, m.described.primary, m.described.deviceName});
+    for (const auto& m : monitors) out.push_back({m.handle, m.rect, m.rect, m.primary, m.deviceName});
     if (out.empty())
         out.push_back({~MonitorHandle{0}, {0, 0, 1920, 1080}, {0, 0, 1920, 1080}, true, "SCREEN"});
     return out;
 }
 
-QImage FakeDesk::picture(const Monitor& m) const {
-    const QSize size(m.described.rect.width(), m.described.rect.height());
-    if (m.described.picture.size() == size) return m.described.picture;
+QImage FakeDesk::picture(const FakeMonitor& m) {
+    const QSize size(m.rect.width(), m.rect.height());
+    if (m.picture.size() == size) return m.picture;
     QImage out = blackImage(size);
-    blit(out, {0, 0}, m.described.picture, m.described.picture.rect());
+    blit(out, {0, 0}, m.picture, m.picture.rect());
     return out;
 }
 
 // The virtual screen's pixels of r into out at pos; where monitors overlap the later one shows.
 void FakeDesk::readScreenInto(QImage& out, QPoint pos, const QRect& r) const {
     for (const auto& m : monitors) {
-        const QRect mon = toQRect(m.described.rect), part = r & mon;
+        const QRect mon = toQRect(m.rect), part = r & mon;
         if (!part.isEmpty())
             blit(out, pos + part.topLeft() - r.topLeft(), picture(m), part.translated(-mon.topLeft()));
     }
@@ -145,21 +147,19 @@ void FakeDesk::readScreenInto(QImage& out, QPoint pos, const QRect& r) const {
 
 std::string FakeDesk::resolve(const DeviceName& device) const {
     if (device) return *device;
-    const auto it = std::ranges::find_if(monitors, [](const Monitor& m) { return m.described.primary; });
-    return it != monitors.end() ? it->described.deviceName
-           : monitors.empty()   ? "SCREEN"
-                                : monitors.front().described.deviceName;
+    const auto it = std::ranges::find_if(monitors, [](const FakeMonitor& m) { return m.primary; });
+    return it != monitors.end() ? it->deviceName : monitors.empty() ? "SCREEN" : monitors.front().deviceName;
 }
 
 void FakeDesk::followMode(const std::string& device, const DisplayMode& mode) {
-    Monitor* m = find(device);
+    FakeMonitor* m = find(device);
     if (!modesResizeMonitors || m == nullptr) return;
-    damage(m->described.rect);
-    m->described.rect.right = m->described.rect.left + static_cast<std::int32_t>(mode.width);
-    m->described.rect.bottom = m->described.rect.top + static_cast<std::int32_t>(mode.height);
-    m->described.bitsPerPixel = static_cast<std::int32_t>(mode.bitsPerPixel);
-    m->described.refreshRate = static_cast<std::int32_t>(mode.frequency);
-    damage(m->described.rect);
+    damage(m->rect);
+    m->rect.right = m->rect.left + static_cast<std::int32_t>(mode.width);
+    m->rect.bottom = m->rect.top + static_cast<std::int32_t>(mode.height);
+    m->bitsPerPixel = static_cast<std::int32_t>(mode.bitsPerPixel);
+    m->refreshRate = static_cast<std::int32_t>(mode.frequency);
+    damage(m->rect);
 }
 
 struct FakePlatform::Services : Monitors, Pointer, DisplayModes, Shell, WindowStyle, image::ImageDrawing {
@@ -183,10 +183,9 @@ struct FakePlatform::Services : Monitors, Pointer, DisplayModes, Shell, WindowSt
     std::unique_ptr<MonitorContext> openMonitor(const std::string& deviceName) override {
         for (const auto& m : d->enumerate()) {
             if (m.deviceName != deviceName) continue;
-            const FakeDesk::Monitor* live = d->find(deviceName);
-            return std::make_unique<Context>(d, deviceName, m.monitor,
-                                             live ? live->described.bitsPerPixel : 32,
-                                             live ? live->described.refreshRate : 0);
+            const FakeMonitor* live = d->find(deviceName);
+            return std::make_unique<Context>(d, deviceName, m.monitor, live ? live->bitsPerPixel : 32,
+                                             live ? live->refreshRate : 0);
         }
         return nullptr;
     }
@@ -229,10 +228,10 @@ struct FakePlatform::Services : Monitors, Pointer, DisplayModes, Shell, WindowSt
         if (it == d->devices.end()) return DispChange::BadParam;
         FakeDesk::Device& dev = it->second;
         ++dev.testCount;
-        const int i = indexOf(dev, mode);
-        if (i < 0) return DispChange::BadMode;
-        const std::int32_t answer = testAnswer(dev, i);
-        ++dev.testsAnswered[i];
+        FakeMode* m = entry(dev, mode);
+        if (m == nullptr) return DispChange::BadMode;
+        const std::int32_t answer = testAnswer(*m);
+        ++m->testsAnswered;
         return answer;
     }
     std::int32_t applyMode(const DeviceName& device, const DisplayMode& mode, std::uint32_t flags) override {
@@ -250,10 +249,10 @@ struct FakePlatform::Services : Monitors, Pointer, DisplayModes, Shell, WindowSt
         const auto it = d->devices.find(name);
         if (it == d->devices.end()) return DispChange::BadParam;
         FakeDesk::Device& dev = it->second;
-        const int i = indexOf(dev, mode);
-        if (i < 0) return DispChange::BadMode;
-        if (const std::int32_t test = testAnswer(dev, i); test != DispChange::Successful) return test;
-        if (dev.modes[i].applyResult != DispChange::Successful) return dev.modes[i].applyResult;
+        const FakeMode* m = entry(dev, mode);
+        if (m == nullptr) return DispChange::BadMode;
+        if (const std::int32_t test = testAnswer(*m); test != DispChange::Successful) return test;
+        if (m->applyResult != DispChange::Successful) return m->applyResult;
         if (d->changesFail) return DispChange::Failed;
         if (keep && d->storeTakesMs > 0) {
             QEventLoop wait;
@@ -288,12 +287,8 @@ struct FakePlatform::Services : Monitors, Pointer, DisplayModes, Shell, WindowSt
         const std::string name = d->resolve(device);
         if (const auto it = d->devices.find(name); it != d->devices.end() && it->second.current)
             return it->second.current;
-        const FakeDesk::Monitor* m = d->find(name);
-        if (m == nullptr) return std::nullopt;
-        const FakeMonitor& f = m->described;
-        return DisplayMode{
-            static_cast<std::uint32_t>(f.rect.width()), static_cast<std::uint32_t>(f.rect.height()),
-            static_cast<std::uint32_t>(f.bitsPerPixel), static_cast<std::uint32_t>(f.refreshRate), 0};
+        const FakeMonitor* m = d->find(name);
+        return m ? std::optional(modeOf(*m)) : std::nullopt;
     }
 
     bool openLink(const std::string& target) override {
@@ -368,38 +363,34 @@ MonitorHandle FakePlatform::addMonitor(FakeMonitor monitor) {
     monitor.picture = monitor.picture.isNull()
                           ? coordinatePattern({r.width(), r.height()}, static_cast<std::uint8_t>(handle * 40))
                           : monitor.picture.convertToFormat(QImage::Format_RGB32);
-    if (!d_->devices.contains(monitor.deviceName))
-        setModes(monitor.deviceName,
-                 {fakeMode(static_cast<std::uint32_t>(r.width()), static_cast<std::uint32_t>(r.height()),
-                           static_cast<std::uint32_t>(monitor.bitsPerPixel),
-                           static_cast<std::uint32_t>(monitor.refreshRate))});
-    d_->monitors.push_back({std::move(monitor), handle});
+    monitor.handle = handle;
+    if (!d_->devices.contains(monitor.deviceName)) setModes(monitor.deviceName, {{modeOf(monitor)}});
+    d_->monitors.push_back(std::move(monitor));
     d_->damage(r);
     return handle;
 }
 
 void FakePlatform::removeMonitor(const std::string& deviceName) {
-    if (const auto* m = d_->find(deviceName)) d_->damage(m->described.rect);
-    std::erase_if(d_->monitors,
-                  [&](const FakeDesk::Monitor& m) { return m.described.deviceName == deviceName; });
+    if (const auto* m = d_->find(deviceName)) d_->damage(m->rect);
+    std::erase_if(d_->monitors, [&](const FakeMonitor& m) { return m.deviceName == deviceName; });
 }
 
 void FakePlatform::setMonitorRect(const std::string& deviceName, const Rect& rect) {
     if (auto* m = d_->find(deviceName)) {
-        d_->damage(m->described.rect);
-        m->described.rect = rect;
+        d_->damage(m->rect);
+        m->rect = rect;
         d_->damage(rect);
     }
 }
 
 void FakePlatform::setRefreshRate(const std::string& deviceName, std::int32_t hz) {
-    if (auto* m = d_->find(deviceName)) m->described.refreshRate = hz;
+    if (auto* m = d_->find(deviceName)) m->refreshRate = hz;
 }
 
 void FakePlatform::setPicture(const std::string& deviceName, const QImage& picture) {
     if (auto* m = d_->find(deviceName)) {
-        m->described.picture = picture.convertToFormat(QImage::Format_RGB32);
-        d_->damage(m->described.rect);
+        m->picture = picture.convertToFormat(QImage::Format_RGB32);
+        d_->damage(m->rect);
     }
 }
 
@@ -408,9 +399,8 @@ void FakePlatform::paint(const std::string& deviceName, QPoint at, const QImage&
     if (m == nullptr) return;
     QImage picture = d_->picture(*m).copy();
     blit(picture, at, pixels.convertToFormat(QImage::Format_RGB32), pixels.rect());
-    m->described.picture = picture;
-    const QRect hit =
-        (QRect(at, pixels.size()) & picture.rect()).translated(m->described.rect.left, m->described.rect.top);
+    m->picture = picture;
+    const QRect hit = (QRect(at, pixels.size()) & picture.rect()).translated(m->rect.left, m->rect.top);
     if (!hit.isEmpty()) d_->damage({hit.left(), hit.top(), hit.right() + 1, hit.bottom() + 1});
 }
 
@@ -452,7 +442,6 @@ void FakePlatform::setModes(const std::string& device, std::vector<FakeMode> mod
     registered = registered ? registered : current;
     if (current && *current < modes.size()) dev.current = modes[*current].mode;
     if (registered && *registered < modes.size()) dev.registered = modes[*registered].mode;
-    dev.testsAnswered.assign(modes.size(), 0);
     dev.modes = std::move(modes);
     d_->devices[device] = std::move(dev);
 }

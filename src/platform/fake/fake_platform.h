@@ -27,6 +27,7 @@ struct FakeMonitor {
     std::int32_t bitsPerPixel = 32;
     std::int32_t refreshRate = 60;
     QImage picture{};
+    MonitorHandle handle = 0;  // given by addMonitor
 };
 
 // A mode table entry: testMode answers testResult until it has answered
@@ -38,6 +39,7 @@ struct FakeMode {
     int testsBeforeChange = -1;
     std::int32_t laterTestResult = DispChange::Failed;
     std::int32_t applyResult = DispChange::Successful;
+    int testsAnswered = 0;
 };
 FakeMode fakeMode(std::uint32_t width, std::uint32_t height, std::uint32_t bits, std::uint32_t frequency);
 
@@ -71,17 +73,12 @@ using FakeViewSurface = image::ImageViewSurface;
 
 // What the desktop is and does; the services and monitor contexts share it.
 struct FakeDesk {
-    struct Monitor {
-        FakeMonitor described;
-        MonitorHandle handle = 0;
-    };
     struct Device {
         std::vector<FakeMode> modes;
-        std::vector<int> testsAnswered;  // per mode
         std::optional<DisplayMode> current, registered;
         int testCount = 0;
     };
-    std::vector<Monitor> monitors;
+    std::vector<FakeMonitor> monitors;
     MonitorHandle nextHandle = 1;
     std::function<void()> layoutWatcher;
     bool captureStopped = false;
@@ -123,9 +120,9 @@ struct FakeDesk {
 
     void call(const char* name);
     void damage(const Rect& r);
-    Monitor* find(const std::string& name);
+    FakeMonitor* find(const std::string& name);
     std::vector<MonitorInfo> enumerate() const;
-    QImage picture(const Monitor& m) const;
+    static QImage picture(const FakeMonitor& m);
     void readScreenInto(QImage& out, QPoint pos, const QRect& r) const;
     std::string resolve(const DeviceName& device) const;
     void followMode(const std::string& device, const DisplayMode& mode);
