@@ -33,23 +33,17 @@ std::int64_t distance2(const Rect& a, const Rect& b) {
 }
 
 // A monitor as opened: its rectangle fixed, what is no longer on it black.
-class Context : public MonitorContext, public image::Pixels {
+class Context : public image::MemoryMonitorContext {
 public:
     Context(std::shared_ptr<FakeDesk> d, std::string device, Rect rect, std::int32_t bits, std::int32_t hz)
-        : d_(std::move(d)), device_(std::move(device)), rect_(rect), bits_(bits), hz_(hz) {
-        watch_.area = rect_;
+        : MemoryMonitorContext(rect, bits, hz), d_(std::move(d)), device_(std::move(device)) {
+        watch_.area = rect;
         d_->watches.push_back(&watch_);
     }
     ~Context() override { std::erase(d_->watches, &watch_); }
     Context(const Context&) = delete;
     Context& operator=(const Context&) = delete;
 
-    [[nodiscard]] QSize size() const override { return {rect_.width(), rect_.height()}; }
-    void setStretchMode(StretchMode mode) override { mode_ = mode; }
-    [[nodiscard]] StretchMode stretchMode() const override { return mode_; }
-    [[nodiscard]] Rect rect() const override { return rect_; }
-    [[nodiscard]] std::int32_t bitsPerPixel() const override { return bits_; }
-    [[nodiscard]] std::int32_t refreshRate() const override { return hz_; }
     [[nodiscard]] MonitorChanges takeChanges() override {
         d_->call("MonitorContext::takeChanges");
         return std::exchange(watch_.changes, MonitorChanges{});
@@ -59,25 +53,23 @@ public:
     // nothing covers it (a tick reads the whole monitor every period).
     [[nodiscard]] image::Source pixels(const QRect& r) override {
         const FakeMonitor* m = d_->find(device_);
+        const Rect opened = rect();
         const bool alone = m && std::ranges::none_of(d_->monitors, [&](const FakeMonitor& o) {
                                return &o != m && overlapArea(o.rect, m->rect) > 0;
                            });
-        if (alone && m->rect == rect_ && QRect(QPoint(0, 0), size()).contains(r))
+        if (alone && m->rect == opened && QRect(QPoint(0, 0), size()).contains(r))
             return {d_->picture(*m), r.topLeft()};
         QImage out = blackImage(r.size());
         const QRect live =
-            r.translated(rect_.left, rect_.top) & toQRect(rect_) & (m ? toQRect(m->rect) : QRect());
+            r.translated(opened.left, opened.top) & toQRect(opened) & (m ? toQRect(m->rect) : QRect());
         if (!live.isEmpty())
-            d_->readScreenInto(out, live.topLeft() - QPoint(rect_.left, rect_.top) - r.topLeft(), live);
+            d_->readScreenInto(out, live.topLeft() - QPoint(opened.left, opened.top) - r.topLeft(), live);
         return {out, {0, 0}};
     }
 
 private:
     std::shared_ptr<FakeDesk> d_;
     std::string device_;
-    Rect rect_;
-    std::int32_t bits_, hz_;
-    StretchMode mode_ = StretchMode::Simple;
     FakeDesk::Watch watch_;
 };
 
