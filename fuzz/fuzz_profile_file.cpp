@@ -4,6 +4,8 @@
 #include <fuzzer/FuzzedDataProvider.h>
 #include <unistd.h>
 
+#include <strings.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -15,14 +17,13 @@ using orvane::vbIniFile;
 
 namespace {
 
-// In memory where the system offers it: each run writes the file many times.
-std::string scratchFolder() { return ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp"; }
-
 const char* const kSections[] = {"Main", "View", "main", "VIEW", "Other"};
 const char* const kKeys[] = {"Zoom", "zoom", "Display", "WindowPos_Left", "X"};
 
+// In memory where the system offers it: each run writes the file many times.
 std::string pathOfThisRun() {
-    return scratchFolder() + "/orvane-fuzz-profile-" + std::to_string(::getpid()) + ".ini";
+    return std::string(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/orvane-fuzz-profile-" +
+           std::to_string(::getpid()) + ".ini";
 }
 
 // What reading gives back for a written text: cut at a line break or NUL,
@@ -37,14 +38,6 @@ std::string expectedRead(std::string v) {
     if (v.size() > 1023) v.resize(1023);
     while (!v.empty() && blank(v.back())) v.pop_back();
     return v;
-}
-
-bool sameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 }  // namespace
@@ -80,7 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ini.SetText(section, key, value);
         if (ini.GetText(section, key, "\x01none") != expectedRead(value)) std::abort();
     }
-    const bool same = sameName(section, otherSection) && sameName(key, otherKey);
+    const bool same = ::strcasecmp(section.c_str(), otherSection.c_str()) == 0 &&
+                      ::strcasecmp(key.c_str(), otherKey.c_str()) == 0;
     if (!same && ini.GetText(otherSection, otherKey, "\x01none") != otherBefore) std::abort();
     return 0;
 }

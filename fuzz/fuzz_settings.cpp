@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 #include "core/app_state.h"
@@ -16,20 +16,21 @@ using namespace orvane;
 
 namespace {
 
-// In memory where the system offers it: each run writes the file many times.
-std::string scratchFolder() { return ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp"; }
-
-std::string readFile(const std::string& path) {
+std::string loadAndSave(const std::string& path) {
+    AppState = AppStateData{};
+    AppState.TitleBarShown = true;
+    LoadSettings();
+    SaveSettings();
     std::ifstream f(path, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(f), {}};
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static const std::string dir = scratchFolder() + "/orvane-fuzz-settings-" + std::to_string(::getpid());
+    // In memory where the system offers it: each run writes the file many times.
+    static const std::string dir = std::string(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
+                                   "/orvane-fuzz-settings-" + std::to_string(::getpid());
     ::mkdir(dir.c_str(), 0700);
     ::setenv("ORVANE_CONFIG_DIR", dir.c_str(), 1);
     std::atexit([] {
@@ -45,15 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = SettingsFilePath();
     std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
                                                                    static_cast<std::streamsize>(size));
-    AppState = AppStateData{};
-    AppState.TitleBarShown = true;
-    LoadSettings();
-    SaveSettings();
-    const std::string first = readFile(path);
-    AppState = AppStateData{};
-    AppState.TitleBarShown = true;
-    LoadSettings();
-    SaveSettings();
-    if (readFile(path) != first) std::abort();
+    const std::string first = loadAndSave(path);
+    if (loadAndSave(path) != first) std::abort();
     return 0;
 }

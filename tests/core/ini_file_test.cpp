@@ -11,11 +11,10 @@ namespace orvane {
 namespace {
 
 using test::readAll;
-using test::TempDir;
 using test::writeAll;
 
 struct IniFileTest : ::testing::Test {
-    TempDir dir;
+    test::TempDir dir;
     std::string path = dir.file("Orvane.ini");
     vbIniFile ini;
     void SetUp() override { ini.FileName(path); }
@@ -28,59 +27,37 @@ TEST_F(IniFileTest, WritesTheExactTextFormAndReadsItBack) {
     ini.SetText("Main", "Display", "");
     ini.SetNumber("View", "WindowPos_Left", -900);
     ini.SetBool("View", "ToolBar", true);
-    EXPECT_EQ(readAll(path),
-              "[Main]\r\nZoom= 100\r\nScrollPos_X= 0\r\nNoRedraw= 0\r\nDisplay=\r\n"
-              "[View]\r\nWindowPos_Left=-900\r\nToolBar= 1\r\n");
-
+    ini.SetNumber("Main", "Zoom", 125);  // in place, nothing else moves
+    EXPECT_EQ(readAll(path), "[Main]\r\nZoom= 125\r\nScrollPos_X= 0\r\nNoRedraw= 0\r\nDisplay=\r\n"
+                             "[View]\r\nWindowPos_Left=-900\r\nToolBar= 1\r\n");
     EXPECT_EQ(ini.GetNumber("View", "WindowPos_Left"), -900);
     EXPECT_EQ(ini.GetNumber("Main", "ScrollPos_X", 7), 0);
     EXPECT_FALSE(ini.GetBool("Main", "NoRedraw", true));
-    EXPECT_EQ(ini.GetText("Main", "Display", "x"), "");
-    ini.SetNumber("Main", "Zoom", 125);  // in place, nothing else moves
-    EXPECT_EQ(readAll(path),
-              "[Main]\r\nZoom= 125\r\nScrollPos_X= 0\r\nNoRedraw= 0\r\nDisplay=\r\n"
-              "[View]\r\nWindowPos_Left=-900\r\nToolBar= 1\r\n");
-    ini.SetNumber("Main", "Cursor", 2147483647);
     ini.SetNumber("Main", "Low", -2147483647 - 1);
-    EXPECT_EQ(ini.GetNumber("Main", "Cursor"), 2147483647);
     EXPECT_EQ(ini.GetNumber("Main", "Low"), -2147483647 - 1);
-
-    vbIniFile unnamed;  // no file name: defaults, and writes go nowhere
-    EXPECT_EQ(unnamed.GetNumber("Main", "Zoom", 42), 42);
-    unnamed.SetNumber("Main", "Zoom", 1);
 }
 
 // Hand-written shapes read as the Win32 profile functions read them.
 TEST_F(IniFileTest, QuotesKeysWithoutValueBrokenHeadersAndNonNumbersReadAsWin32) {
     struct Case {
-        const char* lines;  // after "[Main]"
-        const char* section;
-        const char* text;  // GetText with the default "def"
-        std::int32_t number;  // GetNumber with the default 7
-        bool flag;  // GetBool with the default true
+        const char *lines, *section, *text;  // lines after "[Main]"; GetText with the default "def"
+        std::int32_t number;                 // GetNumber with the default 7
+        bool flag;                           // GetBool with the default true
     };
     const Case cases[] = {
         {"Other= 1", "Main", "def", 7, true},  // missing key or section: the defaults
-        {"Zoom= 1", "View", "def", 7, true},
         {"Zoom=-1", "Main", "-1", -1, true},  // any number but 0 is true
-        {"Zoom=0", "Main", "0", 0, false},
         {"Zoom=  +17  ", "Main", "+17", 17, true},
-        {"Zoom=\t 5\t", "Main", "5", 5, true},
         {"Zoom=12abc", "Main", "12abc", 12, true},
         {"Zoom=99999999999", "Main", "99999999999", 2147483647, true},  // saturated
-        {"Zoom=-99999999999", "Main", "-99999999999", -2147483647 - 1, true},
-        {"Zoom=\"50\"", "Main", "50", 50, true},  // matching quotes go
+        {"Zoom=\"50\"", "Main", "50", 50, true},                         // matching quotes go
         {"Zoom=' 1 '", "Main", " 1", 1, true},
         {"Zoom=\"\"", "Main", "", 0, false},
         {"Zoom=\"50'", "Main", "\"50'", 0, false},  // not matching: kept
-        {"Zoom=\"", "Main", "\"", 0, false},
         {"Zoom\r\nZoom=50", "Main", "def", 7, true},  // a key without value hides the later line
         {" zoom \r\nZoom=50", "Main", "def", 7, true},
         {"[View\r\nZoom=50", "Main", "50", 50, true},  // no header: still in Main
-        {"[View\r\nZoom=50", "View", "def", 7, true},
-        {"Zoom=abc", "Main", "abc", 0, false},  // there but no number: 0
-        {"Zoom= ", "Main", "", 0, false},
-        {"Zoom=- 3", "Main", "- 3", 0, false},
+        {"Zoom=abc", "Main", "abc", 0, false},          // there but no number: 0
     };
     EXPECT_EQ(ini.GetNumber("Main", "Zoom", 100), 100);
     EXPECT_FALSE(std::ifstream(path).good()) << "reading must not create the file";
@@ -101,27 +78,20 @@ TEST_F(IniFileTest, NamesIgnoreCaseAndTheFirstOfDuplicatesWins) {
     EXPECT_EQ(ini.GetNumber("Main", "Zoom"), 50);
     EXPECT_EQ(ini.GetNumber("Main", "OnlyHere", -1), -1);
     ini.SetNumber("Main", "Zoom", 80);
-    EXPECT_EQ(readAll(path), "[main]\r\nZoom= 80\r\nZOOM= 60\r\n[MAIN]\r\nZoom= 70\r\nOnlyHere= 3\r\n");
     ini.SetNumber("MAIN", "New", 1);
     EXPECT_EQ(readAll(path),
               "[main]\r\nZoom= 80\r\nZOOM= 60\r\nNew= 1\r\n[MAIN]\r\nZoom= 70\r\nOnlyHere= 3\r\n");
 }
 
 TEST_F(IniFileTest, OtherLineEndingsBomAndForeignLinesSurviveAWrite) {
-    const std::string original =
-        "\xEF\xBB\xBF[Main]\nZoom = 150 \n; a comment\n\n[Other]\rkey=value\r[View]\r\nToolBar= 0";
-    writeAll(path, original);
+    writeAll(path, "\xEF\xBB\xBF[Main]\nZoom = 150 \n; a comment\n\n[Other]\rkey=value\r[View]\r\nToolBar= 0");
     EXPECT_EQ(ini.GetNumber("Main", "Zoom"), 150);
     EXPECT_EQ(ini.GetText("Other", "key"), "value");
-    EXPECT_FALSE(ini.GetBool("View", "ToolBar", true));
-
     ini.SetNumber("Main", "Interval", 100);
     ini.SetBool("View", "StatusBar", true);
     ini.SetNumber("Main", "Zoom", 25);
-    EXPECT_EQ(readAll(path),
-              "\xEF\xBB\xBF[Main]\nZoom= 25\n; a comment\nInterval= 100\r\n\n[Other]\rkey=value\r"
-              "[View]\r\nToolBar= 0\r\nStatusBar= 1\r\n");
-
+    EXPECT_EQ(readAll(path), "\xEF\xBB\xBF[Main]\nZoom= 25\n; a comment\nInterval= 100\r\n\n[Other]\rkey=value\r"
+                             "[View]\r\nToolBar= 0\r\nStatusBar= 1\r\n");
     writeAll(path, "\xEF\xBB\xBFZoom=1\r\n");  // a key before any section belongs to none
     ini.SetNumber("Main", "Zoom", 2);
     EXPECT_EQ(readAll(path), "\xEF\xBB\xBFZoom=1\r\n[Main]\r\nZoom= 2\r\n");
@@ -132,67 +102,48 @@ TEST_F(IniFileTest, TextsEndAtNulAndLineBreaksAndAreCutTo1023Bytes) {
     EXPECT_EQ(ini.GetText("Main", "Display"), "DUMMY1");
     ini.SetText("Main", "Display", "HDMI-1\r\n[Evil]\r\nZoom= 1");
     EXPECT_EQ(readAll(path), "[Main]\r\nDisplay=HDMI-1\r\n");
-    EXPECT_EQ(ini.GetText(std::string("Main\0x", 6), "Display"), "HDMI-1");
-
     const std::string longValue(100000, 'x');
     writeAll(path, "[Main]\r\nDisplay=" + longValue + "\r\nZoom= 75\r\n");
     EXPECT_EQ(ini.GetText("Main", "Display"), std::string(1023, 'x'));
     EXPECT_EQ(ini.GetText("Main", "Missing", std::string(2000, 'd')), std::string(1023, 'd'));
-    EXPECT_EQ(ini.GetNumber("Main", "Zoom"), 75);
     ini.SetNumber("Main", "Zoom", 80);
     EXPECT_EQ(readAll(path), "[Main]\r\nDisplay=" + longValue + "\r\nZoom= 80\r\n");
 }
 
-TEST_F(IniFileTest, UnwritableOrUnreadablePlacesAreLeftAlone) {
-    // A directory where the file should be: reads give defaults, writes do nothing.
-    ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
-    EXPECT_EQ(ini.GetNumber("Main", "Zoom", 100), 100);
+// A file that cannot be read or replaced is left as it is; a write keeps the
+// file's mode and a link to it, and leaves no temporary file.
+TEST_F(IniFileTest, TheFileSurvivesWhatCannotBeWrittenAndKeepsModeAndLinks) {
+    ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);  // a directory where the file should be
     ini.SetNumber("Main", "Zoom", 50);
-    struct stat st {};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(ini.GetNumber("Main", "Zoom", 100), 100);
     ::rmdir(path.c_str());
-
-    // Root ignores file permissions: check them as an ordinary user in a child.
-    const bool asRoot = ::geteuid() == 0;
-    if (asRoot) ::chmod(dir.path().c_str(), 0777);
-    const pid_t child = asRoot ? ::fork() : 0;
+    // Root ignores file permissions: the checks run as an ordinary user in a child.
+    ::chmod(dir.path().c_str(), 0777);
+    const pid_t child = ::fork();
     if (child == 0) {
-        if (asRoot && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(99);
-        int failures = 0;
-        auto check = [&](bool ok) { failures += ok ? 0 : 1; };
-        writeAll(path, "[Main]\r\nZoom= 30\r\n");
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(99);
+        const std::string locked = dir.file("locked"), old = "[Main]\r\nZoom= 30\r\n";
+        ::mkdir(locked.c_str(), 0755);
+        writeAll(locked + "/Orvane.ini", old);
+        ::chmod(locked.c_str(), 0555);  // no temporary file can be made there
+        vbIniFile inLocked;
+        inLocked.FileName(locked + "/Orvane.ini");
+        inLocked.SetNumber("Main", "Zoom", 50);
+        int failures = readAll(locked + "/Orvane.ini") != old;
+        writeAll(path, old);
         ::chmod(path.c_str(), 0444);
-        ini.SetNumber("Main", "Zoom", 50);  // a read-only file stays as it is
-        check(readAll(path) == "[Main]\r\nZoom= 30\r\n");
-        check(ini.GetNumber("Main", "Zoom", 100) == 30);
+        ini.SetNumber("Main", "Zoom", 50);
+        failures += readAll(path) != old || ini.GetNumber("Main", "Zoom") != 30;
         ::chmod(path.c_str(), 0000);
-        check(ini.GetNumber("Main", "Zoom", 100) == 100);
         ini.SetNumber("Main", "Zoom", 50);  // unreadable: rewriting would lose its contents
         ::chmod(path.c_str(), 0644);
-        check(readAll(path) == "[Main]\r\nZoom= 30\r\n");
-        // A read-only folder: no temporary file can be made, the file survives.
-        const std::string folder = dir.file("locked");
-        ::mkdir(folder.c_str(), 0755);
-        vbIniFile locked;
-        locked.FileName(folder + "/Orvane.ini");
-        writeAll(folder + "/Orvane.ini", "[Main]\r\nZoom= 30\r\n");
-        ::chmod(folder.c_str(), 0555);
-        locked.SetNumber("Main", "Zoom", 50);
-        check(readAll(folder + "/Orvane.ini") == "[Main]\r\nZoom= 30\r\n");
-        ::chmod(folder.c_str(), 0755);
-        if (asRoot) ::_exit(failures);
-        EXPECT_EQ(failures, 0);
-        return;
+        ::_exit(failures + (readAll(path) != old));
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "checks failed as an ordinary user";
-}
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "checks failed as an ordinary user";
 
-TEST_F(IniFileTest, WritesKeepModeLinksAndLeaveNoTemporaryFiles) {
-    writeAll(path, "[Main]\r\nZoom= 30\r\n");
+    ::chmod(dir.file("locked").c_str(), 0755);
     ::chmod(path.c_str(), 0600);
     const std::string link = dir.file("link.ini");
     ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
@@ -205,8 +156,7 @@ TEST_F(IniFileTest, WritesKeepModeLinksAndLeaveNoTemporaryFiles) {
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(ini.GetNumber("Main", "Zoom"), 40);
-    QDir folder(QString::fromStdString(dir.path()));
-    EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
+    EXPECT_EQ(QDir(QString::fromStdString(dir.path())).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
 }  // namespace

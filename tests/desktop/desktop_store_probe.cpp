@@ -1,8 +1,7 @@
-// Hands one mode to a desktop's display store, as the X11 backend does for a
-// registered mode: desktop_store_probe gnome|kde|xfce OUTPUT WIDTH HEIGHT HZ.
-// Prints "kept" or "not kept: <why>"; exit code 0 when kept.
-// desktop_store_probe x11 OUTPUT WIDTH HEIGHT HZ makes the whole registered
-// change through the X11 backend, as "設定変更" does, under the session's desktop.
+// Hands one mode to a desktop's display store, as the X11 backend does for a registered mode; exit code 0 when kept.
+//   desktop_store_probe gnome|kde|xfce OUTPUT WIDTH HEIGHT HZ   prints "kept" or "not kept: <why>"
+//   desktop_store_probe x11 OUTPUT WIDTH HEIGHT HZ              the whole registered change through the X11 backend,
+//                                                               as "設定変更" makes it, under the session's desktop
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <cstdio>
@@ -14,15 +13,13 @@
 #include "platform/x11/x11_platform.h"
 
 int main(int argc, char** argv) {
-    if (argc != 6) {
-        std::fprintf(stderr, "usage: desktop_store_probe gnome|kde|xfce|x11 OUTPUT WIDTH HEIGHT HZ\n");
-        return 2;
-    }
+    if (argc != 6) return std::fprintf(stderr, "usage: desktop_store_probe gnome|kde|xfce|x11 OUTPUT W H HZ\n"), 2;
+    const auto w = static_cast<std::uint32_t>(std::atoi(argv[3])), h = static_cast<std::uint32_t>(std::atoi(argv[4]));
+    const auto hz = static_cast<std::uint32_t>(std::atoi(argv[5]));
     // The X11 backend shares the toolkit's connection to the server.
     const bool x11 = std::string(argv[1]) == "x11";
     const std::unique_ptr<QCoreApplication> app =
         x11 ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
-    using namespace orvane::platform::desktop;
     if (x11) {
         namespace platform = orvane::platform;
         std::string error;
@@ -31,24 +28,18 @@ int main(int argc, char** argv) {
         const platform::DeviceName output = std::string(argv[2]);
         platform::DisplayMode m;
         for (std::uint32_t n = 0; p->displayModes().enumMode(output, n, m); ++n) {
-            if (m.width != static_cast<std::uint32_t>(std::atoi(argv[3])) ||
-                m.height != static_cast<std::uint32_t>(std::atoi(argv[4])) ||
-                m.frequency != static_cast<std::uint32_t>(std::atoi(argv[5])))
-                continue;
-            const std::int32_t r =
-                p->displayModes().applyMode(output, m, platform::ChangeFlags::UpdateRegistry);
+            if (m.width != w || m.height != h || m.frequency != hz) continue;
+            const std::int32_t r = p->displayModes().applyMode(output, m, platform::ChangeFlags::UpdateRegistry);
             std::printf("result %d\n", r);
             return r == platform::DispChange::Successful ? 0 : 1;
         }
         return std::fprintf(stderr, "no such mode\n"), 2;
     }
+    using namespace orvane::platform::desktop;
     const Desktop desktop = desktopNamed(argv[1]);
     if (desktop == Desktop::Other) return 2;
-    const auto hz = static_cast<std::uint32_t>(std::atoi(argv[5]));
-    const KeptMode mode{argv[2], static_cast<std::uint32_t>(std::atoi(argv[3])),
-                        static_cast<std::uint32_t>(std::atoi(argv[4])), hz, static_cast<double>(hz)};
     std::string why;
-    const bool kept = storeOf(desktop)->keep(mode, why);
+    const bool kept = storeOf(desktop)->keep(KeptMode{argv[2], w, h, hz, static_cast<double>(hz)}, why);
     std::printf(kept ? "kept\n" : "not kept: %s\n", why.c_str());
     return kept ? 0 : 1;
 }

@@ -3,13 +3,14 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/stat.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 #ifndef ORVANE_E2E_DIR
@@ -20,37 +21,17 @@ namespace orvane::e2e {
 
 namespace {
 
-bool displayInUse(int n) {
-    struct stat st {};
-    const std::string sock = "/tmp/.X11-unix/X" + std::to_string(n);
-    const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-    return stat(sock.c_str(), &st) == 0 || stat(lock.c_str(), &st) == 0;
-}
-
-// A display number nobody uses, spread by process id so that parallel test
-// runs rarely try the same one.
-int freeDisplay() {
-    const int base = 200 + static_cast<int>(getpid() % 300);
-    for (int i = 0; i < 300; ++i) {
-        const int n = base + i;
-        if (!displayInUse(n)) return n;
-    }
-    return -1;
-}
-
 pid_t spawn(const std::vector<std::string>& argv, const std::string& display, int outFd) {
     // Everything the child needs is built before fork: between fork and exec
     // only async-signal-safe calls are allowed (Qt's threads may hold locks).
     std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
+    for (char** e = environ; *e; ++e)
         if (std::string(*e).rfind("DISPLAY=", 0) != 0) env.emplace_back(*e);
-    }
     if (!display.empty()) env.push_back("DISPLAY=" + display);
-    std::vector<char*> envp;
+    std::vector<char*> envp, args;
     for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    envp.push_back(nullptr);
     args.push_back(nullptr);
     const pid_t pid = fork();
     if (pid != 0) return pid;
@@ -58,13 +39,16 @@ pid_t spawn(const std::vector<std::string>& argv, const std::string& display, in
     dup2(null, 0);
     dup2(outFd >= 0 ? outFd : null, 1);
     dup2(null, 2);
+    // Nothing of the test's (a build lock's descriptor) may outlive it in a
+    // server, and a server dies with a test that crashed.
+    close_range(3, ~0U, 0);
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
     execvpe(args[0], args.data(), envp.data());
     _exit(127);
 }
 
 bool waitReady(pid_t pid, const std::string& display) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (std::chrono::steady_clock::now() < deadline) {
+    for (int i = 0; i < 2000; ++i) {
         int status = 0;
         if (waitpid(pid, &status, WNOHANG) == pid) return false;  // the server gave up
         xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
@@ -86,8 +70,8 @@ int runWithDisplay(const std::string& display, const std::vector<std::string>& a
         close(pipeFds[1]);
         out->clear();
         char buf[4096];
-        ssize_t n = 0;
-        while ((n = read(pipeFds[0], buf, sizeof buf)) > 0) out->append(buf, static_cast<std::size_t>(n));
+        for (ssize_t n; (n = read(pipeFds[0], buf, sizeof buf)) > 0;)
+            out->append(buf, static_cast<std::size_t>(n));
         close(pipeFds[0]);
     }
     int status = 0;
@@ -95,23 +79,13 @@ int runWithDisplay(const std::string& display, const std::vector<std::string>& a
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-namespace {
-
-// RandR wants a physical size; 96 DPI keeps Qt's view of the screens plain.
-std::string monitorGeometry(const MonitorSpec& m) {
-    auto mm = [](int px) { return std::to_string(px * 254 / 960); };
-    return std::to_string(m.width) + "/" + mm(m.width) + "x" + std::to_string(m.height) + "/" + mm(m.height) +
-           "+" + std::to_string(m.x) + "+" + std::to_string(m.y);
-}
-
-}  // namespace
-
 std::unique_ptr<XServer> XServer::launch(Kind kind, std::vector<std::string> argv, std::string& why) {
-    const int n = freeDisplay();
-    if (n < 0) {
-        why = "no free display number";
-        return nullptr;
-    }
+    // A display number nobody uses, spread by process id so that parallel
+    // test runs rarely try the same one.
+    int n = 200 + static_cast<int>(getpid() % 300);
+    while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n)) ||
+           std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock"))
+        ++n;
     std::unique_ptr<XServer> s(new XServer);
     s->display_ = ":" + std::to_string(n);
     s->kind_ = kind;
@@ -131,25 +105,28 @@ std::unique_ptr<XServer> XServer::startXvfb(int width, int height, const std::ve
     auto s =
         launch(Kind::Xvfb,
                {"Xvfb", "-screen", "0", size, "+extension", "RANDR", "-nolisten", "tcp", "-noreset"}, why);
-    if (!s) return nullptr;
     for (const MonitorSpec& m : monitors) {
-        // '*' marks the primary monitor; binding it to the output keeps RandR
-        // from adding another, automatic one.
-        const std::string name = (m.primary ? "*" : "") + m.name;
-        if (runWithDisplay(s->display_, {"xrandr", "--setmonitor", name, monitorGeometry(m),
+        if (!s) break;
+        // RandR wants a physical size: 96 DPI keeps Qt's view of the screens
+        // plain. '*' marks the primary monitor; binding it to the output keeps
+        // RandR from adding another, automatic one.
+        auto mm = [](int px) { return std::to_string(px * 254 / 960); };
+        const std::string geometry = std::to_string(m.width) + "/" + mm(m.width) + "x" +
+                                     std::to_string(m.height) + "/" + mm(m.height) + "+" +
+                                     std::to_string(m.x) + "+" + std::to_string(m.y);
+        if (runWithDisplay(s->display_, {"xrandr", "--setmonitor", (m.primary ? "*" : "") + m.name, geometry,
                                          m.primary ? "screen" : "none"}) != 0) {
             why = "xrandr --setmonitor " + m.name + " failed";
-            return nullptr;
+            s.reset();
         }
     }
     return s;
 }
 
 std::unique_ptr<XServer> XServer::start(Kind kind, std::string& why) {
-    if (kind == Kind::Xvfb) {
+    if (kind == Kind::Xvfb)
         return startXvfb(3840, 1080,
                          {{"LEFT", 0, 0, 1920, 1080, true}, {"RIGHT", 1920, 0, 1920, 1080, false}}, why);
-    }
     // The log file's name, with the display number, is appended by launch.
     return launch(kind,
                   {"Xorg", "-config", std::string(ORVANE_E2E_DIR) + "/xorg-dummy-two-monitors.conf",
@@ -161,16 +138,10 @@ std::unique_ptr<XServer> XServer::startPreferred(std::string& why) {
     // Another test process may take the same free display number at the same
     // moment; the loser tries again on the next one.
     const char* forced = std::getenv("ORVANE_E2E_SERVER");
-    if (!forced || std::string(forced) != "xvfb") {
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            if (auto s = start(Kind::XorgDummy, why)) return s;
-        }
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        const bool xorg = attempt < 3 && !(forced && std::string(forced) == "xvfb");
+        if (auto s = start(xorg ? Kind::XorgDummy : Kind::Xvfb, why)) return s;
     }
-    std::string second;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        if (auto s = start(Kind::Xvfb, second)) return s;
-    }
-    why += "; " + second;
     return nullptr;
 }
 
@@ -178,18 +149,14 @@ void XServer::kill() {
     if (pid_ <= 0) return;
     ::kill(pid_, SIGTERM);
     int status = 0;
-    for (int i = 0; i < 500; ++i) {
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            return;
-        }
+    for (int i = 0; i < 500 && waitpid(pid_, &status, WNOHANG) != pid_; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (i == 499) {
+            ::kill(pid_, SIGKILL);
+            waitpid(pid_, &status, 0);
+        }
     }
-    ::kill(pid_, SIGKILL);
-    waitpid(pid_, &status, 0);
     pid_ = -1;
 }
-
-XServer::~XServer() { kill(); }
 
 }  // namespace orvane::e2e

@@ -1,5 +1,5 @@
-// Starts a headless X server for the end-to-end tests (Xorg with the dummy
-// driver and two monitors, or Xvfb with two RandR monitors as a fallback) and
+// Starts a headless X server for the end-to-end tests and the benchmarks (Xorg
+// with the dummy driver and two monitors, or Xvfb with RandR monitors) and
 // stops exactly the process it started.
 #pragma once
 
@@ -21,29 +21,25 @@ struct MonitorSpec {
 class XServer {
 public:
     enum class Kind { XorgDummy, Xvfb };
-    // nullptr with the reason in why when no server would start.
+    // nullptr with the reason in why when no server would start. Xvfb is two
+    // 1920x1080 monitors side by side, LEFT and RIGHT.
     static std::unique_ptr<XServer> start(Kind kind, std::string& why);
-    // Xvfb with a screen of width x height and these monitors (the benchmarks'
-    // layouts); start(Kind::Xvfb) is two 1920x1080 monitors side by side.
     static std::unique_ptr<XServer> startXvfb(int width, int height, const std::vector<MonitorSpec>& monitors,
                                               std::string& why);
-    // Xorg with the two-monitor dummy configuration, else Xvfb; the environment
-    // variable ORVANE_E2E_SERVER=xvfb skips Xorg.
+    // Xorg, else Xvfb; ORVANE_E2E_SERVER=xvfb skips Xorg.
     static std::unique_ptr<XServer> startPreferred(std::string& why);
-    ~XServer();
+    ~XServer() { kill(); }
     XServer(const XServer&) = delete;
     XServer& operator=(const XServer&) = delete;
 
     [[nodiscard]] const std::string& display() const { return display_; }
     [[nodiscard]] Kind kind() const { return kind_; }
     [[nodiscard]] pid_t pid() const { return pid_; }
-    // Kills the server now (for lost-connection tests) and waits for it.
+    // Kills the server now and waits for it.
     void kill();
 
 private:
     XServer() = default;
-    // Starts argv (the program, then its options; the display goes in after the
-    // program's name) on a free display number and waits until it answers.
     static std::unique_ptr<XServer> launch(Kind kind, std::vector<std::string> argv, std::string& why);
     pid_t pid_ = -1;
     std::string display_;

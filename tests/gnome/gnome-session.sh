@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Runs a command in a headless GNOME Wayland session: PipeWire, WirePlumber
-# and mutter with two virtual monitors, Meta-0 (1920x1080 at 0,0) and Meta-1
-# (1280x720 at 1920,0), on a private session bus. mutter will not run as
-# root, so the session and the command run as an ordinary user (made once),
-# on copies of the programs that user can read (tests/support/session-user.sh).
+# Runs a command in a headless GNOME Wayland session: PipeWire, WirePlumber and mutter with two virtual monitors,
+# Meta-0 (1920x1080 at 0,0) and Meta-1 (1280x720 at 1920,0), on a private session bus, as an ordinary user on
+# copies of the programs that user can read (tests/support/session-user.sh).
 #   gnome-session.sh [NAME=FILE ...] COMMAND [ARGS...]     (exit 77: mutter or PipeWire missing)
 set -euo pipefail
 for tool in mutter pipewire wireplumber dbus-run-session; do command -v $tool >/dev/null || exit 77; done
@@ -13,8 +11,7 @@ work=$(mktemp -d)
 chmod 755 "$work"
 readable_programs "$work" "$@"
 run="$work/run"
-# A home the user can write: the portal's permission store keeps restore tokens there.
-home="$work/home"
+home="$work/home"  # the portal's permission store keeps restore tokens there
 mkdir -p -m 700 "$run" "$home"
 [ "$(id -u)" = 0 ] && chown "$user" "$run" "$home"
 # mutter aborts when it has to make this folder itself.
@@ -38,7 +35,6 @@ done
 if ! [ -S "$R/wayland-0" ]; then cat "$R/mutter.log" >&2; echo "mutter did not start" >&2; exit 1; fi
 WAYLAND_DISPLAY=wayland-0 XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME "$@"
 rc=$?
-# What mutter said helps to read a failure.
 [ $rc = 0 ] || grep -v '^$' "$R/mutter.log" | tail -n 20 >&2
 kill $(jobs -p) 2>/dev/null
 wait 2>/dev/null

@@ -1,14 +1,11 @@
-// The main window's start-up, layout application and shut-down on a simulated desktop.
-#include <QAction>
-#include <QComboBox>
-#include <QMenuBar>
-#include <QScrollBar>
+// The main window's start-up, layout and shut-down on a simulated desktop, and
+// the layout rules computed without a window.
 #include <QStyleOptionComboBox>
-#include <QTest>
 #include <QToolButton>
 #include <csignal>
 
 #include "core/exit_signals.h"
+#include "mainwindow/layout.h"
 #include "support/main_window_fixture.h"
 
 namespace orvane {
@@ -24,29 +21,33 @@ constexpr const char* kDefaultFile =
     "MenuBar= 1\r\nWindowPos_Left= 7200\r\nWindowPos_Top= 4050\r\nWindowPos_Width= 14400\r\n"
     "WindowPos_Height= 8100\r\nWindowPos_State= 0\r\nFullScreen= 0\r\n";
 
-TEST_F(MainWindowTest, FirstRunOpensAtTheDefaultsAndClosingWritesThem) {
+// The Exit item and a termination signal close the window as the user would, and save once;
+// the second run starts from the file the first one saved.
+TEST_F(MainWindowTest, FirstRunOpensAtTheDefaultsAndExitOrATerminationSignalSavesThemOnce) {
     addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
-    frmMain& w = start();
-    EXPECT_EQ(w.frameGeometry(), QRect(480, 270, 960, 540));
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("オルヴァン"));
-    EXPECT_EQ(w.FormState, 2);
-    EXPECT_EQ(w.cmbZoom->currentText(), "100%");
-    EXPECT_EQ(w.cmbDblClick->currentText(), QStringLiteral("何もしない"));
-    EXPECT_TRUE(w.picToolBox->isVisible());
-    EXPECT_TRUE(w.picStatusBar->isVisible());
-    EXPECT_TRUE(w.menuBar()->isVisible());
-    EXPECT_TRUE(w.mnuView_ToolBar->isChecked() && w.mnuPopup_View_ToolBar->isChecked());
-    EXPECT_TRUE(w.mnuView_ScrolBar->isChecked() && w.mnuView_Title->isChecked());
-    EXPECT_FALSE(std::ifstream(settingsFile()).good()) << "nothing is written before the close";
-    closeWindow();
-    EXPECT_EQ(readAll(settingsFile()), kDefaultFile);
-
-    // The saved file starts the same window again.
-    freshRun();
-    frmMain& again = start();
-    EXPECT_EQ(again.frameGeometry(), QRect(480, 270, 960, 540));
-    closeWindow();
-    EXPECT_EQ(readAll(settingsFile()), kDefaultFile);
+    for (bool signal : {false, true}) {
+        freshRun();
+        frmMain& w = start();
+        EXPECT_EQ(w.frameGeometry(), QRect(480, 270, 960, 540));
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("オルヴァン"));
+        EXPECT_EQ(w.cmbZoom->currentText(), "100%");
+        EXPECT_EQ(w.cmbDblClick->currentText(), QStringLiteral("何もしない"));
+        EXPECT_TRUE(w.picToolBox->isVisible() && w.picStatusBar->isVisible() && w.menuBar()->isVisible());
+        EXPECT_TRUE(w.mnuPopup_View_ToolBar->isChecked() && w.mnuView_ScrolBar->isChecked());
+        EXPECT_EQ(std::ifstream(settingsFile()).good(), signal) << "nothing is written before the close";
+        ExitSignals exitSignals([&w](int) { w.close(); });
+        if (signal)
+            ::raise(SIGTERM);
+        else
+            ASSERT_TRUE(choose(w.mnuPopup_Exit));
+        ASSERT_TRUE(waitFor([&] { return !w.isVisible(); })) << signal;
+        EXPECT_EQ(readAll(settingsFile()), kDefaultFile);
+        test::writeAll(settingsFile(), "changed by hand\r\n");
+        w.close();  // a second close request: already unloaded, nothing is saved twice
+        QApplication::processEvents();
+        EXPECT_EQ(readAll(settingsFile()), "changed by hand\r\n");
+        test::writeAll(settingsFile(), kDefaultFile);
+    }
 }
 
 TEST_F(MainWindowTest, TheLayoutFollowsTheWindowAndRecordsItsPlacement) {
@@ -54,17 +55,15 @@ TEST_F(MainWindowTest, TheLayoutFollowsTheWindowAndRecordsItsPlacement) {
     frmMain& w = start();
     // 100 % of a 1920 x 1080 monitor in a 960 x 540 window: both bars.
     EXPECT_EQ(w.picViewRect.size(), QSize(1920, 1080));
-    EXPECT_TRUE(w.scrX->isVisible());
-    EXPECT_TRUE(w.scrY->isVisible());
+    EXPECT_TRUE(w.scrX->isVisible() && w.scrY->isVisible());
     EXPECT_EQ(w.picFrame->y(), 21);
     EXPECT_EQ(w.picFrame->width() + w.scrY->width(), w.client->width());
-    EXPECT_EQ(w.scrX->maximum(), 1920 - w.picFrameClient->width());
     EXPECT_EQ(w.scrY->maximum(), 1080 - w.picFrameClient->height());
     EXPECT_EQ(w.picStatusBar->geometry().bottom(), w.client->height() - 1);
-
-    w.scrX->setValue(100);
-    EXPECT_EQ(w.picViewRect.left(), -100);
-    EXPECT_EQ(AppState.ScrollPos_X, 100);
+    QTest::mouseClick(w.scrX, Qt::LeftButton, {}, QPoint(w.scrX->width() - 30, w.scrX->height() / 2));
+    EXPECT_GT(w.scrX->value(), 0) << "a page on";
+    EXPECT_EQ(w.picViewRect.left(), -w.scrX->value());
+    EXPECT_EQ(AppState.ScrollPos_X, w.scrX->value());
 
     w.move(100, 50);
     w.resize(QSize(640, 400) - (w.frameGeometry().size() - w.size()));
@@ -73,22 +72,8 @@ TEST_F(MainWindowTest, TheLayoutFollowsTheWindowAndRecordsItsPlacement) {
     EXPECT_EQ(AppState.WindowPos_Top, 750);
     EXPECT_EQ(AppState.WindowPos_Width, 9600);
     EXPECT_EQ(AppState.WindowPos_Height, 6000);
-
-    // Without tool bar the frame starts at the top; with the bars option off
-    // the frame takes their room and the view still scrolls.
-    w.picToolBox->setVisible(false);
-    AppState.ScrollBar = false;
-    w.Form_Resize();
-    EXPECT_EQ(w.picFrame->y(), 0);
-    EXPECT_FALSE(w.scrX->isVisible());
-    EXPECT_TRUE(w.scrX->isEnabled());
-    EXPECT_EQ(w.picFrame->width(), w.client->width());
-    EXPECT_EQ(w.picViewRect.left(), -100);
-
-    // A window too small for its bars keeps running.
-    w.resize(40, 30);
+    w.resize(40, 30);  // too small for its bars: keeps running
     QApplication::processEvents();
-    w.Form_Resize();
     EXPECT_GE(w.picFrame->width(), 0);
 }
 
@@ -101,15 +86,13 @@ TEST_F(MainWindowTest, EveryToolBarListShowsItsWidestEntryWholeInTheLayoutsOrder
     int right = -1;
     for (QComboBox* c : {w.cmbDisplayList, w.cmbZoom, w.cmbCursor, w.cmbTimer, w.cmbDblClick}) {
         const QFontMetrics fm(c->font());
-        QString widest;
-        for (int i = 0; i < c->count(); ++i)
-            if (fm.horizontalAdvance(c->itemText(i)) > fm.horizontalAdvance(widest)) widest = c->itemText(i);
+        int widest = 0;
+        for (int i = 0; i < c->count(); ++i) widest = std::max(widest, fm.horizontalAdvance(c->itemText(i)));
         QStyleOptionComboBox opt;
         opt.initFrom(c);
         opt.editable = c->isEditable();
         const QRect field = c->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, c);
-        // Less the text's margins inside the field (2 pixels a side in a line edit).
-        EXPECT_GE(field.width() - 4, fm.horizontalAdvance(widest)) << widest.toStdString();
+        EXPECT_GE(field.width() - 4, widest) << c->itemText(0).toStdString();  // less the text's margins
         EXPECT_GT(c->x(), right) << "side by side, in the layout's order";
         right = c->geometry().right();
     }
@@ -117,31 +100,25 @@ TEST_F(MainWindowTest, EveryToolBarListShowsItsWidestEntryWholeInTheLayoutsOrder
 
 TEST_F(MainWindowTest, StoredPlacementAndBarsAreAppliedAtStartUp) {
     addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
-    writeSettings(
-        "[View]\r\nToolBar= 0\r\nStatusBar= 0\r\nMenuBar= 0\r\nWindowPos_Left= 1500\r\n"
-        "WindowPos_Top= 300\r\nWindowPos_Width= 6000\r\nWindowPos_Height= 4500\r\n"
-        "[Main]\r\nDoubleClick= 42\r\n");
+    writeSettings("[View]\r\nToolBar= 0\r\nStatusBar= 0\r\nMenuBar= 0\r\nWindowPos_Left= 1500\r\n"
+                  "WindowPos_Top= 300\r\nWindowPos_Width= 6000\r\nWindowPos_Height= 4500\r\n"
+                  "[Main]\r\nDoubleClick= 42\r\n");
     frmMain& w = start();
     EXPECT_EQ(w.frameGeometry(), QRect(100, 20, 400, 300));
-    EXPECT_FALSE(w.picToolBox->isVisible());
-    EXPECT_FALSE(w.picStatusBar->isVisible());
-    EXPECT_FALSE(w.menuBar()->isVisible());
+    EXPECT_FALSE(w.picToolBox->isVisible() || w.picStatusBar->isVisible() || w.menuBar()->isVisible());
     EXPECT_FALSE(w.mnuView_Menu->isChecked());
     EXPECT_EQ(w.picFrame->y(), 0);
     EXPECT_EQ(w.cmbDblClick->currentIndex(), -1) << "no action has code 42";
-    EXPECT_FALSE(chooseItem(w.cmbDblClick, 5)) << "the tool bar is hidden";
     // The tool bar back, and the window wide enough to show the whole of it.
     ASSERT_TRUE(choose(w.mnuPopup_View_ToolBar));
     w.resize(700, 300);
     QApplication::processEvents();
     ASSERT_TRUE(chooseItem(w.cmbDblClick, 5));  // the user's choice is what the file keeps
-    EXPECT_EQ(AppState.DoubleClick, 5);
     ASSERT_TRUE(choose(w.mnuPopup_View_ToolBar));
     closeWindow();
     const std::string saved = readAll(settingsFile());
-    EXPECT_NE(saved.find("WindowPos_Left= 1500\r\n"), std::string::npos);
-    EXPECT_NE(saved.find("ToolBar= 0\r\n"), std::string::npos);
-    EXPECT_NE(saved.find("DoubleClick= 5\r\n"), std::string::npos);
+    for (const char* line : {"WindowPos_Left= 1500\r\n", "ToolBar= 0\r\n", "DoubleClick= 5\r\n"})
+        EXPECT_NE(saved.find(line), std::string::npos) << line;
 }
 
 TEST_F(MainWindowTest, ClosingUndoesTemporaryModesOnlyForTheTemporaryMethod) {
@@ -160,26 +137,104 @@ TEST_F(MainWindowTest, ClosingUndoesTemporaryModesOnlyForTheTemporaryMethod) {
     }
 }
 
-// The Exit item and a termination signal close the window as the user
-// would, and save once.
-TEST_F(MainWindowTest, ExitItemsAndTerminationSignalsCloseAndSaveOnce) {
-    addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
-    for (bool signal : {false, true}) {
-        freshRun();
-        std::remove(settingsFile().c_str());
-        frmMain& w = start();
-        ExitSignals exitSignals([&w](int) { w.close(); });
-        if (signal)
-            ::raise(SIGTERM);
-        else
-            ASSERT_TRUE(choose(w.mnuPopup_Exit));
-        ASSERT_TRUE(waitFor([&] { return !w.isVisible(); })) << signal;
-        EXPECT_EQ(readAll(settingsFile()), kDefaultFile);
-        test::writeAll(settingsFile(), "changed by hand\r\n");
-        w.close();  // a second close request: already unloaded, nothing is saved twice
-        QApplication::processEvents();
-        EXPECT_EQ(readAll(settingsFile()), "changed by hand\r\n");
+// A 9000 x 6000 twips client area at 15 twips per pixel with both bars shown:
+// 5430 twips of height and 9000 of width are left for the frame, whose border
+// takes 2 px (30 twips) on each axis.
+LayoutInput window(std::int32_t viewWidth, std::int32_t viewHeight) {
+    LayoutInput in;
+    in.clientWidth = 9000;
+    in.clientHeight = 6000;
+    in.toolBarVisible = in.statusBarVisible = true;
+    in.toolBarHeight = 315;
+    in.statusBarHeight = in.scrXHeight = in.scrYWidth = 255;
+    in.frameBorderX = in.frameBorderY = 30;
+    in.viewWidth = viewWidth;
+    in.viewHeight = viewHeight;
+    return in;
+}
+
+TEST(Layout, BarsAppearWhereTheViewOverflowsAndTheVerticalOneCanForceTheOther) {
+    // The frame holds 598 x 360 px without bars, 581 px wide beside the
+    // vertical bar and 343 px tall above the horizontal one.
+    const TwipsRect none{0, 315, 9000, 5430}, x{0, 315, 9000, 5175}, y{0, 315, 8745, 5430},
+        both{0, 315, 8745, 5175};
+    struct Case {
+        std::int32_t width, height;
+        TwipsRect frame;
+        std::int32_t maxX, maxY;  // -1: no bar
+    };
+    const Case cases[] = {
+        {598, 100, none, -1, -1}, {599, 100, x, 1, -1}, {100, 2000, y, -1, 1640}, {100, 360, none, -1, -1},
+        {590, 2000, both, 9, 1657},  // fits in width until the vertical bar takes its room
+        {700, 350, both, 119, 7},    // the horizontal bar makes it overflow vertically
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height);
+        const LayoutResult out = ComputeLayout(window(c.width, c.height));
+        EXPECT_EQ(out.frame, c.frame);
+        EXPECT_TRUE(out.scrX.enabled == (c.maxX >= 0) && out.scrX.visible == (c.maxX >= 0));
+        EXPECT_TRUE(out.scrY.enabled == (c.maxY >= 0) && out.scrY.visible == (c.maxY >= 0));
+        EXPECT_TRUE(c.maxX < 0 || out.scrX.max == c.maxX) << out.scrX.max;
+        EXPECT_TRUE(c.maxY < 0 || out.scrY.max == c.maxY) << out.scrY.max;
     }
+    EXPECT_EQ(ComputeLayout(window(599, 100)).scrX.rect, (TwipsRect{0, 5490, 9000, 255}));
+    EXPECT_EQ(ComputeLayout(window(100, 2000)).scrY.rect, (TwipsRect{8745, 315, 255, 5430}));
+}
+
+// With the option off the bars scroll but take no room; hidden tool and
+// status bars give theirs to the frame.
+TEST(Layout, WithTheOptionOffBarsScrollButTakeNoRoom) {
+    LayoutInput in = window(2000, 2000);
+    in.scrollBarOption = false;
+    in.scrYValue = 400;
+    LayoutResult out = ComputeLayout(in);
+    EXPECT_TRUE(out.scrX.enabled && out.scrY.enabled);
+    EXPECT_FALSE(out.scrX.visible || out.scrY.visible);
+    EXPECT_EQ(out.frame, (TwipsRect{0, 315, 9000, 5430}));
+    EXPECT_EQ(out.scrY.max, 2000 - 360);
+    EXPECT_EQ(out.viewTop, -400);
+    in.toolBarVisible = false;
+    EXPECT_EQ(ComputeLayout(in).frame, (TwipsRect{0, 0, 9000, 5745}));
+    in.statusBarVisible = false;
+    EXPECT_EQ(ComputeLayout(in).frame, (TwipsRect{0, 0, 9000, 6000}));
+}
+
+TEST(Layout, SmallViewsAreCentredAndShrinkingClampsTheScrollPosition) {
+    LayoutResult small = ComputeLayout(window(301, 101));
+    EXPECT_EQ(small.viewLeft, (598 - 301) / 2);  // 148: the odd pixel goes right
+    EXPECT_EQ(small.viewTop, (360 - 101) / 2);
+    LayoutInput in = window(4000, 100);
+    in.scrXValue = 3000;
+    EXPECT_EQ(ComputeLayout(in).scrX.value, 3000);
+    in.viewWidth = 1000;
+    EXPECT_EQ(ComputeLayout(in).scrX.value, 402);
+    EXPECT_EQ(ComputeLayout(in).viewLeft, -402);
+    in.viewWidth = 34560;  // beyond 16 bits: 300 % of an 11520 px wide monitor
+    in.scrXValue = 40000;
+    EXPECT_EQ(ComputeLayout(in).scrX.value, 34560 - 598);
+}
+
+TEST(Layout, ATinyWindowKeepsThePreviousFrameAndStillSetsTheBars) {
+    LayoutInput in = window(1920, 1080);
+    in.clientHeight = 400;  // less than the two bars
+    in.frame = {0, 315, 9000, 100};
+    LayoutResult out = ComputeLayout(in);
+    EXPECT_EQ(out.frame, in.frame);
+    EXPECT_TRUE(out.scrX.enabled && out.scrY.enabled);
+    EXPECT_EQ(out.scrY.max, 1080 - 5);  // (100 - 30) / 15 = 4.67 px of frame
+    in.clientWidth = in.clientHeight = in.viewWidth = in.viewHeight = 0;
+    in.toolBarVisible = in.statusBarVisible = false;
+    out = ComputeLayout(in);
+    EXPECT_EQ(out.frame, in.frame);
+    EXPECT_EQ(out.scrX.max, 0);
+    EXPECT_EQ(out.scrX.value, 0);
+}
+
+TEST(Layout, PlacementIsRecordedOnlyWhenLoadedAndNotInFullScreen) {
+    EXPECT_FALSE(ShouldRecordPlacement(0, false, false));
+    EXPECT_TRUE(ShouldRecordPlacement(1, false, false));
+    EXPECT_FALSE(ShouldRecordPlacement(2, true, false));
+    EXPECT_FALSE(ShouldRecordPlacement(2, false, true));
 }
 
 }  // namespace

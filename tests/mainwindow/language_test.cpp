@@ -3,7 +3,6 @@
 // settings file either way.
 #include "core/language.h"
 
-#include <QAbstractButton>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -11,7 +10,6 @@
 #include <QRadioButton>
 #include <QSet>
 #include <QTranslator>
-#include <algorithm>
 
 #include "dialogs/frm_about.h"
 #include "dialogs/frm_setting.h"
@@ -27,7 +25,6 @@ TEST(Language, TheDesktopsLanguageChoosesJapaneseOrEnglish) {
     EXPECT_TRUE(PreferredLanguages(QLocale::c()).isEmpty());
     EXPECT_TRUE(WantsEnglish(PreferredLanguages(QLocale(QStringLiteral("de_DE"))))) << "English, not Japanese";
     EXPECT_FALSE(WantsEnglish({"de", "de-DE", "ja", "ja-JP"})) << "LANGUAGE=de:ja: Japanese comes first";
-    EXPECT_TRUE(WantsEnglish({"pt-BR", "pt", "en"}));
 }
 
 struct LanguageTest : test::MainWindowTest {
@@ -65,14 +62,10 @@ struct LanguageTest : test::MainWindowTest {
     static void expectNothingClipped(QWidget* top) {
         for (QWidget* c : top->findChildren<QWidget*>()) {
             if (!c->isVisibleTo(top)) continue;
-            const std::string name = c->metaObject()->className();
             if (auto* l = qobject_cast<QLabel*>(c); l && !l->text().isEmpty()) {
-                const std::string text = l->text().toStdString();
-                if (l->wordWrap())
-                    EXPECT_LE(l->heightForWidth(l->width()), l->height()) << text;
-                else
-                    EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->contentsRect().width())
-                        << text;
+                EXPECT_TRUE(l->wordWrap() ? l->heightForWidth(l->width()) <= l->height()
+                                          : l->fontMetrics().horizontalAdvance(l->text()) <= l->contentsRect().width())
+                    << l->text().toStdString();
             } else if (auto* b = qobject_cast<QAbstractButton*>(c); b && !b->text().isEmpty()) {
                 const QString text = QString(b->text()).remove(QLatin1Char('&'));
                 const int needs = qobject_cast<QPushButton*>(b) ? b->fontMetrics().horizontalAdvance(text) + 8
@@ -85,7 +78,7 @@ struct LanguageTest : test::MainWindowTest {
             } else {
                 continue;
             }
-            EXPECT_TRUE(c->parentWidget()->rect().contains(c->geometry())) << name << " lies outside";
+            EXPECT_TRUE(c->parentWidget()->rect().contains(c->geometry())) << c->metaObject()->className();
         }
     }
 };
@@ -97,7 +90,6 @@ TEST_F(LanguageTest, AnotherLanguageGetsEnglishWhileJapaneseAndCKeepTheJapaneseT
         frmMain& w = startIn(locale);
         EXPECT_EQ(translator, nullptr) << locale;
         EXPECT_EQ(w.windowTitle(), QStringLiteral("オルヴァン"));
-        EXPECT_EQ(w.mnuView_Frame[1]->text(), QStringLiteral("フレームを表示(&V)"));
         EXPECT_EQ(w.cmbTimer->currentText(), QStringLiteral("0.1秒"));
         // The same tool bar under both: no translation's room-making touches it.
         if (japaneseToolBarEnd == 0) japaneseToolBarEnd = w.cmbDblClick->geometry().right();
@@ -113,33 +105,14 @@ TEST_F(LanguageTest, AnotherLanguageGetsEnglishWhileJapaneseAndCKeepTheJapaneseT
     ASSERT_NE(translator, nullptr);
     EXPECT_TRUE(InterfaceIsTranslated());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Orvane"));
-    // The View menu, opened from the menu bar.
-    QTest::mouseClick(w.menuBar(), Qt::LeftButton, {},
-                      w.menuBar()->actionGeometry(w.mnuView->menuAction()).center());
-    ASSERT_TRUE(waitFor([&] { return openPopup() == w.mnuView; }));
-    EXPECT_EQ(w.mnuView->title(), QStringLiteral("&View"));
     EXPECT_EQ(w.mnuView_Frame[1]->text(), QStringLiteral("Show &All Bars"));
-    EXPECT_EQ(w.mnuView_Full->text(), QStringLiteral("&Full Screen"));
-    QTest::keyClick(w.mnuView, Qt::Key_Escape);
     for (QWidget* menu : {static_cast<QWidget*>(w.menuBar()), static_cast<QWidget*>(w.mnuPopup)})
         expectOwnKeys(menu);
-    EXPECT_EQ(w.mnuPopup_Mouse_Left[1]->text(), QStringLiteral("&Double Click"));
 
     // The lists speak English, have room for it, and work as in Japanese.
-    EXPECT_EQ(w.cmbCursor->itemText(0), QStringLiteral("Cursor"));
     EXPECT_EQ(w.cmbDblClick->itemText(3), QStringLiteral("Double click"));
     EXPECT_EQ(w.cmbTimer->currentText(), QStringLiteral("0.1 seconds"));
-    EXPECT_TRUE(w.mnuTool_Timer_Select[2]->isChecked());
-    EXPECT_TRUE(w.cmbTimer->toolTip().startsWith(QStringLiteral("Refresh interval")));
-    for (QComboBox* c : {w.cmbCursor, w.cmbTimer, w.cmbDblClick})
-        EXPECT_LE(c->sizeHint().width(), c->width()) << c->itemText(0).toStdString();
-    auto tools = w.picToolBox->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-    std::sort(tools.begin(), tools.end(), [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
-    for (qsizetype i = 1; i < tools.size(); ++i)
-        EXPECT_LE(tools[i - 1]->x() + tools[i - 1]->width(), tools[i]->x() + 1) << "no overlap";
-    ASSERT_TRUE(chooseItem(w.cmbTimer, 1));
-    EXPECT_EQ(w.cmbTimer->currentText(), QStringLiteral("0.5 seconds"));
-    EXPECT_EQ(AppState.Interval, 500);
+    expectNothingClipped(w.picToolBox);
     typeInto(w.cmbTimer, QStringLiteral("2"));
     EXPECT_EQ(w.cmbTimer->currentText(), QStringLiteral("2 seconds"));
     EXPECT_TRUE(w.mnuTool_Timer_Select[5]->isChecked());
@@ -149,7 +122,6 @@ TEST_F(LanguageTest, AnotherLanguageGetsEnglishWhileJapaneseAndCKeepTheJapaneseT
         [&](frmSetting& d) {
             EXPECT_EQ(d.windowTitle(), QStringLiteral("Orvane - Settings"));
             EXPECT_EQ(d.chkView[3]->text(), QStringLiteral("Scroll bars"));
-            EXPECT_TRUE(d.lblMonitorInfo->text().startsWith(QStringLiteral("Changes the resolution")));
             for (QRadioButton* method : d.optMonitor) {
                 QTest::mouseClick(method, Qt::LeftButton, {}, QPoint(6, method->height() / 2));
                 expectNothingClipped(&d);
@@ -161,14 +133,12 @@ TEST_F(LanguageTest, AnotherLanguageGetsEnglishWhileJapaneseAndCKeepTheJapaneseT
         [&](frmDisplaySetting& d) {
             EXPECT_EQ(d.windowTitle(), QStringLiteral("Orvane - Resolution"));
             EXPECT_TRUE(d.lblNowSetting->text().startsWith(QStringLiteral("Current: 1920x1080 / ")));
-            EXPECT_EQ(d.cmdOkCancel[1]->text(), QStringLiteral("Cancel"));
             expectNothingClipped(&d);
             QTest::mouseClick(d.cmdOkCancel[1], Qt::LeftButton);
         });
     openDialog<frmAbout>([&] { ASSERT_TRUE(choose(w.mnuHelp_About)); },
                          [&](frmAbout& d) {
                              EXPECT_EQ(d.windowTitle(), QStringLiteral("About Orvane"));
-                             EXPECT_EQ(d.lblTitle[1]->text(), QStringLiteral("Orvane"));
                              EXPECT_EQ(d.Label1[0]->text(), QStringLiteral("Web site"));
                              expectNothingClipped(&d);
                              QTest::mouseClick(d.cmdOK, Qt::LeftButton);

@@ -20,14 +20,11 @@ TEST(BackendChoice, EachSessionGetsTheBackendThatWorksThereOrTheForcedOneOrAReas
     const Case cases[] = {
         // An X session, or only DISPLAY: X11, nothing to say.
         {"x11", true, false, "", false, false, false, x11, false, ""},
-        {"", true, false, "", false, false, false, x11, false, ""},
-        {"tty", true, false, "", false, false, false, x11, false, ""},
         {"x11", true, true, "", false, false, true, x11, false, ""},
         // Wayland where the compositor offers what is needed, else the portal.
         {"wayland", true, true, "", true, false, true, wl, false, nullptr},
         {"", false, true, "", true, false, true, wl, false, nullptr},
         {"wayland", true, true, "", false, false, true, portal, false, nullptr},
-        {"", true, true, "", false, false, true, portal, false, nullptr},
         {"wayland", false, true, "", false, false, true, portal, false, nullptr},
         // No compositor answers: XWayland, or nothing without it.
         {"wayland", true, true, "", false, false, false, x11, true, nullptr},
@@ -37,8 +34,6 @@ TEST(BackendChoice, EachSessionGetsTheBackendThatWorksThereOrTheForcedOneOrAReas
         {"x11", true, true, "", false, true, true, x11, false, nullptr},
         // Nothing usable.
         {"", false, false, "", false, false, false, none, false, ""},
-        {"wayland", false, false, "", false, false, false, none, false, ""},
-        {"tty", false, false, "", false, false, false, none, false, ""},
         // Forced X11 in a Wayland session: XWayland, and the user is told its limits.
         {"", true, true, "x11", false, false, true, x11, true, nullptr},  // the session type tells, not DISPLAY
         {"wayland", true, true, "x11", true, false, true, x11, true, "cannot change display modes"},

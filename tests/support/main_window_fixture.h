@@ -14,8 +14,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -48,6 +46,10 @@ protected:
         SetPrimaryScreenTwipsSource([] { return ScreenTwips{1920 * 15.0f, 1080 * 15.0f}; });
         fake.setDoubleClickTime(50);                // the view's popup opens this long after a right click
         QApplication::setDoubleClickInterval(100);  // the toolkit's own, for its lists
+        fake.setCallHook([this](const std::string& call) {
+            if (recording_) calls.push_back(call);
+            if (onCall) onCall(call);
+        });
     }
     void TearDown() override {
         window.reset();
@@ -194,22 +196,22 @@ protected:
         return waitFor([&] { return !list->isVisible(); });
     }
 
-    // The middle of a scroll bar's thumb, in the bar's pixels.
-    static QPoint thumbCentre(QScrollBar* bar) {
-        QStyleOptionSlider opt;
-        opt.initFrom(bar);
-        opt.orientation = bar->orientation();
-        opt.minimum = bar->minimum();
-        opt.maximum = bar->maximum();
-        opt.sliderPosition = bar->sliderPosition();
-        opt.sliderValue = bar->value();
-        opt.singleStep = bar->singleStep();
-        opt.pageStep = bar->pageStep();
-        opt.upsideDown = bar->invertedAppearance();
-        if (bar->orientation() == Qt::Horizontal) opt.state |= QStyle::State_Horizontal;
-        return bar->style()
-            ->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider, bar)
-            .center();
+    // What the program asked of the desktop during the last tick().
+    std::vector<std::string> calls;
+    std::function<void(const std::string& call)> onCall;  // a test's own look at every call
+    [[nodiscard]] int count(const std::string& call) const {
+        return static_cast<int>(std::ranges::count(calls, call));
+    }
+    // Lets the view's timer fire once and records what the program drew
+    // until then (a redraw it had asked for, then the tick).
+    void tick() {
+        calls.clear();
+        recording_ = true;
+        // Connected after the window's own: its tick is over.
+        const auto seen =
+            QObject::connect(&window->tmrMain, &QTimer::timeout, [this] { recording_ = false; });
+        EXPECT_TRUE(waitFor([this] { return !recording_; })) << "the view's timer runs";
+        QObject::disconnect(seen);
     }
 
     void addMonitor(const std::string& name, platform::Rect rect, bool primary, std::int32_t bits = 32) {
@@ -220,6 +222,9 @@ protected:
         m.bitsPerPixel = bits;
         fake.addMonitor(m);
     }
+
+private:
+    bool recording_ = false;
 };
 
 }  // namespace orvane::test

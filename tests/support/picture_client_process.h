@@ -1,34 +1,35 @@
-// The Wayland end-to-end tests' picture client (tests/wayland/picture_client.cpp)
-// run as a process: its log read as it comes, its commands sent, and the
-// helpers that read what it shows.
+// What the Wayland and GNOME end-to-end tests share: their picture client
+// (tests/wayland/picture_client.cpp) run as a process, its log read as it
+// comes, and Orvane started as a user starts it.
 #pragma once
 
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QStringList>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
+#include <optional>
 
 namespace orvane::test {
 
-inline QRgb rgb(QRgb p) { return p & 0xffffffu; }
+constexpr QRgb kRed = 0xff0000, kBlue = 0x0000ff, kGreen = 0x00ff00, kYellow = 0xffff00;
 
-// The bounding box of the pixels of one colour.
-inline QRect boxOf(const QImage& image, QRgb colour) {
-    QRect box;
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if (rgb(line[x]) == colour) box |= QRect(x, y, 1, 1);
-    }
-    return box;
-}
+inline QRgb rgb(QRgb p) { return p & 0xffffffu; }
 
 // A program the test starts: the session's readable copy (named in the
 // environment by the session script), else the build's.
 inline QString ProgramPath(const char* name, const char* built) {
     return qEnvironmentVariable(name, QString::fromUtf8(built));
+}
+
+// Pressed and released twice, as a user's hand double clicks.
+inline void doubleClick(const std::function<void(bool)>& button) {
+    for (int i = 0; i < 4; ++i) {
+        button(i % 2 == 0);
+        QTest::qWait(i % 2 ? 40 : 20);
+    }
 }
 
 class PictureClient {
@@ -46,14 +47,10 @@ public:
     ~PictureClient() {
         process_.closeWriteChannel();
         if (!process_.waitForFinished(3000)) process_.kill();
-        process_.waitForFinished(3000);
     }
-    PictureClient(const PictureClient&) = delete;
-    PictureClient& operator=(const PictureClient&) = delete;
 
-    bool waitForLine(const QString& line, int ms = 10000) { return waitForCount(line, 1, ms); }
-    bool waitForCount(const QString& line, int n, int ms = 10000) {
-        return QTest::qWaitFor([&] { return log_.count(line) >= n; }, ms);
+    bool waitForLine(const QString& line, int n = 1) {
+        return QTest::qWaitFor([&] { return log_.count(line) >= n; }, 10000);
     }
     void send(const QByteArray& command) { process_.write(command + "\n"); }
     QStringList& log() { return log_; }
@@ -63,15 +60,20 @@ private:
     QStringList log_;
 };
 
-// Orvane started as a user starts it, its settings file (text as written)
-// in a folder of its own.
+// Orvane with a settings file of its own in a folder of its own, watching
+// `display` at 50 %.
 struct OrvaneRun {
     QTemporaryDir config;
     QProcess process;
 
-    bool start(const QString& program, const QString& settings,
+    bool start(const QString& program, int interval, const char* display, const QString& more = {},
                QProcess::ProcessChannelMode channels = QProcess::ForwardedChannels) {
         QFile file(config.filePath(QStringLiteral("Orvane.ini")));
+        const QString settings = QStringLiteral("[Main]\r\nDisplay=%1\r\nZoom= 50\r\nInterval= %2\r\nCursor= 4\r\n"
+                                                "DoubleClick= 3\r\n%3")
+                                     .arg(QString::fromLatin1(display))
+                                     .arg(interval)
+                                     .arg(more);
         if (!config.isValid() || !file.open(QIODevice::WriteOnly) || file.write(settings.toUtf8()) < 0) return false;
         file.close();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -80,6 +82,27 @@ struct OrvaneRun {
         process.setProcessChannelMode(channels);
         process.start(program, {});
         return process.waitForStarted();
+    }
+    // The view's corner on the screen `shot` reads, once the view shows the
+    // client's green square: 50 pixels wide, 50 pixels from the view's corner.
+    std::optional<QPoint> viewCorner(const std::function<QImage()>& shot) {
+        QRect green;
+        const auto shown = [&] {
+            const QImage image = shot();
+            green = QRect();
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (rgb(image.pixel(x, y)) == kGreen) green |= QRect(x, y, 1, 1);
+            return green.size() == QSize(50, 50);
+        };
+        if (!QTest::qWaitFor(shown, 20000)) return std::nullopt;
+        return green.topLeft() - QPoint(50, 50);
+    }
+    // Ends it as the desktop does; true when it closed cleanly.
+    bool stop() {
+        process.terminate();
+        return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit &&
+               process.exitCode() == 0;
     }
 };
 

@@ -4,15 +4,15 @@
 // Picture: left half red, right half blue, a 100 x 100 green square at (100, 100).
 // Log lines on standard output: "ready", "press B X Y", "release B X Y",
 // "enter", "leave", "filled" (after the repaint reached the compositor).
+#include <unistd.h>
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSocketNotifier>
-#include <QTextStream>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -23,29 +23,19 @@ void say(const QString& line) {
 
 class Picture : public QWidget {
 public:
-    Picture() {
-        setWindowTitle(QStringLiteral("picture-client"));
-        setCursor(Qt::BlankCursor);
-    }
-    void fill(QColor colour, QRect rect) {
-        fills_.push_back({colour, rect});
-        reportFill_ = true;
-        update(rect);  // only that part changes on the screen
-    }
+    std::vector<std::pair<QColor, QRect>> fills;
+    bool reportFill = false, readySaid = false;
 
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
-        p.fillRect(0, 0, width() / 2, height(), QColor(255, 0, 0));
-        p.fillRect(width() / 2, 0, width() - width() / 2, height(), QColor(0, 0, 255));
-        p.fillRect(100, 100, 100, 100, QColor(0, 255, 0));
-        for (const auto& [colour, rect] : fills_) p.fillRect(rect, colour);
-        if (reportFill_) {
-            reportFill_ = false;
-            QTimer::singleShot(50, [] { say(QStringLiteral("filled")); });
-        }
-        if (!readySaid_ && width() >= 1920) {
-            readySaid_ = true;
+        p.fillRect(0, 0, width() / 2, height(), Qt::red);
+        p.fillRect(width() / 2, 0, width() - width() / 2, height(), Qt::blue);
+        p.fillRect(100, 100, 100, 100, Qt::green);
+        for (const auto& [colour, rect] : fills) p.fillRect(rect, colour);
+        if (std::exchange(reportFill, false)) QTimer::singleShot(50, [] { say(QStringLiteral("filled")); });
+        if (!readySaid && width() >= 1920) {
+            readySaid = true;
             QTimer::singleShot(200, [] { say(QStringLiteral("ready")); });
         }
     }
@@ -61,9 +51,6 @@ private:
         const QPoint p = e->position().toPoint();
         say(QStringLiteral("%1 %2 %3 %4").arg(QLatin1String(what)).arg(button).arg(p.x()).arg(p.y()));
     }
-    std::vector<std::pair<QColor, QRect>> fills_;
-    bool reportFill_ = false;
-    bool readySaid_ = false;
 };
 
 }  // namespace
@@ -71,20 +58,21 @@ private:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     Picture picture;
+    picture.setWindowTitle(QStringLiteral("picture-client"));
+    picture.setCursor(Qt::BlankCursor);
     picture.showFullScreen();
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, [&] {
         char line[256];
         const ssize_t n = ::read(STDIN_FILENO, line, sizeof line - 1);
-        if (n <= 0) {
-            QApplication::quit();
-            return;
-        }
+        if (n <= 0) return QApplication::quit();
         line[n] = '\0';
         unsigned colour = 0;
         int x = 0, y = 0, w = 0, h = 0;
-        if (std::sscanf(line, "fill %x %d %d %d %d", &colour, &x, &y, &w, &h) == 5)
-            picture.fill(QColor::fromRgb(colour), QRect(x, y, w, h));
+        if (std::sscanf(line, "fill %x %d %d %d %d", &colour, &x, &y, &w, &h) != 5) return;
+        picture.fills.push_back({QColor::fromRgb(colour), QRect(x, y, w, h)});
+        picture.reportFill = true;
+        picture.update(x, y, w, h);  // only that part changes on the screen
     });
     return QApplication::exec();
 }

@@ -1,13 +1,8 @@
 #!/usr/bin/env bash
-# Runs a command against a headless sway with two 1920x1080 outputs,
-# HEADLESS-1 at (0, 0) and HEADLESS-2 at (1920, 0); a window titled
-# "picture-client" goes full screen on HEADLESS-2. sway will not run as
-# root, so sway and the command run as an ordinary user (made once); the
-# command gets WAYLAND_DISPLAY, XDG_RUNTIME_DIR, SWAYSOCK and LANG=C.UTF-8
-# (a UTF-8 locale whatever the caller's environment holds).
-# The ordinary user may not be able to reach the build (a checkout in root's
-# home folder): the command, and each program it starts named as NAME=FILE,
-# are copied to a folder that user can read; NAME holds the copy's path.
+# Runs a command against a headless sway with two 1920x1080 outputs, HEADLESS-1 at (0, 0) and HEADLESS-2 at
+# (1920, 0); a window titled "picture-client" goes full screen on HEADLESS-2. sway and the command run as an
+# ordinary user, on copies of the programs that user can read (tests/support/session-user.sh); the command gets
+# WAYLAND_DISPLAY, XDG_RUNTIME_DIR, SWAYSOCK and a UTF-8 locale.
 #   sway-session.sh [NAME=FILE ...] COMMAND [ARGS...]   (exit 77: sway is not installed)
 set -euo pipefail
 command -v sway >/dev/null || exit 77
@@ -23,14 +18,13 @@ cat > "$work/sway.conf" <<CONF
 output HEADLESS-1 mode 1920x1080 position 0 0
 output HEADLESS-2 mode 1920x1080 position 1920 0
 xwayland disable
-# The tests' picture client (tests/wayland/picture_client.cpp) always shows on the second output.
 for_window [title="^picture-client$"] move container to output HEADLESS-2, fullscreen enable
 CONF
-as_user env -i PATH="$PATH" HOME="$work" LANG=C.UTF-8 XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
-  WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=2 sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
+as_user env -i PATH="$PATH" HOME="$work" LANG=C.UTF-8 XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless \
+  WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=2 sway -c "$work/sway.conf" \
+  >"$work/sway.log" 2>&1 &
 sway_pid=$!
-# runuser does not pass a signal on: end sway itself, and whatever the
-# command left running in the session.
+# runuser does not pass a signal on: end sway itself, and whatever the command left running in the session.
 stop() {
   pkill -TERM -f "sway -c $work/sway.conf" 2>/dev/null || true
   wait $sway_pid 2>/dev/null || true
@@ -40,7 +34,7 @@ stop() {
 trap stop EXIT
 for _ in $(seq 200); do
   [ -S "$run/wayland-1" ] && ls "$run"/sway-ipc.* >/dev/null 2>&1 && break
-  kill -0 $sway_pid 2>/dev/null || { cat "$work/sway.log" >&2; echo "sway did not start" >&2; exit 1; }
+  kill -0 $sway_pid 2>/dev/null || break
   sleep 0.05
 done
 [ -S "$run/wayland-1" ] || { cat "$work/sway.log" >&2; echo "sway did not start" >&2; exit 1; }

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <functional>
 
+#include "platform/monitors.h"
+
 namespace orvane::platform::image {
 
 inline QImage blackImage(QSize size) {
@@ -86,6 +88,27 @@ public:
         (void)area;
         (void)op;
     }
+};
+
+// A monitor opened as pictures in this process's memory (a capture, a
+// screen-cast stream, the simulated desktop): the place, depth and refresh
+// rate it was opened with, and the stretch mode asked for.
+class MemoryMonitorContext : public MonitorContext, public Pixels {
+public:
+    MemoryMonitorContext(Rect rect, std::int32_t bitsPerPixel, std::int32_t refreshHz)
+        : rect_(rect), bits_(bitsPerPixel), refreshHz_(refreshHz) {}
+    [[nodiscard]] QSize size() const override { return {rect_.width(), rect_.height()}; }
+    void setStretchMode(StretchMode mode) override { mode_ = mode; }
+    [[nodiscard]] StretchMode stretchMode() const override { return mode_; }
+    [[nodiscard]] Rect rect() const override { return rect_; }
+    [[nodiscard]] std::int32_t bitsPerPixel() const override { return bits_; }
+    [[nodiscard]] std::int32_t refreshRate() const override { return refreshHz_; }
+
+private:
+    Rect rect_;
+    std::int32_t bits_;
+    std::int32_t refreshHz_;
+    StretchMode mode_ = StretchMode::Simple;
 };
 
 // Reads r of an image that sits at origin in surface coordinates: shared

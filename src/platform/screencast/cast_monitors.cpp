@@ -11,7 +11,7 @@ constexpr int kFirstFrameMs = 1000;
 
 CastMonitorContext::CastMonitorContext(CastScreen& screen, std::string name, Rect rect,
                                          std::int32_t refreshHz)
-    : screen_(screen), name_(std::move(name)), rect_(rect), refreshHz_(refreshHz) {
+    : MemoryMonitorContext(rect, 32, refreshHz), screen_(screen), name_(std::move(name)) {
     if (PipeWireStream* s = screen_.stream(name_)) s->waitForFirstFrame(kFirstFrameMs);
 }
 

@@ -9,15 +9,10 @@
 
 namespace orvane::platform::screencast {
 
-class CastMonitorContext : public MonitorContext, public image::Pixels {
+// Streams carry 32-bit pixels whatever the monitor shows.
+class CastMonitorContext : public image::MemoryMonitorContext {
 public:
     CastMonitorContext(CastScreen& screen, std::string name, Rect rect, std::int32_t refreshHz);
-    [[nodiscard]] QSize size() const override { return {rect_.width(), rect_.height()}; }
-    void setStretchMode(StretchMode mode) override { mode_ = mode; }
-    [[nodiscard]] StretchMode stretchMode() const override { return mode_; }
-    [[nodiscard]] Rect rect() const override { return rect_; }
-    [[nodiscard]] std::int32_t bitsPerPixel() const override { return 32; }
-    [[nodiscard]] std::int32_t refreshRate() const override { return refreshHz_; }
     [[nodiscard]] MonitorChanges takeChanges() override;
     [[nodiscard]] image::Source pixels(const QRect& r) override;
 
@@ -28,9 +23,6 @@ private:
 
     CastScreen& screen_;
     std::string name_;
-    Rect rect_;
-    std::int32_t refreshHz_;
-    StretchMode mode_ = StretchMode::Simple;
     const PipeWireStream* lastStream_ = nullptr;
     QImage scaled_;
     int scaledFrame_ = -1;

@@ -14,7 +14,7 @@ constexpr int kFirstFrameMs = 1000;
 
 WaylandMonitorContext::WaylandMonitorContext(Connection& c, const std::string& output, Rect rect,
                                              std::int32_t refreshHz)
-    : rect_(rect), refreshHz_(refreshHz), capture_(captureOutput(c, output, /*withCursor=*/true)) {
+    : MemoryMonitorContext(rect, 32, refreshHz), capture_(captureOutput(c, output, /*withCursor=*/true)) {
     capture_->waitForFirstFrame(kFirstFrameMs);
 }
 

@@ -12,24 +12,15 @@ namespace orvane::platform::wayland {
 
 class Connection;
 
-class WaylandMonitorContext : public MonitorContext, public image::Pixels {
+// Frames come as 32-bit pixels whatever the output shows.
+class WaylandMonitorContext : public image::MemoryMonitorContext {
 public:
     WaylandMonitorContext(Connection& c, const std::string& output, Rect rect, std::int32_t refreshHz);
-    [[nodiscard]] QSize size() const override { return {rect_.width(), rect_.height()}; }
-    void setStretchMode(StretchMode mode) override { mode_ = mode; }
-    [[nodiscard]] StretchMode stretchMode() const override { return mode_; }
-    [[nodiscard]] Rect rect() const override { return rect_; }
-    // Frames come as 32-bit pixels whatever the output shows.
-    [[nodiscard]] std::int32_t bitsPerPixel() const override { return 32; }
-    [[nodiscard]] std::int32_t refreshRate() const override { return refreshHz_; }
     [[nodiscard]] MonitorChanges takeChanges() override;
     [[nodiscard]] image::Source pixels(const QRect& r) override;
     [[nodiscard]] const OutputCapture& capture() const { return *capture_; }
 
 private:
-    Rect rect_;
-    std::int32_t refreshHz_;
-    StretchMode mode_ = StretchMode::Simple;
     std::unique_ptr<OutputCapture> capture_;
 };
 
