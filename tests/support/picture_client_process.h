@@ -66,20 +66,16 @@ struct OrvaneRun {
     QTemporaryDir config;
     QProcess process;
 
-    bool start(const QString& program, int interval, const char* display, const QString& more = {},
-               QProcess::ProcessChannelMode channels = QProcess::ForwardedChannels) {
+    // Its standard error is kept to be read.
+    bool start(const QString& program, int interval, const char* display, const QByteArray& more = {}) {
         QFile file(config.filePath(QStringLiteral("Orvane.ini")));
-        const QString settings = QStringLiteral("[Main]\r\nDisplay=%1\r\nZoom= 50\r\nInterval= %2\r\nCursor= 4\r\n"
-                                                "DoubleClick= 3\r\n%3")
-                                     .arg(QString::fromLatin1(display))
-                                     .arg(interval)
-                                     .arg(more);
-        if (!config.isValid() || !file.open(QIODevice::WriteOnly) || file.write(settings.toUtf8()) < 0) return false;
+        if (!file.open(QIODevice::WriteOnly) ||
+            file.write("[Main]\r\nDisplay=" + QByteArray(display) + "\r\nZoom= 50\r\nInterval= " +
+                       QByteArray::number(interval) + "\r\nCursor= 4\r\nDoubleClick= 3\r\n" + more) < 0)
+            return false;
         file.close();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("ORVANE_CONFIG_DIR"), config.path());
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(channels);
+        qputenv("ORVANE_CONFIG_DIR", config.path().toLocal8Bit());
+        process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
         process.start(program, {});
         return process.waitForStarted();
     }
