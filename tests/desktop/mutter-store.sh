@@ -8,20 +8,15 @@
 # Exit 77 (skipped) where mutter or Xorg is not installed.
 set -euo pipefail
 kind=$1
+shift
 for tool in mutter dbus-run-session $([ "$kind" = x11 ] && echo Xorg xrandr); do
   command -v $tool >/dev/null || exit 77
 done
-session_user=orvane-test
+session_user=orvane-mutter-$kind  # (both kinds may run at once)
 source "$(dirname "$0")/../support/session-user.sh"
-work=$(mktemp -d)
-chmod 755 "$work"
-readable_programs "$work" "$2"
-run="$work/run" home="$work/home" display="" xpid=""
-mkdir -p -m 700 "$run" && mkdir -p "$home/.config" && chown -R "$user" "$run" "$home"
+display="" xpid=""
 [ "$kind" = x11 ] && read -r display xpid < <(bash "$(dirname "$0")/../e2e/x-server.sh" xorg)
-# The desktop's daemon may still be saving its files into the folder as the
-# session ends: try again until it is gone (a failed cleanup is no test failure).
-trap '[ -z "$xpid" ] || kill "$xpid"; for _ in $(seq 30); do rm -rf "$work" 2>/dev/null && break; sleep 0.1; done' EXIT
+trap '[ -z "$xpid" ] || kill "$xpid"; end_session' EXIT
 as_user env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$run" DISPLAY="$display" XDG_CURRENT_DESKTOP=GNOME \
   ASAN_OPTIONS=detect_leaks=0 dbus-run-session -- bash -s "$kind" "${command[0]}" <<'INNER'
 set -u

@@ -1,9 +1,8 @@
 #!/usr/bin/python3
 """A stand-in xdg-desktop-portal backend for the tests: ScreenCast and RemoteDesktop with no dialog, forwarded to
-mutter's own ScreenCast and RemoteDesktop (what xdg-desktop-portal-gnome does after its dialog). Every monitor is
-shared. A screen cast asked to persist answers with restore data, which the frontend keeps in the permission store
-and hands back as a restore token. Runs beside the real frontend started with XDG_CURRENT_DESKTOP=orvanetest and
-XDG_DESKTOP_PORTAL_DIR=<the folder of orvanetest.portal>; says what it was asked on standard error."""
+mutter's own (what xdg-desktop-portal-gnome does after its dialog), sharing both monitors of gnome-session.sh. A
+screen cast asked to persist answers with restore data, which the frontend keeps and hands back as a restore token.
+The real frontend finds it through orvanetest.portal; it says what it was asked on standard error."""
 import sys
 
 import dbus
@@ -14,6 +13,7 @@ from gi.repository import GLib
 DBusGMainLoop(set_as_default=True)
 bus = dbus.SessionBus()
 SC, RD, M = "org.freedesktop.impl.portal.ScreenCast", "org.freedesktop.impl.portal.RemoteDesktop", "org.gnome.Mutter."
+MONITORS = {"Meta-0": ((0, 0), (1920, 1080)), "Meta-1": ((1920, 0), (1280, 720))}  # place and size
 sessions = {}
 
 
@@ -37,10 +37,7 @@ class Session(dbus.service.Object):
 
     @dbus.service.method("org.freedesktop.impl.portal.Session")
     def Close(self):
-        try:
-            (self.rd or self.sc).Stop()
-        except dbus.DBusException:
-            pass
+        (self.rd or self.sc).Stop(ignore_reply=True)  # (gone already when PipeWire restarted)
         self.Closed()
         self.remove_from_connection()
         sessions.pop(self.path, None)
@@ -50,23 +47,17 @@ class Session(dbus.service.Object):
         pass
 
     def start(self, reply):
-        _, monitors, logical, _ = mutter("DisplayConfig").GetCurrentState()
-        place = {str(m[0]): (int(lm[0]), int(lm[1])) for lm in logical for m in lm[5]}
-        size = {str(m[0][0]): (int(mode[1]), int(mode[2])) for m in monitors for mode in m[1]
-                if mode[6].get("is-current")}
-        pending, results = set(), []
-        for i, conn in enumerate(sorted(place)):
+        results = []
+        for i, (conn, (place, size)) in enumerate(MONITORS.items()):
             path = self.sc.RecordMonitor(conn, dbus.Dictionary({"cursor-mode": dbus.UInt32(self.cursor_mode)},
                                                                signature="sv"))
-            pending.add(path)
 
-            def added(node, path=path, i=i, conn=conn):
-                pending.discard(path)
+            def added(node, path=path, i=i, place=place, size=size):
                 self.streams[int(node)] = path
                 results.append((dbus.UInt32(node), dbus.Dictionary({
-                    "id": str(i), "source_type": dbus.UInt32(1), "position": dbus.Struct(place[conn], signature="ii"),
-                    "size": dbus.Struct(size[conn], signature="ii")}, signature="sv")))
-                if pending:
+                    "id": str(i), "source_type": dbus.UInt32(1), "position": dbus.Struct(place, signature="ii"),
+                    "size": dbus.Struct(size, signature="ii")}, signature="sv")))
+                if len(results) < len(MONITORS):
                     return
                 res = {"streams": dbus.Array(results, signature="(ua{sv})")}
                 if self.rd:

@@ -1,19 +1,12 @@
 #!/usr/bin/env bash
 # Runs a command in a headless GNOME Wayland session: PipeWire, WirePlumber and mutter with two virtual monitors,
-# Meta-0 (1920x1080 at 0,0) and Meta-1 (1280x720 at 1920,0), on a private session bus, as an ordinary user on
-# copies of the programs that user can read (tests/support/session-user.sh).
+# Meta-0 (1920x1080 at 0,0) and Meta-1 (1280x720 at 1920,0), on a private session bus, as an ordinary user
+# (tests/support/session-user.sh; HOME keeps the portal's permission store).
 #   gnome-session.sh [NAME=FILE ...] COMMAND [ARGS...]     (exit 77: mutter or PipeWire missing)
 set -euo pipefail
 for tool in mutter pipewire wireplumber dbus-run-session; do command -v $tool >/dev/null || exit 77; done
 session_user=orvane-gnome
 source "$(dirname "$0")/../support/session-user.sh"
-work=$(mktemp -d)
-chmod 755 "$work"
-readable_programs "$work" "$@"
-run="$work/run"
-home="$work/home"  # the portal's permission store keeps restore tokens there
-mkdir -p -m 700 "$run" "$home"
-[ "$(id -u)" = 0 ] && chown "$user" "$run" "$home"
 # mutter aborts when it has to make this folder itself.
 [ -d /tmp/.X11-unix ] || mkdir -m 1777 /tmp/.X11-unix
 
@@ -40,11 +33,5 @@ kill $(jobs -p) 2>/dev/null
 wait 2>/dev/null
 exit $rc
 INNER
-
-stop() {
-  [ "$(id -u)" = 0 ] && pkill -KILL -u "$user" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap stop EXIT
 as_user env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$run" LANG=C.UTF-8 ASAN_OPTIONS=detect_leaks=0 \
   "${programs[@]}" dbus-run-session -- bash "$work/inner.sh" "${command[@]}"

@@ -32,11 +32,7 @@ namespace {
 
 constexpr int kInterval = 500;
 
-void sh(const char* script) {
-    QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), QString::fromLatin1(script)});
-}
-
-QDBusConnectionInterface& bus() { return *QDBusConnection::sessionBus().interface(); }
+void sh(const char* script) { QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), QLatin1String(script)}); }
 
 // The picture client on Meta-0, and a screen cast of both monitors: Meta-1's
 // stream is the test's eyes on Orvane's window (mutter opens it where the pointer is).
@@ -52,26 +48,19 @@ struct Gnome : ::testing::Test {
     }
     void open() {
         std::string why;
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                return (session = MutterSession::start({"Meta-0", "Meta-1"}, why)) != nullptr;
-            },
-            10000))
-            << why;
+        const auto started = [&] { return (session = MutterSession::start({"Meta-0", "Meta-1"}, why)) != nullptr; };
+        ASSERT_TRUE(QTest::qWaitFor(started, 10000)) << why;
         meta1 = std::make_unique<PipeWireStream>(session->streams()[1].node);
         ASSERT_TRUE(meta1->waitForFirstFrame(5000)) << meta1->error();
     }
     // A change on the watched monitor shows within two intervals (the client
     // paints again where mutter 43 sent the frame before its change).
     bool viewFollows(const char* colour, QRgb rgbValue, int ms) {
-        return QTest::qWaitFor(
-            [&] {
-                client.send(QByteArray("fill ") + colour + " 600 300 100 100");
-                return QTest::qWaitFor(
-                    [&] { return rgb(meta1->frame().pixel(view + QPoint(325, 175))) == rgbValue; },
-                    2 * kInterval);
-            },
-            ms);
+        const auto shown = [&] { return rgb(meta1->frame().pixel(view + QPoint(325, 175))) == rgbValue; };
+        return QTest::qWaitFor([&] {
+            client.send(QByteArray("fill ") + colour + " 600 300 100 100");
+            return QTest::qWaitFor(shown, 2 * kInterval);
+        }, ms);
     }
 };
 
@@ -91,20 +80,16 @@ TEST_F(Gnome, StreamsReportThePointerAndModesComeFromMutter) {
     // pointer moves on until its report comes, as a user's hand would.)
     const auto pointer = [&] {
         const auto report = [](const PipeWireStream& s, const Rect& monitor) {
-            return StreamCursor{s.cursor().visible, s.cursor().position, s.frame().size(), monitor,
-                                s.cursor().seq};
+            return StreamCursor{s.cursor().visible, s.cursor().position, s.frame().size(), monitor, s.cursor().seq};
         };
         return PointerFromStreams({report(meta0, {0, 0, 1920, 1080}), report(*meta1, {1920, 0, 3200, 720})});
     };
     const auto moveTo = [&](const char* connector, PipeWireStream& stream, QPoint p) {
-        return QTest::qWaitFor(
-            [&] {
-                session->movePointer(connector, p.x() + 1, p.y());
-                session->movePointer(connector, p.x(), p.y());
-                return QTest::qWaitFor(
-                    [&] { return stream.cursor().visible && stream.cursor().position == p; }, 300);
-            },
-            5000);
+        return QTest::qWaitFor([&] {
+            session->movePointer(connector, p.x() + 1, p.y());
+            session->movePointer(connector, p.x(), p.y());
+            return QTest::qWaitFor([&] { return stream.cursor().visible && stream.cursor().position == p; }, 300);
+        }, 5000);
     };
     ASSERT_TRUE(moveTo("Meta-0", meta0, {150, 160})) << "no cursor report on Meta-0";
     EXPECT_EQ(pointer(), (Point{150, 160}));
@@ -118,52 +103,42 @@ TEST_F(Gnome, StreamsReportThePointerAndModesComeFromMutter) {
     DisplayMode m;
     EXPECT_TRUE(modes.enumMode(meta0Name, 0, m) && !modes.enumMode(meta0Name, 1, m)) << "one mode";
     EXPECT_EQ(modes.currentMode(std::string("Meta-1"))->width, 1280u);
-    EXPECT_EQ(modes.applyMode(meta0Name, {1280, 1024, 32, 60, 0}, ChangeFlags::Temporary),
-              DispChange::BadMode);
+    EXPECT_EQ(modes.applyMode(meta0Name, {1280, 1024, 32, 60, 0}, ChangeFlags::Temporary), DispChange::BadMode);
     EXPECT_EQ(modes.applyMode(meta0Name, m, ChangeFlags::Temporary), DispChange::Successful);
     EXPECT_EQ(modes.restoreRegistered(meta0Name), DispChange::Successful);
     EXPECT_EQ(modes.testMode(std::string("DP-9"), m), DispChange::BadParam);
 }
 
-// Orvane on Meta-1 watching Meta-0, once straight through mutter and once
-// through the portal, as on a desktop that is neither GNOME nor of the
-// wlroots family. This portal (before 1.17) cannot restore remote desktop
-// permission: the view starts from a screen cast alone, kept by a restore
-// token in Orvane's folder, and the remote desktop is asked for at the first
-// forwarded click. When PipeWire restarts, the screen casts end; Orvane goes
-// on with its last picture, says why, and opens new ones by itself (through
-// the portal restored from the token).
+// Orvane on Meta-1 watching Meta-0, straight through mutter and then through
+// the portal, as on a desktop that is neither GNOME nor of the wlroots family.
+// This portal (before 1.17) cannot restore remote desktop permission: the
+// view starts from a screen cast alone, kept by a restore token in Orvane's
+// folder, and the remote desktop is asked for at the first forwarded click.
+// When PipeWire restarts, the screen casts end: Orvane keeps its last
+// picture, says why, and opens new ones by itself (from the token).
 TEST_F(Gnome, OrvaneShowsForwardsADoubleClickAndSurvivesAPipeWireRestart) {
     QProcess backend, frontend;
     OrvaneRun run;
     for (const bool portal : {false, true}) {
         SCOPED_TRACE(portal ? "through the portal" : "straight through mutter");
         if (portal) {
+            QDBusConnectionInterface& bus = *QDBusConnection::sessionBus().interface();
             backend.setProcessChannelMode(QProcess::MergedChannels);  // what the portal asked of it is read
             backend.start(ProgramPath("FAKE_PORTAL", ""), {});
-            ASSERT_TRUE(QTest::qWaitFor(
-                [] {
-                    return bus()
-                        .isServiceRegistered(QStringLiteral("org.freedesktop.impl.portal.desktop.orvanetest"))
-                        .value();
-                },
-                10000));
-            // The real frontend, finding the stand-in through orvanetest.portal, in the place of any running
-            // one.
+            const QString name = QStringLiteral("org.freedesktop.impl.portal.desktop.orvanetest");
+            ASSERT_TRUE(QTest::qWaitFor([&] { return bus.isServiceRegistered(name).value(); }, 10000));
+            // The real frontend, finding the stand-in through orvanetest.portal, in the place of any running one.
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("XDG_DESKTOP_PORTAL_DIR"),
-                       QFileInfo(ProgramPath("PORTAL_FILE", "")).path());
+            env.insert(QStringLiteral("XDG_DESKTOP_PORTAL_DIR"), QFileInfo(ProgramPath("PORTAL_FILE", "")).path());
             env.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("orvanetest"));
             frontend.setProcessEnvironment(env);
-            frontend.setStandardOutputFile(QProcess::nullDevice());
-            frontend.setStandardErrorFile(QProcess::nullDevice());
+            frontend.setProcessChannelMode(QProcess::ForwardedChannels);
             frontend.start(QStringLiteral("/usr/libexec/xdg-desktop-portal"), {QStringLiteral("-r")});
-            ASSERT_TRUE(QTest::qWaitFor(
-                [&] {
-                    return bus().servicePid(QStringLiteral("org.freedesktop.portal.Desktop")).value() ==
-                           static_cast<uint>(frontend.processId());
-                },
-                10000));
+            const auto serving = [&] {
+                return bus.servicePid(QStringLiteral("org.freedesktop.portal.Desktop")).value() ==
+                       static_cast<uint>(frontend.processId());
+            };
+            ASSERT_TRUE(QTest::qWaitFor(serving, 10000));
             qputenv("ORVANE_BACKEND", "portal");
         }
         ASSERT_TRUE(session->movePointer("Meta-1", 640, 360));
@@ -171,8 +146,7 @@ TEST_F(Gnome, OrvaneShowsForwardsADoubleClickAndSurvivesAPipeWireRestart) {
                               "[View]\r\nWindowPos_Width= 15000\r\nWindowPos_Height= 9000\r\n"));
         qunsetenv("ORVANE_BACKEND");
         // Mutter 43 now and then drops the picture after a change and sends
-        // no later one while Meta-1 stays still: the test would watch a view
-        // Orvane drew long ago as it was before. A stream opened anew gets a
+        // no later one while Meta-1 stays still: a stream opened anew gets a
         // picture of its own.
         QElapsedTimer opened;
         opened.start();
@@ -188,37 +162,28 @@ TEST_F(Gnome, OrvaneShowsForwardsADoubleClickAndSurvivesAPipeWireRestart) {
         EXPECT_EQ(rgb(meta1->frame().pixel(view + QPoint(20, 20))), kRed);
         EXPECT_EQ(rgb(meta1->frame().pixel(view + QPoint(500, 20))), kBlue);
         EXPECT_TRUE(viewFollows("ffff00", kYellow, 6000));
-        if (portal) {
-            QFile token(run.config.filePath(QStringLiteral("portal-restore-token")));
-            ASSERT_TRUE(token.open(QIODevice::ReadOnly)) << "no restore token kept";
-            EXPECT_TRUE(token.readAll().startsWith("screencast ")) << "the token restores the screen cast";
-        }
+        QFile token(run.config.filePath(QStringLiteral("portal-restore-token")));
+        EXPECT_EQ(token.open(QIODevice::ReadOnly) && token.readAll().startsWith("screencast "), portal);
 
         // A double click on the view at (150, 150) lands at (300, 300) of Meta-0.
         client.log().clear();
         ASSERT_TRUE(session->movePointer("Meta-1", view.x() + 150, view.y() + 150));
         QTest::qWait(100);
         doubleClick([&](bool down) { session->button(0x110 /* BTN_LEFT */, down); });
-        EXPECT_TRUE(client.waitForLine(QStringLiteral("press 1 300 300"), 2))
-            << client.log().join(' ').toStdString();
+        EXPECT_TRUE(client.waitForLine(QStringLiteral("press 1 300 300"), 2)) << client.log().join(' ').toStdString();
         EXPECT_TRUE(client.waitForLine(QStringLiteral("release 1 300 300"), 2));
 
         backend.readAll();
         sh("pkill -x wireplumber; pkill -x pipewire");
         QByteArray said;
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return (said += run.process.readAllStandardError()).contains("keeps its last picture"); },
-            5000))
-            << said.toStdString();
+        const auto told = [&] { return (said += run.process.readAllStandardError()).contains("its last picture"); };
+        ASSERT_TRUE(QTest::qWaitFor(told, 5000)) << said.toStdString();
         EXPECT_EQ(run.process.state(), QProcess::Running);
         sh("pipewire >/dev/null 2>&1 & sleep 0.3; wireplumber >/dev/null 2>&1 & sleep 0.3");
         ASSERT_NO_FATAL_FAILURE(open());  // the test's own eyes anew
         EXPECT_TRUE(viewFollows("00ffff", 0x00ffffu, 20000)) << "the view did not come back";
-        if (portal) {
-            const QByteArray asked = backend.readAll();
-            EXPECT_TRUE(asked.contains("SelectSources") && asked.contains("restore_data"))
-                << asked.toStdString();
-        }
+        const QByteArray asked = backend.readAll();
+        EXPECT_EQ(asked.contains("SelectSources") && asked.contains("restore_data"), portal) << asked.toStdString();
         EXPECT_TRUE(run.stop());
     }
 }

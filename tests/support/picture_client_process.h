@@ -69,9 +69,9 @@ struct OrvaneRun {
     // Its standard error is kept to be read.
     bool start(const QString& program, int interval, const char* display, const QByteArray& more = {}) {
         QFile file(config.filePath(QStringLiteral("Orvane.ini")));
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write("[Main]\r\nDisplay=" + QByteArray(display) + "\r\nZoom= 50\r\nInterval= " +
-                       QByteArray::number(interval) + "\r\nCursor= 4\r\nDoubleClick= 3\r\n" + more) < 0)
+        if (!file.open(QIODevice::WriteOnly) || file.write("[Main]\r\nDisplay=" + QByteArray(display) +
+                                                           "\r\nZoom= 50\r\nInterval= " + QByteArray::number(interval) +
+                                                           "\r\nCursor= 4\r\nDoubleClick= 3\r\n" + more) < 0)
             return false;
         file.close();
         qputenv("ORVANE_CONFIG_DIR", config.path().toLocal8Bit());

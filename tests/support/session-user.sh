@@ -9,20 +9,26 @@ else
   as_user() { "$@"; }
 fi
 
-# That user may not reach the build (a checkout in root's home folder): copies the command, and each program
-# named as NAME=FILE before it, to WORK/bin. Sets `programs` (NAME=copy, for the command's environment) and
-# `command` (the copy and its arguments).
-#   readable_programs WORK [NAME=FILE ...] COMMAND [ARGS...]
-readable_programs() {
-  local work=$1
-  shift
-  mkdir -m 755 "$work/bin"
-  programs=()
-  while [[ $# -gt 1 && "$1" =~ ^[A-Z_]+= ]]; do
-    cp "${1#*=}" "$work/bin/"
-    programs+=("${1%%=*}=$work/bin/$(basename "${1#*=}")")
-    shift
-  done
-  cp "$1" "$work/bin/"
-  command=("$work/bin/$(basename "$1")" "${@:2}")
+# The session's folder `work`, with `run` and `home` for that user, is removed at the end with whatever the user
+# still runs (not root: the processes in `session_pids`). That user may not reach the build (a checkout in root's
+# home folder): the script's arguments, [NAME=FILE ...] COMMAND [ARGS...], become `programs` (NAME=a copy in
+# $work/bin, for the command's environment) and `command` (a copy of COMMAND and its arguments).
+work=$(mktemp -d)
+run="$work/run" home="$work/home" session_pids=""
+chmod 755 "$work"
+mkdir -p -m 700 "$run" "$home/.config" && mkdir -m 755 "$work/bin"
+[ "$(id -u)" = 0 ] && chown -R "$user" "$run" "$home"
+end_session() {
+  if [ "$(id -u)" = 0 ]; then pkill -KILL -u "$user" || true; else kill $session_pids 2>/dev/null || true; fi
+  # A desktop daemon may still be saving into the folder: tried again until it is gone.
+  for _ in $(seq 30); do rm -rf "$work" 2>/dev/null && break; sleep 0.1; done
 }
+trap end_session EXIT
+programs=()
+while [[ $# -gt 1 && "$1" =~ ^[A-Z_]+= ]]; do
+  cp "${1#*=}" "$work/bin/"
+  programs+=("${1%%=*}=$work/bin/$(basename "${1#*=}")")
+  shift
+done
+cp "$1" "$work/bin/"
+command=("$work/bin/$(basename "$1")" "${@:2}")

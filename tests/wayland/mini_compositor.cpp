@@ -101,7 +101,7 @@ void complete(Frame* f, const std::vector<Rect>& changed) {
     wl_shm_buffer* shm = f->buffer ? wl_shm_buffer_get(f->buffer) : nullptr;
     if (!o || !shm || wl_shm_buffer_get_width(shm) != o->place.w || wl_shm_buffer_get_height(shm) != o->place.h)
         return ext_image_copy_capture_frame_v1_send_failed(f->resource,
-                                                          EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_STOPPED);
+                                                           EXT_IMAGE_COPY_CAPTURE_FRAME_V1_FAILURE_REASON_STOPPED);
     std::vector<Rect> write = changed;
     write.insert(write.end(), f->clientDamage.begin(), f->clientDamage.end());
     wl_shm_buffer_begin_access(shm);

@@ -1,19 +1,13 @@
 #!/usr/bin/env bash
 # Runs a command against a headless sway with two 1920x1080 outputs, HEADLESS-1 at (0, 0) and HEADLESS-2 at
 # (1920, 0); a window titled "picture-client" goes full screen on HEADLESS-2. sway and the command run as an
-# ordinary user, on copies of the programs that user can read (tests/support/session-user.sh); the command gets
-# WAYLAND_DISPLAY, XDG_RUNTIME_DIR, SWAYSOCK and a UTF-8 locale.
+# ordinary user (tests/support/session-user.sh); the command gets WAYLAND_DISPLAY, XDG_RUNTIME_DIR, SWAYSOCK and a
+# UTF-8 locale.
 #   sway-session.sh [NAME=FILE ...] COMMAND [ARGS...]   (exit 77: sway is not installed)
 set -euo pipefail
 command -v sway >/dev/null || exit 77
 session_user=orvane-sway
 source "$(dirname "$0")/../support/session-user.sh"
-work=$(mktemp -d)
-chmod 755 "$work"
-readable_programs "$work" "$@"
-run="$work/run"
-mkdir -p -m 700 "$run"
-[ "$(id -u)" = 0 ] && chown "$user" "$run"
 cat > "$work/sway.conf" <<CONF
 output HEADLESS-1 mode 1920x1080 position 0 0
 output HEADLESS-2 mode 1920x1080 position 1920 0
@@ -23,18 +17,10 @@ CONF
 as_user env -i PATH="$PATH" HOME="$work" LANG=C.UTF-8 XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless \
   WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=2 sway -c "$work/sway.conf" \
   >"$work/sway.log" 2>&1 &
-sway_pid=$!
-# runuser does not pass a signal on: end sway itself, and whatever the command left running in the session.
-stop() {
-  pkill -TERM -f "sway -c $work/sway.conf" 2>/dev/null || true
-  wait $sway_pid 2>/dev/null || true
-  [ "$(id -u)" = 0 ] && pkill -KILL -u "$user" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap stop EXIT
+session_pids=$!
 for _ in $(seq 200); do
   [ -S "$run/wayland-1" ] && ls "$run"/sway-ipc.* >/dev/null 2>&1 && break
-  kill -0 $sway_pid 2>/dev/null || break
+  kill -0 $session_pids 2>/dev/null || break
   sleep 0.05
 done
 [ -S "$run/wayland-1" ] || { cat "$work/sway.log" >&2; echo "sway did not start" >&2; exit 1; }

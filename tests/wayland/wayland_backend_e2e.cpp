@@ -24,8 +24,7 @@ namespace {
 // What an output shows now, read by grim.
 QImage screenOf(const char* output) {
     QProcess grim;
-    grim.start(QStringLiteral("grim"),
-               {QStringLiteral("-o"), QString::fromLatin1(output), QStringLiteral("-")});
+    grim.start(QStringLiteral("grim"), {QStringLiteral("-o"), QString::fromLatin1(output), QStringLiteral("-")});
     if (!grim.waitForFinished(10000)) return {};
     return QImage::fromData(grim.readAllStandardOutput()).convertToFormat(QImage::Format_RGB32);
 }
@@ -77,10 +76,8 @@ TEST(Wayland, BackendAndOrvaneOnHeadlessSway) {
     const DeviceName second = std::string("HEADLESS-2");
     const std::optional<DisplayMode> current = modes.currentMode(second);
     ASSERT_TRUE(current);
-    EXPECT_NE(modes.applyMode(second, {1280, 1024, 32, 60, 0}, ChangeFlags::Temporary),
-              DispChange::Successful);
-    EXPECT_EQ(modes.applyMode(second, {1280, 1024, 32, 60, 0}, ChangeFlags::UpdateRegistry),
-              DispChange::NotUpdated);
+    EXPECT_NE(modes.applyMode(second, {1280, 1024, 32, 60, 0}, ChangeFlags::Temporary), DispChange::Successful);
+    EXPECT_EQ(modes.applyMode(second, {1280, 1024, 32, 60, 0}, ChangeFlags::UpdateRegistry), DispChange::NotUpdated);
     EXPECT_EQ(modes.restoreRegistered(second), DispChange::Successful);
     EXPECT_EQ(modes.currentMode(second), current);
     EXPECT_EQ(modes.testMode(std::string("NO-SUCH-OUTPUT"), *current), DispChange::BadParam);
@@ -104,9 +101,8 @@ TEST(Wayland, BackendAndOrvaneOnHeadlessSway) {
     client.send("fill ffff00 1200 600 200 200");
     ASSERT_TRUE(client.waitForLine(QStringLiteral("filled")));
     // (grim itself takes a moment to read the output: allowed a second more.)
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return rgb(screenOf("HEADLESS-1").pixel(*view + QPoint(650, 350))) == kYellow; },
-        2 * interval + 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rgb(screenOf("HEADLESS-1").pixel(*view + QPoint(650, 350))) == kYellow; },
+                                2 * interval + 1000));
 
     // A double click on the view at (150, 150) lands at (300, 300) of HEADLESS-2.
     client.log().clear();
@@ -114,8 +110,7 @@ TEST(Wayland, BackendAndOrvaneOnHeadlessSway) {
     QTest::qWait(100);
     doubleClick([&](bool down) { mouse.sendButton(MouseButton::Left, down); });
     ASSERT_TRUE(client.waitForLine(QStringLiteral("leave"))) << client.log().join(' ').toStdString();
-    EXPECT_EQ(client.log().count(QStringLiteral("press 1 300 300")), 2)
-        << client.log().join(' ').toStdString();
+    EXPECT_EQ(client.log().count(QStringLiteral("press 1 300 300")), 2) << client.log().join(' ').toStdString();
     EXPECT_EQ(client.log().count(QStringLiteral("release 1 300 300")), 2);
 
     // A click chosen from the popup, "アクション > 左ボタン > クリック" with the
@@ -124,16 +119,14 @@ TEST(Wayland, BackendAndOrvaneOnHeadlessSway) {
     // A submenu opened from the keyboard has its first entry chosen.)
     client.log().clear();
     QProcess keys;
-    keys.start(QStringLiteral("wtype"),
-               QStringLiteral("-s 2000 a -s 200 l -s 200 -k Return").split(QLatin1Char(' ')));
+    keys.start(QStringLiteral("wtype"), QStringLiteral("-s 2000 a -s 200 l -s 200 -k Return").split(QLatin1Char(' ')));
     ASSERT_TRUE(keys.waitForStarted());
     QTest::qWait(300);
     mouse.setPosition({view->x() + 100, view->y() + 200});
     mouse.sendButton(MouseButton::Right, true);
     mouse.sendButton(MouseButton::Right, false);
     ASSERT_TRUE(QTest::qWaitFor([&] { return keys.state() == QProcess::NotRunning; }, 10000));
-    ASSERT_TRUE(client.waitForLine(QStringLiteral("release 1 200 400")))
-        << client.log().join(' ').toStdString();
+    ASSERT_TRUE(client.waitForLine(QStringLiteral("release 1 200 400"))) << client.log().join(' ').toStdString();
     EXPECT_EQ(client.log().count(QStringLiteral("press 1 200 400")), 1);
     EXPECT_TRUE(run.stop());
 }
