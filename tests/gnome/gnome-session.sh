@@ -26,7 +26,7 @@ for _ in $(seq 200); do
   sleep 0.05
 done
 if ! [ -S "$R/wayland-0" ]; then cat "$R/mutter.log" >&2; echo "mutter did not start" >&2; exit 1; fi
-WAYLAND_DISPLAY=wayland-0 XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME "$@"
+WAYLAND_DISPLAY=wayland-0 XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME QT_QPA_PLATFORM=wayland "$@"
 rc=$?
 [ $rc = 0 ] || grep -v '^$' "$R/mutter.log" | tail -n 20 >&2
 kill $(jobs -p) 2>/dev/null

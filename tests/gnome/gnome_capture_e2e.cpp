@@ -7,7 +7,6 @@
 // a dialog).
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QElapsedTimer>
@@ -43,7 +42,7 @@ struct Gnome : ::testing::Test {
     QPoint view;
 
     void SetUp() override {
-        ASSERT_TRUE(client.waitForLine(QStringLiteral("ready"))) << "the picture client did not start";
+        ASSERT_TRUE(client.waitForLine("ready")) << "the picture client did not start";
         open();
     }
     void open() {
@@ -166,12 +165,12 @@ TEST_F(Gnome, OrvaneShowsForwardsADoubleClickAndSurvivesAPipeWireRestart) {
         EXPECT_EQ(token.open(QIODevice::ReadOnly) && token.readAll().startsWith("screencast "), portal);
 
         // A double click on the view at (150, 150) lands at (300, 300) of Meta-0.
-        client.log().clear();
+        client.log.clear();
         ASSERT_TRUE(session->movePointer("Meta-1", view.x() + 150, view.y() + 150));
         QTest::qWait(100);
         doubleClick([&](bool down) { session->button(0x110 /* BTN_LEFT */, down); });
-        EXPECT_TRUE(client.waitForLine(QStringLiteral("press 1 300 300"), 2)) << client.log().join(' ').toStdString();
-        EXPECT_TRUE(client.waitForLine(QStringLiteral("release 1 300 300"), 2));
+        EXPECT_TRUE(client.waitForLine("press 1 300 300", 2)) << client.log.join(' ').toStdString();
+        EXPECT_TRUE(client.waitForLine("release 1 300 300", 2));
 
         backend.readAll();
         sh("pkill -x wireplumber; pkill -x pipewire");
@@ -186,10 +185,4 @@ TEST_F(Gnome, OrvaneShowsForwardsADoubleClickAndSurvivesAPipeWireRestart) {
         EXPECT_EQ(asked.contains("SelectSources") && asked.contains("restore_data"), portal) << asked.toStdString();
         EXPECT_TRUE(run.stop());
     }
-}
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

@@ -32,32 +32,26 @@ inline void doubleClick(const std::function<void(bool)>& button) {
     }
 }
 
-class PictureClient {
-public:
+// The picture client, its log lines gathered as they come; it ends with its input.
+struct PictureClient {
+    QProcess process;
+    QStringList log;
+
     explicit PictureClient(const QString& program) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
-        process_.setProcessEnvironment(env);
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] {
-            while (process_.canReadLine()) log_ << QString::fromUtf8(process_.readLine()).trimmed();
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QObject::connect(&process, &QProcess::readyReadStandardOutput, [this] {
+            while (process.canReadLine()) log << QString::fromUtf8(process.readLine()).trimmed();
         });
-        process_.start(program, {});
+        process.start(program, {});
     }
     ~PictureClient() {
-        process_.closeWriteChannel();
-        if (!process_.waitForFinished(3000)) process_.kill();
+        process.closeWriteChannel();
+        process.waitForFinished(3000);  // (else QProcess ends it)
     }
-
-    bool waitForLine(const QString& line, int n = 1) {
-        return QTest::qWaitFor([&] { return log_.count(line) >= n; }, 10000);
+    bool waitForLine(const char* line, int n = 1) {
+        return QTest::qWaitFor([&] { return log.count(QLatin1String(line)) >= n; }, 10000);
     }
-    void send(const QByteArray& command) { process_.write(command + "\n"); }
-    QStringList& log() { return log_; }
-
-private:
-    QProcess process_;
-    QStringList log_;
+    void send(const QByteArray& command) { process.write(command + "\n"); }
 };
 
 // Orvane with a settings file of its own in a folder of its own, watching

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <QCoreApplication>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,22 +17,19 @@ using namespace orvane::platform::wayland;
 
 namespace {
 
-bool waitFor(const std::function<bool()>& done) { return QTest::qWaitFor(done, 5000); }
+using QTest::qWaitFor;  // (five seconds)
 
 TEST(MiniCompositor, ChangesFramesAndOutputsThatComeAndGo) {
     QTemporaryDir runtime;
     ::setenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit().constData(), 1);
     QProcess compositor;
-    QStringList said;
-    QObject::connect(&compositor, &QProcess::readyReadStandardOutput, [&] {
-        while (compositor.canReadLine()) said << QString::fromUtf8(compositor.readLine()).trimmed();
-    });
     compositor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     compositor.start(QStringLiteral(MINI_COMPOSITOR), {QStringLiteral("orvane-test-0")});
+    QByteArray said;
     // Sends a command and waits until the compositor has carried it out.
     const auto run = [&](const char* command) {
         compositor.write(QByteArray(command) + "\n");
-        return waitFor([&] { return said.contains(QStringLiteral("done ") + QLatin1String(command)); });
+        return qWaitFor([&] { return (said += compositor.readAll()).contains("done " + QByteArray(command) + "\n"); });
     };
     ASSERT_TRUE(run("add ONE 0 0 640 480") && run("add TWO 640 0 320 240"));
     std::string error;
@@ -63,7 +59,7 @@ TEST(MiniCompositor, ChangesFramesAndOutputsThatComeAndGo) {
     run("fill ONE 00ff00 0 0 50 50");
     run("fill TWO ff0000 10 20 30 40");
     MonitorChanges changes;
-    ASSERT_TRUE(waitFor([&] { return (changes = context->takeChanges()).any(); }));
+    ASSERT_TRUE(qWaitFor([&] { return (changes = context->takeChanges()).any(); }));
     EXPECT_FALSE(changes.all);
     EXPECT_EQ(changes.region, QRegion(10, 20, 30, 40));
 
@@ -74,28 +70,27 @@ TEST(MiniCompositor, ChangesFramesAndOutputsThatComeAndGo) {
     for (const char* step : steps) {
         const int frames = two.capture().framesReceived();
         run(step);
-        ASSERT_TRUE(waitFor([&] { return two.capture().framesReceived() > frames; }));
+        ASSERT_TRUE(qWaitFor([&] { return two.capture().framesReceived() > frames; }));
     }
     EXPECT_EQ(pixel(5, 5), 0xffff00u);
     EXPECT_EQ(pixel(35, 55), 0xff0000u);
     EXPECT_EQ(pixel(105, 105), 0x00ff00u) << "a change the newest buffer did not see itself";
     EXPECT_EQ(pixel(205, 205), 0x0000ffu);
-    EXPECT_EQ(pixel(50, 100), 0u);
 
     // An output goes: the list follows, and its capture reads black.
     run("remove TWO");
-    ASSERT_TRUE(waitFor([&] { return reports > 0 && names() == std::vector<std::string>{"ONE"}; }));
+    ASSERT_TRUE(qWaitFor([&] { return reports > 0 && names() == std::vector<std::string>{"ONE"}; }));
     EXPECT_FALSE(monitors.openMonitor("TWO"));
-    ASSERT_TRUE(waitFor([&] { return two.capture().gone(); })) << "the waiting frame fails with its output";
+    ASSERT_TRUE(qWaitFor([&] { return two.capture().gone(); })) << "the waiting frame fails with its output";
     EXPECT_TRUE(context->takeChanges().all);
     EXPECT_EQ(pixel(5, 5), 0u);
     // The last one goes: a stand-in keeps the list from being empty, and opens nothing.
     run("remove ONE");
-    ASSERT_TRUE(waitFor([&] { return names() == std::vector<std::string>{""}; }));
+    ASSERT_TRUE(qWaitFor([&] { return names() == std::vector<std::string>{""}; }));
     EXPECT_FALSE(monitors.openMonitor(""));
     // One comes back under a new name.
     run("add THREE 0 0 800 600");
-    ASSERT_TRUE(waitFor([&] { return names() == std::vector<std::string>{"THREE"}; }));
+    ASSERT_TRUE(qWaitFor([&] { return names() == std::vector<std::string>{"THREE"}; }));
     EXPECT_TRUE(monitors.enumerate().front().primary);
     auto three = monitors.openMonitor("THREE");
     ASSERT_TRUE(three);
@@ -103,9 +98,3 @@ TEST(MiniCompositor, ChangesFramesAndOutputsThatComeAndGo) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

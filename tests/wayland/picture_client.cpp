@@ -16,11 +16,6 @@
 
 namespace {
 
-void say(const QString& line) {
-    std::printf("%s\n", line.toUtf8().constData());
-    std::fflush(stdout);
-}
-
 class Picture : public QWidget {
 public:
     std::vector<std::pair<QColor, QRect>> fills;
@@ -33,25 +28,16 @@ protected:
         p.fillRect(width() / 2, 0, width() - width() / 2, height(), Qt::blue);
         p.fillRect(100, 100, 100, 100, Qt::green);
         for (const auto& [colour, rect] : fills) p.fillRect(rect, colour);
-        if (std::exchange(reportFill, false)) QTimer::singleShot(50, [] { say(QStringLiteral("filled")); });
-        if (!readySaid && width() >= 1920) {
-            readySaid = true;
-            QTimer::singleShot(200, [] { say(QStringLiteral("ready")); });
-        }
+        if (std::exchange(reportFill, false)) QTimer::singleShot(50, [] { std::printf("filled\n"); });
+        if (width() >= 1920 && !std::exchange(readySaid, true)) QTimer::singleShot(200, [] { std::printf("ready\n"); });
     }
     void mousePressEvent(QMouseEvent* e) override { log("press", e); }
     void mouseReleaseEvent(QMouseEvent* e) override { log("release", e); }
     void mouseDoubleClickEvent(QMouseEvent* e) override { log("press", e); }
-    void leaveEvent(QEvent*) override { say(QStringLiteral("leave")); }
-
-private:
+    void leaveEvent(QEvent*) override { std::printf("leave\n"); }
     static void log(const char* what, QMouseEvent* e) {
         const QPoint p = e->position().toPoint();
-        say(QStringLiteral("%1 %2 %3 %4")
-                .arg(QLatin1String(what))
-                .arg(e->button() == Qt::LeftButton ? 1 : 3)
-                .arg(p.x())
-                .arg(p.y()));
+        std::printf("%s %d %d %d\n", what, e->button() == Qt::LeftButton ? 1 : 3, p.x(), p.y());
     }
 };
 
@@ -59,6 +45,7 @@ private:
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each line read as it comes
     Picture picture;
     picture.setWindowTitle(QStringLiteral("picture-client"));
     picture.setCursor(Qt::BlankCursor);

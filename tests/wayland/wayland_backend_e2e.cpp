@@ -4,7 +4,6 @@
 // pointer plays the user's mouse, and grim reads what the outputs show.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QProcess>
 #include <QTest>
 #include <memory>
@@ -31,7 +30,7 @@ QImage screenOf(const char* output) {
 
 TEST(Wayland, BackendAndOrvaneOnHeadlessSway) {
     PictureClient client(ProgramPath("PICTURE_CLIENT", PICTURE_CLIENT));  // full screen on HEADLESS-2
-    ASSERT_TRUE(client.waitForLine(QStringLiteral("ready"))) << "the picture client did not start";
+    ASSERT_TRUE(client.waitForLine("ready")) << "the picture client did not start";
     std::string error;
     EXPECT_FALSE(Connection::connect("orvane-no-such-wayland-display", error));
     EXPECT_NE(error.find("orvane-no-such-wayland-display"), std::string::npos);
@@ -61,7 +60,7 @@ TEST(Wayland, BackendAndOrvaneOnHeadlessSway) {
     EXPECT_EQ(pixel(150, 150), kGreen);
     EXPECT_TRUE(context->takeChanges().all) << "the first look sees everything";
     client.send("fill ffff00 1000 500 200 200");
-    ASSERT_TRUE(client.waitForLine(QStringLiteral("filled")));
+    ASSERT_TRUE(client.waitForLine("filled"));
     MonitorChanges changes;
     ASSERT_TRUE(QTest::qWaitFor([&] { return (changes = context->takeChanges()).any(); }, 5000));
     EXPECT_FALSE(changes.all);
@@ -88,7 +87,7 @@ TEST(Wayland, BackendAndOrvaneOnHeadlessSway) {
     EXPECT_EQ(mouse.position(), (Point{3839, 1079}));
     mouse.sendButton(MouseButton::Right, true);
     mouse.sendButton(MouseButton::Right, false);
-    ASSERT_TRUE(client.waitForLine(QStringLiteral("release 3 1919 1079")));
+    ASSERT_TRUE(client.waitForLine("release 3 1919 1079"));
     mouse.setPosition({100, 100});  // Orvane's window opens where the pointer is
 
     // Orvane shows HEADLESS-2 at 50 % and follows a change within two intervals.
@@ -99,25 +98,25 @@ TEST(Wayland, BackendAndOrvaneOnHeadlessSway) {
     ASSERT_TRUE(view = run.viewCorner([] { return screenOf("HEADLESS-1"); }));
     EXPECT_EQ(rgb(screenOf("HEADLESS-1").pixel(*view + QPoint(940, 20))), kBlue);
     client.send("fill ffff00 1200 600 200 200");
-    ASSERT_TRUE(client.waitForLine(QStringLiteral("filled")));
+    ASSERT_TRUE(client.waitForLine("filled"));
     // (grim itself takes a moment to read the output: allowed a second more.)
     EXPECT_TRUE(QTest::qWaitFor([&] { return rgb(screenOf("HEADLESS-1").pixel(*view + QPoint(650, 350))) == kYellow; },
                                 2 * interval + 1000));
 
     // A double click on the view at (150, 150) lands at (300, 300) of HEADLESS-2.
-    client.log().clear();
+    client.log.clear();
     mouse.setPosition({view->x() + 150, view->y() + 150});
     QTest::qWait(100);
     doubleClick([&](bool down) { mouse.sendButton(MouseButton::Left, down); });
-    ASSERT_TRUE(client.waitForLine(QStringLiteral("leave"))) << client.log().join(' ').toStdString();
-    EXPECT_EQ(client.log().count(QStringLiteral("press 1 300 300")), 2) << client.log().join(' ').toStdString();
-    EXPECT_EQ(client.log().count(QStringLiteral("release 1 300 300")), 2);
+    ASSERT_TRUE(client.waitForLine("leave")) << client.log.join(' ').toStdString();
+    EXPECT_EQ(client.log.count(QStringLiteral("press 1 300 300")), 2) << client.log.join(' ').toStdString();
+    EXPECT_EQ(client.log.count(QStringLiteral("release 1 300 300")), 2);
 
     // A click chosen from the popup, "アクション > 左ボタン > クリック" with the
     // keyboard, lands once the popup is gone. (wtype's keyboard must exist
     // before the popup opens: sway takes a popup away when a keyboard appears.
     // A submenu opened from the keyboard has its first entry chosen.)
-    client.log().clear();
+    client.log.clear();
     QProcess keys;
     keys.start(QStringLiteral("wtype"), QStringLiteral("-s 2000 a -s 200 l -s 200 -k Return").split(QLatin1Char(' ')));
     ASSERT_TRUE(keys.waitForStarted());
@@ -126,15 +125,9 @@ TEST(Wayland, BackendAndOrvaneOnHeadlessSway) {
     mouse.sendButton(MouseButton::Right, true);
     mouse.sendButton(MouseButton::Right, false);
     ASSERT_TRUE(QTest::qWaitFor([&] { return keys.state() == QProcess::NotRunning; }, 10000));
-    ASSERT_TRUE(client.waitForLine(QStringLiteral("release 1 200 400"))) << client.log().join(' ').toStdString();
-    EXPECT_EQ(client.log().count(QStringLiteral("press 1 200 400")), 1);
+    ASSERT_TRUE(client.waitForLine("release 1 200 400")) << client.log.join(' ').toStdString();
+    EXPECT_EQ(client.log.count(QStringLiteral("press 1 200 400")), 1);
     EXPECT_TRUE(run.stop());
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
