@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,9 +34,10 @@ struct Output {
     std::vector<Session*> sessions{};
 };
 
+// Sessions, frames and outputs stay in memory for the objects that still name them, until the test ends.
 struct Frame {
     wl_resource* resource = nullptr;
-    Session* session = nullptr;  // null once the session is gone
+    Session* session = nullptr;
     wl_resource* buffer = nullptr;
     std::vector<Rect> clientDamage{};
 };
@@ -48,11 +48,9 @@ struct Session {
     bool capturedOnce = false;
     std::vector<Rect> unseen{};  // changes since the session's previous frame
     Frame* waiting = nullptr;
-    std::vector<Frame*> frames{};
 };
 
 wl_display* g_display = nullptr;
-std::vector<std::unique_ptr<Output>> g_everOutputs;
 std::map<std::string, Output*> g_outputs;
 
 template <typename T>
@@ -134,24 +132,18 @@ void capture(wl_client*, wl_resource* r) {
 const struct ext_image_copy_capture_frame_v1_interface kFrameImpl = {destroy, attach, damage, capture};
 void frameGone(wl_resource* r) {
     Frame* f = of<Frame>(r);
-    if (f->session) {
-        if (f->session->waiting == f) f->session->waiting = nullptr;
-        std::erase(f->session->frames, f);
-    }
-    delete f;
+    if (f->session->waiting == f) f->session->waiting = nullptr;
 }
 
 void createFrame(wl_client* client, wl_resource* r, std::uint32_t id) {
     auto* f = new Frame{wl_resource_create(client, &ext_image_copy_capture_frame_v1_interface, 1, id), of<Session>(r)};
-    f->session->frames.push_back(f);
     wl_resource_set_implementation(f->resource, &kFrameImpl, f, frameGone);
 }
 const struct ext_image_copy_capture_session_v1_interface kSessionImpl = {createFrame, destroy};
 void sessionGone(wl_resource* r) {
     auto* s = of<Session>(r);
-    for (Frame* f : s->frames) f->session = nullptr;
     if (s->output) std::erase(s->output->sessions, s);
-    delete s;
+    s->output = nullptr;
 }
 
 void createSession(wl_client* client, wl_resource*, std::uint32_t id, wl_resource* source, std::uint32_t) {
@@ -168,7 +160,7 @@ void createSession(wl_client* client, wl_resource*, std::uint32_t id, wl_resourc
 const struct ext_image_copy_capture_manager_v1_interface kCopyManagerImpl = {createSession, nullptr, destroy};
 
 void add(const std::string& name, Rect place) {
-    Output* o = g_outputs[name] = g_everOutputs.emplace_back(new Output{name, place}).get();
+    Output* o = g_outputs[name] = new Output{name, place};
     o->pixels.assign(static_cast<std::size_t>(place.w) * place.h, 0xff000000u);
     o->global = wl_global_create(g_display, &wl_output_interface, 3, o, bindGlobal<&wl_output_interface, &kOutputImpl>);
 }
@@ -193,32 +185,25 @@ void fill(Output* o, std::uint32_t colour, Rect r) {
     }
 }
 
-int command(int fd, std::uint32_t, void*) {
-    static std::string pending;
-    char chunk[512];
-    const ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n <= 0) {
+// One command at a time: the test waits for each to be done before the next.
+int command(int, std::uint32_t, void*) {
+    char line[256], name[64];
+    Rect r;
+    unsigned colour;
+    if (!std::fgets(line, sizeof line, stdin)) {
         wl_display_terminate(g_display);
         return 0;
     }
-    pending.append(chunk, static_cast<std::size_t>(n));
-    for (std::size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
-        const std::string line = pending.substr(0, end);
-        char name[64];
-        Rect r;
-        unsigned colour;
-        if (std::sscanf(line.c_str(), "add %63s %d %d %d %d", name, &r.x, &r.y, &r.w, &r.h) == 5)
-            add(name, r);
-        else if (std::sscanf(line.c_str(), "remove %63s", name) == 1 && g_outputs.count(name))
-            remove(name);
-        else if (std::sscanf(line.c_str(), "fill %63s %x %d %d %d %d", name, &colour, &r.x, &r.y, &r.w, &r.h) == 6 &&
-                 g_outputs.count(name))
-            fill(g_outputs[name], colour, r);
-        else
-            continue;
-        std::printf("done %s\n", line.c_str());
-        std::fflush(stdout);
-    }
+    if (std::sscanf(line, "add %63s %d %d %d %d", name, &r.x, &r.y, &r.w, &r.h) == 5)
+        add(name, r);
+    else if (std::sscanf(line, "remove %63s", name) == 1 && g_outputs.count(name))
+        remove(name);
+    else if (std::sscanf(line, "fill %63s %x %d %d %d %d", name, &colour, &r.x, &r.y, &r.w, &r.h) == 6 &&
+             g_outputs.count(name))
+        fill(g_outputs[name], colour, r);
+    else
+        return 0;
+    std::printf("done %s", line);
     wl_display_flush_clients(g_display);
     return 0;
 }
@@ -236,10 +221,9 @@ int main(int argc, char** argv) {
     wl_global_create(g_display, &ext_image_copy_capture_manager_v1_interface, 1, nullptr,
                      bindGlobal<&ext_image_copy_capture_manager_v1_interface, &kCopyManagerImpl>);
     wl_event_loop_add_fd(wl_display_get_event_loop(g_display), STDIN_FILENO, WL_EVENT_READABLE, command, nullptr);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::printf("ready\n");
-    std::fflush(stdout);
     wl_display_run(g_display);
-    g_everOutputs.clear();
     wl_display_destroy(g_display);
     return 0;
 }
