@@ -13,9 +13,9 @@
 #include "platform/x11/x11_platform.h"
 
 int main(int argc, char** argv) {
-    if (argc != 6) return std::fprintf(stderr, "usage: desktop_store_probe gnome|kde|xfce|x11 OUTPUT W H HZ\n"), 2;
-    const auto w = static_cast<std::uint32_t>(std::atoi(argv[3])), h = static_cast<std::uint32_t>(std::atoi(argv[4]));
-    const auto hz = static_cast<std::uint32_t>(std::atoi(argv[5]));
+    if (argc != 6) return 2;
+    const auto number = [&](int i) { return static_cast<std::uint32_t>(std::atoi(argv[i])); };
+    const std::uint32_t w = number(3), h = number(4), hz = number(5);
     // The X11 backend shares the toolkit's connection to the server.
     const bool x11 = std::string(argv[1]) == "x11";
     const std::unique_ptr<QCoreApplication> app =
@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
             std::printf("result %d\n", r);
             return r == platform::DispChange::Successful ? 0 : 1;
         }
-        return std::fprintf(stderr, "no such mode\n"), 2;
+        return 2;  // no such mode
     }
     using namespace orvane::platform::desktop;
     const Desktop desktop = desktopNamed(argv[1]);

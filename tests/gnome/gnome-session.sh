@@ -13,6 +13,7 @@ source "$(dirname "$0")/../support/session-user.sh"
 cat > "$work/inner.sh" <<'INNER'
 set -u
 R=$XDG_RUNTIME_DIR
+trap 'kill $(jobs -p) 2>/dev/null' EXIT
 pipewire >"$R/pipewire.log" 2>&1 &
 for _ in $(seq 100); do [ -S "$R/pipewire-0" ] && break; sleep 0.05; done
 # Without the session manager every stream stays paused.
@@ -27,11 +28,6 @@ for _ in $(seq 200); do
 done
 if ! [ -S "$R/wayland-0" ]; then cat "$R/mutter.log" >&2; echo "mutter did not start" >&2; exit 1; fi
 WAYLAND_DISPLAY=wayland-0 XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME QT_QPA_PLATFORM=wayland "$@"
-rc=$?
-[ $rc = 0 ] || grep -v '^$' "$R/mutter.log" | tail -n 20 >&2
-kill $(jobs -p) 2>/dev/null
-wait 2>/dev/null
-exit $rc
 INNER
 as_user env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$run" LANG=C.UTF-8 ASAN_OPTIONS=detect_leaks=0 \
   "${programs[@]}" dbus-run-session -- bash "$work/inner.sh" "${command[@]}"
