@@ -1,10 +1,7 @@
-// Mutter's screen cast and remote desktop on a headless GNOME session (run
-// through gnome-session.sh): a test client shows a known picture full screen
-// on Meta-0 (mutter puts it there); the streams must tell where the pointer
-// is, and Orvane must show Meta-0, follow it, forward clicks and survive a
-// PipeWire restart, straight through mutter and through xdg-desktop-portal
-// (the real frontend with a stand-in backend that forwards to mutter without
-// a dialog).
+// Mutter's screen cast and remote desktop on a headless GNOME session (run through gnome-session.sh), a test
+// client showing a known picture full screen on Meta-0: the streams tell where the pointer is, and Orvane shows
+// Meta-0, follows it, forwards clicks and survives a PipeWire restart, straight through mutter and through
+// xdg-desktop-portal (the real frontend with a stand-in backend that forwards to mutter without a dialog).
 #include <gtest/gtest.h>
 
 #include <QDBusConnection>
@@ -36,7 +33,7 @@ void sh(const char* script) { QProcess::execute(QStringLiteral("sh"), {QStringLi
 // The picture client on Meta-0, and a screen cast of both monitors: Meta-1's
 // stream is the test's eyes on Orvane's window (mutter opens it where the pointer is).
 struct Gnome : ::testing::Test {
-    PictureClient client{ProgramPath("PICTURE_CLIENT", PICTURE_CLIENT)};
+    PictureClient client{qEnvironmentVariable("PICTURE_CLIENT")};
     std::unique_ptr<MutterSession> session;
     std::unique_ptr<PipeWireStream> meta1;
     QPoint view;
@@ -73,9 +70,8 @@ TEST_F(Gnome, StreamsReportThePointerAndModesComeFromMutter) {
     EXPECT_EQ(meta1->frame().size(), QSize(1280, 720));
     EXPECT_TRUE(meta0.takeChanges().all);
 
-    // The pointer moved through the remote desktop is reported by the stream
-    // of its monitor, and the rule places it on the layout. (Mutter 43 drops a
-    // pointer-only update within one refresh of the buffer before it: the
+    // The pointer moved through the remote desktop is reported by the stream of its monitor, and the rule places
+    // it on the layout. (Mutter 43 drops a pointer-only update within one refresh of the buffer before it: the
     // pointer moves on until its report comes, as a user's hand would.)
     const auto pointer = [&] {
         const auto report = [](const PipeWireStream& s, const Rect& monitor) {
@@ -108,13 +104,11 @@ TEST_F(Gnome, StreamsReportThePointerAndModesComeFromMutter) {
     EXPECT_EQ(modes.testMode(std::string("DP-9"), m), DispChange::BadParam);
 }
 
-// Orvane on Meta-1 watching Meta-0, straight through mutter and then through
-// the portal, as on a desktop that is neither GNOME nor of the wlroots family.
-// This portal (before 1.17) cannot restore remote desktop permission: the
-// view starts from a screen cast alone, kept by a restore token in Orvane's
-// folder, and the remote desktop is asked for at the first forwarded click.
-// When PipeWire restarts, the screen casts end: Orvane keeps its last
-// picture, says why, and opens new ones by itself (from the token).
+// Orvane on Meta-1 watching Meta-0, straight through mutter and then through the portal, as on a desktop that is
+// neither GNOME nor of the wlroots family. This portal (before 1.17) cannot restore remote desktop permission: the
+// view starts from a screen cast alone, kept by a restore token in Orvane's folder, and the remote desktop is asked
+// for at the first forwarded click. When PipeWire restarts, the screen casts end: Orvane keeps its last picture,
+// says why, and opens new ones by itself (from the token).
 TEST_F(Gnome, OrvaneShowsForwardsADoubleClickAndSurvivesAPipeWireRestart) {
     QProcess backend, frontend;
     OrvaneRun run;
@@ -123,27 +117,24 @@ TEST_F(Gnome, OrvaneShowsForwardsADoubleClickAndSurvivesAPipeWireRestart) {
         if (portal) {
             QDBusConnectionInterface& bus = *QDBusConnection::sessionBus().interface();
             backend.setProcessChannelMode(QProcess::MergedChannels);  // what the portal asked of it is read
-            backend.start(ProgramPath("FAKE_PORTAL", ""), {});
+            backend.start(qEnvironmentVariable("FAKE_PORTAL"), {});
             const QString name = QStringLiteral("org.freedesktop.impl.portal.desktop.orvanetest");
             ASSERT_TRUE(QTest::qWaitFor([&] { return bus.isServiceRegistered(name).value(); }, 10000));
-            // The real frontend, finding the stand-in through orvanetest.portal, in the place of any running one.
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("XDG_DESKTOP_PORTAL_DIR"), QFileInfo(ProgramPath("PORTAL_FILE", "")).path());
-            env.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("orvanetest"));
-            frontend.setProcessEnvironment(env);
-            frontend.setProcessChannelMode(QProcess::ForwardedChannels);
+            // The real frontend, finding the stand-in through orvanetest.portal, in the place of any running one
+            // (and to Orvane too the desktop is of no known family).
+            qputenv("XDG_DESKTOP_PORTAL_DIR", QFileInfo(qEnvironmentVariable("PORTAL_FILE")).path().toLocal8Bit());
+            qputenv("XDG_CURRENT_DESKTOP", "orvanetest");
+            qputenv("ORVANE_BACKEND", "portal");
             frontend.start(QStringLiteral("/usr/libexec/xdg-desktop-portal"), {QStringLiteral("-r")});
             const auto serving = [&] {
                 return bus.servicePid(QStringLiteral("org.freedesktop.portal.Desktop")).value() ==
                        static_cast<uint>(frontend.processId());
             };
             ASSERT_TRUE(QTest::qWaitFor(serving, 10000));
-            qputenv("ORVANE_BACKEND", "portal");
         }
         ASSERT_TRUE(session->movePointer("Meta-1", 640, 360));
-        ASSERT_TRUE(run.start(ProgramPath("ORVANE_BINARY", ORVANE_BINARY), kInterval, "Meta-0",
+        ASSERT_TRUE(run.start(qEnvironmentVariable("ORVANE_BINARY"), kInterval, "Meta-0",
                               "[View]\r\nWindowPos_Width= 15000\r\nWindowPos_Height= 9000\r\n"));
-        qunsetenv("ORVANE_BACKEND");
         // Mutter 43 now and then drops the picture after a change and sends
         // no later one while Meta-1 stays still: a stream opened anew gets a
         // picture of its own.

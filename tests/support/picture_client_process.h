@@ -1,6 +1,7 @@
 // What the Wayland and GNOME end-to-end tests share: their picture client
 // (tests/wayland/picture_client.cpp) run as a process, its log read as it
-// comes, and Orvane started as a user starts it.
+// comes, and Orvane started as a user starts it. The session scripts name
+// the programs in the environment (PICTURE_CLIENT, ORVANE_BINARY ...).
 #pragma once
 
 #include <QFile>
@@ -17,12 +18,6 @@ namespace orvane::test {
 constexpr QRgb kRed = 0xff0000, kBlue = 0x0000ff, kGreen = 0x00ff00, kYellow = 0xffff00;
 
 inline QRgb rgb(QRgb p) { return p & 0xffffffu; }
-
-// A program the test starts: the session's readable copy (named in the
-// environment by the session script), else the build's.
-inline QString ProgramPath(const char* name, const char* built) {
-    return qEnvironmentVariable(name, QString::fromUtf8(built));
-}
 
 // Pressed and released twice, as a user's hand double clicks.
 inline void doubleClick(const std::function<void(bool)>& button) {

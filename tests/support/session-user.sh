@@ -9,10 +9,9 @@ else
   as_user() { "$@"; }
 fi
 
-# The session's folder `work`, with `run` and `home` for that user, is removed at the end with whatever the user
-# still runs (not root: the processes in `session_pids`). That user may not reach the build (a checkout in root's
-# home folder): the script's arguments, [NAME=FILE ...] COMMAND [ARGS...], become `programs` (NAME=a copy in
-# $work/bin, for the command's environment) and `command` (a copy of COMMAND and its arguments).
+# The session's folder `work` (with `run` and `home` for that user) goes at the end with whatever the user still
+# runs (not root: `session_pids`). That user may not reach the build: the arguments [NAME=FILE ...] COMMAND [ARGS...]
+# become `programs` (NAME=a copy in $work/bin) and `command` (a copy of COMMAND, and its arguments).
 work=$(mktemp -d)
 run="$work/run" home="$work/home" session_pids=""
 chmod 755 "$work"
