@@ -35,17 +35,6 @@ class Session(dbus.service.Object):
                          M + "ScreenCast.Session")
         sessions[path] = self
 
-    @dbus.service.method("org.freedesktop.impl.portal.Session")
-    def Close(self):
-        (self.rd or self.sc).Stop(ignore_reply=True)  # (gone already when PipeWire restarted)
-        self.Closed()
-        self.remove_from_connection()
-        sessions.pop(self.path, None)
-
-    @dbus.service.signal("org.freedesktop.impl.portal.Session")
-    def Closed(self):
-        pass
-
     def start(self, reply):
         results = []
         for i, (conn, (place, size)) in enumerate(MONITORS.items()):

@@ -19,14 +19,6 @@ constexpr QRgb kRed = 0xff0000, kBlue = 0x0000ff, kGreen = 0x00ff00, kYellow = 0
 
 inline QRgb rgb(QRgb p) { return p & 0xffffffu; }
 
-// Pressed and released twice, as a user's hand double clicks.
-inline void doubleClick(const std::function<void(bool)>& button) {
-    for (int i = 0; i < 4; ++i) {
-        button(i % 2 == 0);
-        QTest::qWait(i % 2 ? 40 : 20);
-    }
-}
-
 // The picture client, its log lines gathered as they come; it ends with its input.
 struct PictureClient {
     QProcess process;

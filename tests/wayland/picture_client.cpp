@@ -3,7 +3,7 @@
 //   picture_client            (on standard input: "fill RRGGBB X Y W H")
 // Picture: left half red, right half blue, a 100 x 100 green square at (100, 100).
 // Log lines on standard output: "ready", "press B X Y", "release B X Y" (B 1
-// left, 3 right), "leave", "filled" (after the repaint reached the compositor).
+// left, 3 right), "filled" (after the repaint reached the compositor).
 #include <unistd.h>
 
 #include <QApplication>
@@ -34,7 +34,6 @@ protected:
     void mousePressEvent(QMouseEvent* e) override { log("press", e); }
     void mouseReleaseEvent(QMouseEvent* e) override { log("release", e); }
     void mouseDoubleClickEvent(QMouseEvent* e) override { log("press", e); }
-    void leaveEvent(QEvent*) override { std::printf("leave\n"); }
     static void log(const char* what, QMouseEvent* e) {
         const QPoint p = e->position().toPoint();
         std::printf("%s %d %d %d\n", what, e->button() == Qt::LeftButton ? 1 : 3, p.x(), p.y());

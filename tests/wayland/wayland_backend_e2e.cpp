@@ -87,32 +87,16 @@ TEST(Wayland, BackendAndOrvaneOnHeadlessSway) {
     ASSERT_TRUE(client.waitForLine("release 3 1919 1079"));
     mouse.setPosition({100, 100});  // Orvane's window opens where the pointer is
 
-    // Orvane shows HEADLESS-2 at 50 % and follows a change within two intervals.
-    const int interval = 1000;
+    // Orvane shows HEADLESS-2 at 50 % (following it, and forwarding a double click, as on GNOME: gnome_capture_e2e).
     OrvaneRun run;
     std::optional<QPoint> view;
-    ASSERT_TRUE(run.start(qEnvironmentVariable("ORVANE_BINARY"), interval, "HEADLESS-2"));
+    ASSERT_TRUE(run.start(qEnvironmentVariable("ORVANE_BINARY"), 1000, "HEADLESS-2"));
     ASSERT_TRUE(view = run.viewCorner([] { return screenOf("HEADLESS-1"); }));
     EXPECT_EQ(rgb(screenOf("HEADLESS-1").pixel(*view + QPoint(940, 20))), kBlue);
-    client.send("fill ffff00 1200 600 200 200");
-    ASSERT_TRUE(client.waitForLine("filled"));
-    // (grim itself takes a moment to read the output: allowed a second more.)
-    EXPECT_TRUE(QTest::qWaitFor([&] { return rgb(screenOf("HEADLESS-1").pixel(*view + QPoint(650, 350))) == kYellow; },
-                                2 * interval + 1000));
 
-    // A double click on the view at (150, 150) lands at (300, 300) of HEADLESS-2.
-    client.log.clear();
-    mouse.setPosition({view->x() + 150, view->y() + 150});
-    QTest::qWait(100);
-    doubleClick([&](bool down) { mouse.sendButton(MouseButton::Left, down); });
-    ASSERT_TRUE(client.waitForLine("leave")) << client.log.join(' ').toStdString();
-    EXPECT_EQ(client.log.count(QStringLiteral("press 1 300 300")), 2) << client.log.join(' ').toStdString();
-    EXPECT_EQ(client.log.count(QStringLiteral("release 1 300 300")), 2);
-
-    // A click chosen from the popup, "アクション > 左ボタン > クリック" with the
-    // keyboard, lands once the popup is gone. (wtype's keyboard must exist
-    // before the popup opens: sway takes a popup away when a keyboard appears.
-    // A submenu opened from the keyboard has its first entry chosen.)
+    // A click chosen from the popup, "アクション > 左ボタン > クリック" with the keyboard, lands at (200, 400) of
+    // HEADLESS-2 once the popup is gone. (wtype's keyboard must exist before the popup opens: sway takes a popup
+    // away when a keyboard appears. A submenu opened from the keyboard has its first entry chosen.)
     client.log.clear();
     QProcess keys;
     keys.start(QStringLiteral("wtype"), QStringLiteral("-s 2000 a -s 200 l -s 200 -k Return").split(QLatin1Char(' ')));
