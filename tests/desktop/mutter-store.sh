@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# "設定変更" with mutter as the window manager of the two-monitor Xorg dummy server, in a D-Bus session of an
-# ordinary user (mutter will not run as root): the watched monitor takes its new mode through the X11 backend and
-# mutter's display service keeps it; the other one stays on and moves beside it.
+# "設定変更" with mutter (as an ordinary user) the window manager of the two-monitor Xorg dummy server: the watched
+# monitor takes its new mode through the X11 backend and mutter keeps it; the other one stays on, beside it.
 #   mutter-store.sh PROBE      (exit 77: mutter or Xorg is not installed, skipped)
 set -euo pipefail
 for tool in mutter dbus-run-session Xorg xrandr; do command -v $tool >/dev/null || exit 77; done

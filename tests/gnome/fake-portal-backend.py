@@ -1,8 +1,7 @@
 #!/usr/bin/python3
-"""A stand-in xdg-desktop-portal backend for the tests: ScreenCast and RemoteDesktop with no dialog, forwarded to
-mutter's own (what xdg-desktop-portal-gnome does after its dialog), sharing both monitors of gnome-session.sh. A
-screen cast asked to persist answers with restore data, which the frontend keeps and hands back as a restore token.
-The real frontend finds it through orvanetest.portal; it says what it was asked on standard error."""
+"""A stand-in xdg-desktop-portal backend (found through orvanetest.portal): ScreenCast and RemoteDesktop forwarded to
+mutter's own with no dialog, sharing both monitors of gnome-session.sh. A screen cast asked to persist answers with
+restore data, which the frontend hands back as a restore token. Says what it was asked on standard error."""
 import sys
 
 import dbus
@@ -24,7 +23,7 @@ def mutter(name, path=None, iface=None):
 class Session(dbus.service.Object):
     def __init__(self, path, remote_desktop):
         super().__init__(bus, path)
-        self.path, self.cursor_mode, self.persist_mode, self.streams, self.rd = path, 0, 0, {}, None
+        self.cursor_mode, self.persist_mode, self.streams, self.rd = 0, 0, {}, None
         props = {}
         if remote_desktop:
             rd_path = mutter("RemoteDesktop").CreateSession()

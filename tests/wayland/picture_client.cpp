@@ -1,9 +1,6 @@
-// A Wayland client for the end-to-end tests: a full-screen window with a known
-// picture that logs the pointer events it gets and repaints on command.
-//   picture_client            (on standard input: "fill RRGGBB X Y W H")
-// Picture: left half red, right half blue, a 100 x 100 green square at (100, 100).
-// Log lines on standard output: "ready", "press B X Y", "release B X Y" (B 1
-// left, 3 right), "filled" (after the repaint reached the compositor).
+// A Wayland client for the end-to-end tests: a full-screen window, left half red, right half blue, a 100 x 100 green
+// square at (100, 100), that repaints on command ("fill RRGGBB X Y W H" on standard input) and logs "ready", "press
+// B X Y", "release B X Y" (B 1 left, 3 right) and "filled" (once the repaint reached the compositor).
 #include <unistd.h>
 
 #include <QApplication>
@@ -51,10 +48,8 @@ int main(int argc, char** argv) {
     picture.showFullScreen();
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char line[256];
-        const ssize_t n = ::read(STDIN_FILENO, line, sizeof line - 1);
-        if (n <= 0) return QApplication::quit();
-        line[n] = '\0';
+        char line[256];  // (a line at a time: the tests wait for each fill)
+        if (!std::fgets(line, sizeof line, stdin)) return QApplication::quit();
         unsigned colour = 0;
         int x = 0, y = 0, w = 0, h = 0;
         if (std::sscanf(line, "fill %x %d %d %d %d", &colour, &x, &y, &w, &h) != 5) return;

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Runs a command against a headless sway with two 1920x1080 outputs, HEADLESS-1 at (0, 0) and HEADLESS-2 at
-# (1920, 0); a window titled "picture-client" goes full screen on HEADLESS-2. sway and the command run as an
-# ordinary user (tests/support/session-user.sh); the command gets WAYLAND_DISPLAY, XDG_RUNTIME_DIR, SWAYSOCK, a UTF-8
-# locale and QT_QPA_PLATFORM=wayland.
+# Runs a command as an ordinary user (tests/support/session-user.sh) against a headless sway with two 1920x1080
+# outputs, HEADLESS-1 at (0, 0) and HEADLESS-2 at (1920, 0); a window titled "picture-client" goes full screen on
+# HEADLESS-2. The command gets WAYLAND_DISPLAY, SWAYSOCK, a UTF-8 locale and Qt's Wayland platform.
 #   sway-session.sh [NAME=FILE ...] COMMAND [ARGS...]   (exit 77: sway is not installed)
 set -euo pipefail
 command -v sway >/dev/null || exit 77
@@ -20,9 +19,9 @@ as_user env -i PATH="$PATH" HOME="$work" LANG=C.UTF-8 XDG_RUNTIME_DIR="$run" WLR
 session_pids=$!
 for _ in $(seq 200); do
   [ -S "$run/wayland-1" ] && ls "$run"/sway-ipc.* >/dev/null 2>&1 && break
-  kill -0 $session_pids 2>/dev/null || break
   sleep 0.05
 done
 [ -S "$run/wayland-1" ] || { cat "$work/sway.log" >&2; echo "sway did not start" >&2; exit 1; }
 as_user env -i PATH="$PATH" HOME="$work" LANG=C.UTF-8 XDG_RUNTIME_DIR="$run" WAYLAND_DISPLAY=wayland-1 \
-  QT_QPA_PLATFORM=wayland SWAYSOCK="$(ls "$run"/sway-ipc.* | head -1)" ASAN_OPTIONS=detect_leaks=0 "${programs[@]}" "${command[@]}"
+  QT_QPA_PLATFORM=wayland SWAYSOCK="$(ls "$run"/sway-ipc.* | head -1)" ASAN_OPTIONS=detect_leaks=0 \
+  "${programs[@]}" "${command[@]}"

@@ -19,7 +19,6 @@ using namespace orvane::test;
 
 namespace {
 
-// What an output shows now, read by grim.
 QImage screenOf(const char* output) {
     QProcess grim;
     grim.start(QStringLiteral("grim"), {QStringLiteral("-o"), QString::fromLatin1(output), QStringLiteral("-")});
