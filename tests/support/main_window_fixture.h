@@ -44,7 +44,7 @@ protected:
         ::setenv("ORVANE_CONFIG_DIR", dir.path().c_str(), 1);
         freshRun();
         SetPrimaryScreenTwipsSource([] { return ScreenTwips{1920 * 15.0f, 1080 * 15.0f}; });
-        fake.setDoubleClickTime(50);                // the view's popup opens this long after a right click
+        fake.desk().doubleClickMs = 50;             // the view's popup opens this long after a right click
         QApplication::setDoubleClickInterval(100);  // the toolkit's own, for its lists
         fake.setCallHook([this](const std::string& call) {
             if (recording_) calls.push_back(call);
@@ -94,10 +94,7 @@ protected:
     }
 
     // Lets the event loop run until `done` holds (false after two seconds).
-    template <typename F>
-    static bool waitFor(F done) {
-        return QTest::qWaitFor(done, 2000);
-    }
+    static bool waitFor(const std::function<bool()>& done) { return QTest::qWaitFor(done, 2000); }
     static QMenu* openPopup() { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }
 
     // Chooses a menu item as a user does: opens its menu from the menu bar,
@@ -215,12 +212,7 @@ protected:
     }
 
     void addMonitor(const std::string& name, platform::Rect rect, bool primary, std::int32_t bits = 32) {
-        platform::fake::FakeMonitor m;
-        m.deviceName = name;
-        m.rect = rect;
-        m.primary = primary;
-        m.bitsPerPixel = bits;
-        fake.addMonitor(m);
+        fake.addMonitor({name, rect, primary, bits});
     }
 
 private:

@@ -12,15 +12,15 @@ namespace orvane {
 namespace {
 
 using platform::fake::FakePlatform;
+using platform::image::ImageViewSurface;
 constexpr QRgb kWhite = 0xffffffff;
 
 struct TickTest : test::MainWindowTest {
     void SetUp() override {
         MainWindowTest::SetUp();
         addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
-        addMonitor("DUMMY1", {1920, 0, 2560, 480},
-                   false);                    // 640 x 480 of the coordinate pattern, the watched one
-        fake.setPointerPosition({100, 100});  // on the other monitor: no marker
+        addMonitor("DUMMY1", {1920, 0, 2560, 480}, false);  // the watched one: the coordinate pattern
+        fake.setPointerPosition({100, 100});                // on the other monitor: no marker
     }
     // A 400 x 300 window watching DUMMY1; cursor 4: no marker.
     frmMain& startWatching(const std::string& extra = "", int cursor = 4) {
@@ -28,9 +28,7 @@ struct TickTest : test::MainWindowTest {
                       "Display=DUMMY1\r\nInterval= 10\r\nCursor= " + std::to_string(cursor) + "\r\n");
         return start();
     }
-    platform::fake::FakeViewSurface& view() {
-        return static_cast<platform::fake::FakeViewSurface&>(*window->picView);
-    }
+    ImageViewSurface& view() { return static_cast<ImageViewSurface&>(*window->picView); }
     QImage shown() { return view().shown().convertToFormat(QImage::Format_RGB32); }
     // What a whole new frame shows: the reload starts the view afresh.
     QImage wholeFrame() {
@@ -79,10 +77,8 @@ TEST_F(TickTest, EachZoomMarkerAndPointerImageTakesItsPath) {
     tick();
     EXPECT_EQ(count("Drawing::createMemoryCopy"), 0);
     EXPECT_EQ(count("Drawing::stretch"), 1);
-    for (QPoint p : {QPoint(0, 0), QPoint(10, 20), QPoint(100, 110)}) {
-        EXPECT_NEAR(sourceOf(p.x(), p.y()).x(), (2 * p.x()) % 256, 1) << p.x();
-        EXPECT_NEAR(sourceOf(p.x(), p.y()).y(), (2 * p.y()) % 256, 1) << p.y();
-    }
+    EXPECT_NEAR(sourceOf(100, 110).x(), 200, 1);
+    EXPECT_NEAR(sourceOf(100, 110).y(), 220, 1);
     EXPECT_EQ(w.lblStatus_Cursor_View->text(), "X = -1870 Y = 60");
 
     // The big dot: an inverted square around the pointer at view scale.
@@ -93,10 +89,9 @@ TEST_F(TickTest, EachZoomMarkerAndPointerImageTakesItsPath) {
     fake.setPointerPosition({1920 + 10, 20});
     tick();
     const QImage picture = fake.pictureOf("DUMMY1");
-    for (QPoint p : {QPoint(10, 20), QPoint(9, 19), QPoint(12, 20)})
+    for (QPoint p : {QPoint(9, 19), QPoint(12, 20)})
         EXPECT_EQ(shown().pixel(p) & 0xffffff,
-                  (p.x() == 12 ? picture.pixel(p) : ~picture.pixel(p)) & 0xffffff)
-            << p.x();
+                  (p.x() == 12 ? picture.pixel(p) : ~picture.pixel(p)) & 0xffffff);
 }
 
 // With the persistent image a tick draws only what changed and can be seen.
@@ -118,7 +113,20 @@ TEST_F(TickTest, ATickDrawsOnlyWhatChangedInSight) {
         tick();
         EXPECT_EQ(count("Drawing::invert"), inverted) << x;
     }
+    // The pointer moves onto the watched monitor right after a tick read it:
+    // the tick draws from what it read, so no marker is left behind.
+    onCall = [&](const std::string& call) {
+        if (call == "MonitorContext::takeChanges") fake.setPointerPosition({1920 + 30, 40});
+    };
     fake.setPointerPosition({100, 100});
+    w.scrX->setValue(30);  // a whole new frame
+    tick();
+    onCall = {};
+    fake.setPointerPosition({100, 100});
+    tick();
+    const QImage ticked = shown();
+    EXPECT_EQ(ticked, wholeFrame()) << "no stale marker";
+
     typeInto(w.cmbZoom, "300");
     tick();
     fake.paint("DUMMY1", QPoint(630, 470), FakePlatform::solid({5, 5}, qRgb(1, 2, 3)));  // out of sight
@@ -182,36 +190,13 @@ TEST_F(TickTest, WhatChangesTheViewIsDrawnAtOnceNotAtTheNextTick) {
     }));
 }
 
-TEST(WhatTheTickDraws, OnlyWhatChangedSinceTheKeptFrame) {
+// The widget tests cannot make a monitor report everything changed while the
+// frame stays the same; the other answers they reach through ticks.
+TEST(WhatTheTickDraws, EverythingChangedDrawsAWholeFrame) {
     TickInputs last;
     last.zoomRate = 1;
-    TickInputs moved = last;
-    moved.markerDrawn = true;
-    const platform::MonitorChanges none, some{QRegion(1, 2, 3, 4), false},
-        all = platform::MonitorChanges::everything();
-    EXPECT_EQ(WhatTheTickDraws(true, last, last, none, false), TickDrawing::LabelsOnly);
-    EXPECT_EQ(WhatTheTickDraws(true, last, last, some, false), TickDrawing::ChangedPart);
-    EXPECT_EQ(WhatTheTickDraws(true, last, last, some, true), TickDrawing::WholeFrame);
-    EXPECT_EQ(WhatTheTickDraws(true, last, last, all, false), TickDrawing::WholeFrame);
-    EXPECT_EQ(WhatTheTickDraws(true, last, moved, none, false), TickDrawing::WholeFrame);
-    EXPECT_EQ(WhatTheTickDraws(true, std::nullopt, last, none, false), TickDrawing::WholeFrame);
-    EXPECT_EQ(WhatTheTickDraws(false, last, last, none, false), TickDrawing::WholeFrame);
-}
-
-// The pointer moves onto the watched monitor right after a tick read it: the
-// tick draws from what it read, so no marker is left behind.
-TEST_F(TickTest, TheMarkerIsDrawnFromThePointerTheTickRead) {
-    frmMain& w = startWatching("", 1);
-    onCall = [&](const std::string& call) {
-        if (call == "MonitorContext::takeChanges") fake.setPointerPosition({1920 + 30, 40});
-    };
-    w.scrX->setValue(30);  // a whole new frame
-    tick();
-    onCall = {};
-    fake.setPointerPosition({100, 100});
-    tick();
-    const QImage ticked = shown();
-    EXPECT_EQ(ticked, wholeFrame()) << "no stale marker";
+    EXPECT_EQ(WhatTheTickDraws(true, last, last, platform::MonitorChanges::everything(), false),
+              TickDrawing::WholeFrame);
 }
 
 struct PartCase {
@@ -246,9 +231,8 @@ TEST_P(PartialRedraw, ASmallChangeRedrawsOnlyItsPartExactlyAsAWholeFrame) {
         // One stretch of the part, or at full size a copy per rectangle of it.
         EXPECT_LE(count("Drawing::stretchPart"), 1);
         EXPECT_GE(count("Drawing::stretchPart") + count("Drawing::copy"), 1);
-        const QRect shownPart = view().lastPresented().boundingRect();
-        EXPECT_FALSE(shownPart.isEmpty());
-        EXPECT_LT(shownPart.width() * shownPart.height(), view().visibleRect().width() * 40);
+        const QRect part = view().lastPresented().boundingRect();
+        EXPECT_LT(part.width() * part.height(), view().visibleRect().width() * 40);
     } else {
         EXPECT_EQ(count("Drawing::createMemoryCopy"), 1) << "the pointer image scales with a copy";
     }

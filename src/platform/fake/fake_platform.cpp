@@ -287,7 +287,7 @@ struct FakePlatform::Services : Monitors, Pointer, DisplayModes, Shell, WindowSt
         d->links.push_back(target);
         return true;
     }
-    bool hasWindowManager() override { return d->windowManager; }
+    bool hasWindowManager() override { return true; }
     bool setCaption(QWidget& window, bool shown) override {
         if (!d->captionsSupported) return false;
         d->captions.push_back({&window, shown});
@@ -375,10 +375,6 @@ void FakePlatform::setMonitorRect(const std::string& deviceName, const Rect& rec
     }
 }
 
-void FakePlatform::setRefreshRate(const std::string& deviceName, std::int32_t hz) {
-    if (auto* m = d_->find(deviceName)) m->refreshRate = hz;
-}
-
 void FakePlatform::setPicture(const std::string& deviceName, const QImage& picture) {
     if (auto* m = d_->find(deviceName)) {
         m->picture = picture.convertToFormat(QImage::Format_RGB32);
@@ -414,10 +410,6 @@ QImage FakePlatform::solid(QSize size, QRgb colour) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(colour);
     return image;
-}
-
-QImage FakePlatform::imageOf(Surface& surface) {
-    return image::readSurface(surface, QRect(QPoint(0, 0), surface.size()));
 }
 
 void FakePlatform::setCursorImage(const QImage& image, Point hotspot) {
