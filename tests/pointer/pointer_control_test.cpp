@@ -3,7 +3,6 @@
 // window and mouse pursuit.
 #include <QComboBox>
 #include <QLabel>
-#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QToolButton>
 

@@ -9,8 +9,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>

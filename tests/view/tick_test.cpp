@@ -1,7 +1,6 @@
 // The refresh tick on the simulated desktop: what lands in the view, by which
 // path, and the pointer marker and labels drawn with it.
 #include <QLabel>
-#include <QScrollBar>
 #include <QToolButton>
 
 #include "support/main_window_fixture.h"

@@ -2,7 +2,6 @@
 #include "view/zoom.h"
 
 #include <QLineEdit>
-#include <QScrollBar>
 
 #include "support/main_window_fixture.h"
 
