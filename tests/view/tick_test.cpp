@@ -45,7 +45,6 @@ struct TickTest : test::MainWindowTest {
 TEST_F(TickTest, EachZoomMarkerAndPointerImageTakesItsPath) {
     fake.setCursorImage(FakePlatform::solid({8, 8}, kWhite), {4, 4});
     frmMain& w = startWatching("StretchHalftone= 1\r\n", 0);
-    EXPECT_EQ(view().presentCount(), 1) << "start-up draws at once, not at the first tick";
     w.scrX->setValue(30);
     tick();  // 100 %: copied pixel-exact
     EXPECT_EQ(count("Drawing::copy"), 1);
@@ -165,7 +164,7 @@ TEST_F(TickTest, WhatChangesTheViewIsDrawnAtOnceNotAtTheNextTick) {
                    shown() == fake.pictureOf(TrimNull(AppState.Display)).copy(view().visibleRect());
         });
     };
-    EXPECT_EQ(view().presentCount(), 1) << "start-up";
+    EXPECT_EQ(view().presentCount(), 1) << "start-up draws at once, not at the first tick";
     EXPECT_TRUE(drawn());
     QTest::mouseClick(w.scrX, Qt::LeftButton, {},
                       QPoint(w.scrX->width() - 3, w.scrX->height() / 2));  // arrow

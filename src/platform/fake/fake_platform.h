@@ -127,8 +127,6 @@ class FakePlatform : public Platform {
 public:
     FakePlatform();
     ~FakePlatform() override;
-    FakePlatform(const FakePlatform&) = delete;
-    FakePlatform& operator=(const FakePlatform&) = delete;
 
     [[nodiscard]] Monitors& monitors() override;
     [[nodiscard]] Drawing& drawing() override;
