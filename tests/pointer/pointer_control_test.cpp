@@ -322,21 +322,17 @@ TEST_F(PointerControlTest, PursuitFollowsThePointerAndCentresIt) {
     EXPECT_GE(count("Drawing::invert"), 1) << "marked again on the monitor pursuit chose";
 
     const int mx = w().scrX->maximum(), my = w().scrY->maximum();
-    const struct {
-        Point pointer;
-        double x, y;
-    } steps[] = {{{1920 + 50, 20}, 0, 0},  // centring would need a negative value
-                 {{1920 + 1900, 1070}, double(mx), double(my)},
-                 {{1920 + 960, 540},
-                  1920 - (3840 - mx) / 2.0,
-                  1080 - (2160 - my) / 2.0}};  // less half of the part shown
-    for (const auto& st : steps) {
-        fake.setPointerPosition(st.pointer);
+    auto follows = [&](Point p, double x, double y) {
+        fake.setPointerPosition(p);
         tick();
         EXPECT_EQ(w().cmbDisplayList->currentIndex(), 1) << "the pointer's monitor";
-        EXPECT_NEAR(w().scrX->value(), st.x, 0.5);
-        EXPECT_NEAR(w().scrY->value(), st.y, 0.5);
-    }
+        EXPECT_NEAR(w().scrX->value(), x, 0.5);
+        EXPECT_NEAR(w().scrY->value(), y, 0.5);
+    };
+    follows({1920 + 50, 20}, 0, 0);  // centring would need a negative value
+    follows({1920 + 1900, 1070}, mx, my);
+    follows({1920 + 960, 540}, 1920 - (3840 - mx) / 2.0,
+            1080 - (2160 - my) / 2.0);  // less half the part shown
     EXPECT_EQ(AppState.ScrollPos_X, w().scrX->value());
     fake.setPointerPosition({-50, 5000});  // off every monitor: the view is left alone
     tick();
