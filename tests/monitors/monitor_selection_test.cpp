@@ -23,33 +23,25 @@ QStringList listed(const frmMain& w) {
     return list;
 }
 
-TEST_F(MainWindowTest, MonitorsAreListedInPlatformOrderAndTheWatchedOneDescribed) {
-    addMonitor("HDMI-2", {-1280, -200, 0, 824}, false, 16);
-    addMonitor("DP-1", {0, 0, 1920, 1080}, true, 24);
-    writeSettings("[Main]\r\nDisplay=HDMI-2\r\n");
-    frmMain& w = start();
-    EXPECT_EQ(listed(w), (QStringList{"   HDMI-2 <", "(*)DP-1"}));
-    EXPECT_EQ(AppState.Display, DeviceField("HDMI-2")) << "the whole padded field";
-    EXPECT_EQ(w.lblStatus_Display_Pos->text(), "L = -1280 T = -200");
-    EXPECT_EQ(w.lblStatus_Display_Size->text(), "W = 1280 H = 1024 B = 16");
-    EXPECT_EQ(AppState.ViewFreq, 60);
-    ASSERT_TRUE(w.MonitorDC);
-    EXPECT_EQ(w.MonitorDC->rect(), (platform::Rect{-1280, -200, 0, 824}));
-}
-
+// The window's own monitor is watched while none is remembered, then the
+// remembered one; the list keeps the platform's order.
 TEST_F(MainWindowTest, TheWindowsOwnMonitorIsChosenThenTheRememberedOne) {
-    addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
-    addMonitor("DUMMY1", {1920, 0, 3200, 1024}, false);  // the window stands here
+    addMonitor("HDMI-2", {1920, -200, 3200, 824}, false, 16);  // the window stands here
+    addMonitor("DP-1", {0, 0, 1920, 1080}, true, 24);
     const std::string placed = "[View]\r\nWindowPos_Left= 30000\r\nWindowPos_Top= 1500\r\n[Main]\r\n";
     writeSettings(placed + "ScrollPos_X= 40\r\nScrollPos_Y= 30\r\n");
     frmMain& w = start();
-    EXPECT_EQ(listed(w), (QStringList{"(*)DUMMY0", "   DUMMY1 <"}));
-    EXPECT_EQ(w.lblStatus_Display_Pos->text(), "L = 1920 T = 0");
+    EXPECT_EQ(listed(w), (QStringList{"   HDMI-2 <", "(*)DP-1"}));
+    EXPECT_EQ(AppState.Display, DeviceField("HDMI-2")) << "the whole padded field";
+    EXPECT_EQ(w.lblStatus_Display_Pos->text(), "L = 1920 T = -200");
+    EXPECT_EQ(w.lblStatus_Display_Size->text(), "W = 1280 H = 1024 B = 16");
+    EXPECT_EQ(AppState.ViewFreq, 60);
+    EXPECT_EQ(w.MonitorDC->rect(), (platform::Rect{1920, -200, 3200, 824}));
     EXPECT_EQ(AppState.ScrollPos_X + AppState.ScrollPos_Y, 0) << "no remembered monitor: no scroll position";
     closeWindow();
     freshRun();
-    writeSettings(placed + "Display=DUMMY0\r\n");
-    EXPECT_EQ(listed(start()), (QStringList{"(*)DUMMY0 <", "   DUMMY1"}));
+    writeSettings(placed + "Display=DP-1\r\n");
+    EXPECT_EQ(listed(start()), (QStringList{"   HDMI-2", "(*)DP-1 <"}));
 }
 
 TEST_F(MainWindowTest, MenuAndListMirrorEachOtherAndReloadKeepsTheWatchedMonitorByName) {
@@ -76,8 +68,6 @@ TEST_F(MainWindowTest, MenuAndListMirrorEachOtherAndReloadKeepsTheWatchedMonitor
     fake.setMonitorRect("DUMMY2", {1920, 0, 3200, 1024});
     QTest::mouseClick(w.cmdReload, Qt::LeftButton);
     EXPECT_EQ(listed(w), (QStringList{"(*)DUMMY0", "   DUMMY2 <"}));
-    EXPECT_EQ(AppState.DisplayTable.size(), 2u);
-    EXPECT_EQ(AppState.MonitorCount, 2);
     EXPECT_TRUE(released.expired()) << "the old Display objects are released";
     EXPECT_EQ(w.lblStatus_Display_Pos->text(), "L = 1920 T = 0");
     // The watched monitor itself goes away: the window's own monitor is watched.
@@ -92,63 +82,51 @@ TEST_F(MainWindowTest, TheListFollowsMonitorsThatComeGoAndChange) {
     addMonitor("HDMI-1", {1920, 0, 3840, 1080}, false);
     writeSettings("[Main]\r\nDisplay=HDMI-1\r\n");
     frmMain& w = start();
-    auto report = [&](auto change, auto done) {
-        change();
-        fake.announceLayoutChange();
-        ASSERT_TRUE(QTest::qWaitFor(done, 5000));
+    // The platform reports a change; `done` says the window has followed it.
+    auto reported = [&](const std::function<bool()>& done) {
+        fake.desk().layoutWatcher();
+        return QTest::qWaitFor(done, 5000);
     };
+    auto rows = [&](int n) { return [&w, n] { return w.cmbDisplayList->count() == n; }; };
     // Plugged in: listed without a reload, the watched one kept.
-    report(
-        [&] {
-            addMonitor("DP-2", {-1280, 0, 0, 1024}, false);
-        },
-        [&] { return w.cmbDisplayList->count() == 3; });
+    addMonitor("DP-2", {-1280, 0, 0, 1024}, false);
+    ASSERT_TRUE(reported(rows(3)));
     EXPECT_EQ(listed(w), (QStringList{"(*)DP-1", "   HDMI-1 <", "   DP-2"}));
-    // The watched monitor changes resolution, then its refresh rate alone.
-    report(
-        [&] {
-            fake.setMonitorRect("HDMI-1", {1920, 0, 3200, 720});
-        },
-        [] { return AppState.ViewWidth == 1280; });
+    // The watched monitor changes resolution, then its refresh rate alone (set by another program).
+    fake.setMonitorRect("HDMI-1", {1920, 0, 3200, 720});
+    ASSERT_TRUE(reported([] { return AppState.ViewWidth == 1280; }));
     EXPECT_EQ(w.lblStatus_Display_Size->text(), "W = 1280 H = 720 B = 32");
     EXPECT_EQ(w.MonitorDC->rect(), (platform::Rect{1920, 0, 3200, 720}));
-    report(
-        [&] {
-            fake.setModes("HDMI-1", {platform::fake::fakeMode(1280, 720, 32, 75)});  // set by another program
-            fake.setRefreshRate("HDMI-1", 75);
-        },
-        [] { return AppState.ViewFreq == 75; });
+    fake.setModes("HDMI-1", {platform::fake::fakeMode(1280, 720, 32, 75)});
+    fake.desk().find("HDMI-1")->refreshRate = 75;
+    ASSERT_TRUE(reported([] { return AppState.ViewFreq == 75; }));
     // Unplugged: the view shows the window's own monitor ...
-    report([&] { fake.removeMonitor("HDMI-1"); }, [&] { return w.cmbDisplayList->count() == 2; });
+    fake.removeMonitor("HDMI-1");
+    ASSERT_TRUE(reported(rows(2)));
     EXPECT_EQ(w.cmbDisplayList->currentText(), "(*)DP-1");
     // ... and returns to it when it comes back under its name.
-    report(
-        [&] {
-            addMonitor("HDMI-1", {1920, 0, 3840, 1080}, false);
-        },
-        [&] { return w.cmbDisplayList->currentText() == "   HDMI-1"; });
+    addMonitor("HDMI-1", {1920, 0, 3840, 1080}, false);
+    ASSERT_TRUE(reported([&] { return w.cmbDisplayList->currentText() == "   HDMI-1"; }));
     EXPECT_EQ(AppState.ViewWidth, 1920);
     // Unless the user chose another meanwhile.
-    report([&] { fake.removeMonitor("HDMI-1"); }, [&] { return w.cmbDisplayList->count() == 2; });
+    fake.removeMonitor("HDMI-1");
+    ASSERT_TRUE(reported(rows(2)));
     ASSERT_TRUE(chooseItem(w.cmbDisplayList, 1));
-    report(
-        [&] {
-            addMonitor("HDMI-1", {1920, 0, 3840, 1080}, false);
-        },
-        [&] { return w.cmbDisplayList->count() == 3; });
+    addMonitor("HDMI-1", {1920, 0, 3840, 1080}, false);
+    ASSERT_TRUE(reported(rows(3)));
     EXPECT_EQ(w.cmbDisplayList->currentText(), "   DP-2");
 
     // A report while a dialog is open waits for it to close.
     QMessageBox box(QMessageBox::Information, "x", "x", QMessageBox::Ok, &w);
     QTimer::singleShot(0, [&] {
         fake.removeMonitor("DP-2");
-        fake.announceLayoutChange();
+        fake.desk().layoutWatcher();
         QTest::qWait(600);  // well past the settling time
         EXPECT_EQ(w.cmbDisplayList->count(), 3) << "not read while the dialog is open";
         QTest::keyClick(&box, Qt::Key_Return);
     });
     box.exec();
-    EXPECT_TRUE(waitFor([&] { return w.cmbDisplayList->count() == 2; }));
+    EXPECT_TRUE(waitFor(rows(2)));
 }
 
 }  // namespace

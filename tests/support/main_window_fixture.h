@@ -9,8 +9,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -29,9 +27,12 @@ namespace orvane::test {
 
 // The menu an action is an item of; nullptr for a menu bar's or a top menu's own action.
 inline QMenu* containingMenu(QAction* action) {
-    for (QObject* o : action->associatedObjects())
-        if (auto* m = qobject_cast<QMenu*>(o); m && m->menuAction() != action) return m;
-    return nullptr;
+    QMenu* in = nullptr;
+    for (QObject* o : action->associatedObjects()) {
+        if (qobject_cast<QMenuBar*>(o)) return nullptr;
+        if (auto* m = qobject_cast<QMenu*>(o); m && m->menuAction() != action) in = m;
+    }
+    return in;
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -44,7 +45,7 @@ protected:
         ::setenv("ORVANE_CONFIG_DIR", dir.path().c_str(), 1);
         freshRun();
         SetPrimaryScreenTwipsSource([] { return ScreenTwips{1920 * 15.0f, 1080 * 15.0f}; });
-        fake.setDoubleClickTime(50);                // the view's popup opens this long after a right click
+        fake.desk().doubleClickMs = 50;             // the view's popup opens this long after a right click
         QApplication::setDoubleClickInterval(100);  // the toolkit's own, for its lists
         fake.setCallHook([this](const std::string& call) {
             if (recording_) calls.push_back(call);
@@ -94,10 +95,7 @@ protected:
     }
 
     // Lets the event loop run until `done` holds (false after two seconds).
-    template <typename F>
-    static bool waitFor(F done) {
-        return QTest::qWaitFor(done, 2000);
-    }
+    static bool waitFor(const std::function<bool()>& done) { return QTest::qWaitFor(done, 2000); }
     static QMenu* openPopup() { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }
 
     // Chooses a menu item as a user does: opens its menu from the menu bar,
@@ -105,33 +103,22 @@ protected:
     // on the way and clicks the item with `button`. False when a menu on the
     // way could not be opened (the menu bar is hidden, say).
     bool choose(QAction* action, Qt::MouseButton button = Qt::LeftButton) {
-        std::vector<QAction*> path{action};
+        std::vector<QAction*> path{action};  // the items clicked, from the top menu down
+        QMenu* top = containingMenu(action);
+        for (; top && containingMenu(top->menuAction()); top = containingMenu(top->menuAction()))
+            path.insert(path.begin(), top->menuAction());
         QMenuBar* bar = nullptr;
-        QMenu* root = nullptr;
-        for (QMenu* menu = containingMenu(action); menu;) {
-            for (QObject* o : menu->menuAction()->associatedObjects())
-                if (auto* b = qobject_cast<QMenuBar*>(o)) bar = b;
-            QMenu* parent = bar ? nullptr : containingMenu(menu->menuAction());
-            if (bar || parent) path.insert(path.begin(), menu->menuAction());
-            if (!parent) {
-                if (!bar) root = menu;
-                break;
-            }
-            menu = parent;
-        }
-        QMenu* open = nullptr;
-        if (bar) {
-            if (!bar->isVisible()) return false;
-            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(path.front()).center());
-            open = path.front()->menu();
-            path.erase(path.begin());
-        } else if (root == window->mnuPopup) {
+        for (QObject* o : top ? top->menuAction()->associatedObjects() : QObjectList())
+            if (!bar) bar = qobject_cast<QMenuBar*>(o);
+        if (bar && bar->isVisible()) {
+            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top->menuAction()).center());
+        } else if (top == window->mnuPopup) {
             QWidget* view = window->picView->widget();
             QTest::mouseClick(view, Qt::RightButton, {}, view->rect().center());
-            open = root;
         } else {
             return false;
         }
+        QMenu* open = top;
         for (QAction* a : path) {
             if (!waitFor([&] { return openPopup() == open; })) return false;
             QTest::mouseClick(open, a == path.back() ? button : Qt::LeftButton, {},
@@ -177,8 +164,7 @@ protected:
     // list with a click on the arrow and clicks the item. False when the
     // list could not be opened or did not close.
     static bool chooseItem(QComboBox* combo, int index) {
-        // An editable list opens from its arrow, the others anywhere; only
-        // what the window shows can be clicked.
+        // An editable list opens from its arrow, the others anywhere the window shows.
         const QRect shown = QRect(combo->mapTo(combo->window(), QPoint()), combo->size())
                                 .intersected(combo->window()->rect())
                                 .translated(-combo->mapTo(combo->window(), QPoint()));
@@ -215,12 +201,7 @@ protected:
     }
 
     void addMonitor(const std::string& name, platform::Rect rect, bool primary, std::int32_t bits = 32) {
-        platform::fake::FakeMonitor m;
-        m.deviceName = name;
-        m.rect = rect;
-        m.primary = primary;
-        m.bitsPerPixel = bits;
-        fake.addMonitor(m);
+        fake.addMonitor({name, rect, primary, bits});
     }
 
 private:

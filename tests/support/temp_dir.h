@@ -11,7 +11,6 @@ namespace orvane::test {
 
 class TempDir {
 public:
-    TempDir() { dir_.setAutoRemove(true); }
     [[nodiscard]] std::string path() const { return dir_.path().toStdString() + "/"; }
     [[nodiscard]] std::string file(const std::string& name) const { return path() + name; }
 

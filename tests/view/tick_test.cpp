@@ -1,7 +1,6 @@
 // The refresh tick on the simulated desktop: what lands in the view, by which
 // path, and the pointer marker and labels drawn with it.
 #include <QLabel>
-#include <QScrollBar>
 #include <QToolButton>
 
 #include "support/main_window_fixture.h"
@@ -12,15 +11,15 @@ namespace orvane {
 namespace {
 
 using platform::fake::FakePlatform;
+using platform::image::ImageViewSurface;
 constexpr QRgb kWhite = 0xffffffff;
 
 struct TickTest : test::MainWindowTest {
     void SetUp() override {
         MainWindowTest::SetUp();
         addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
-        addMonitor("DUMMY1", {1920, 0, 2560, 480},
-                   false);                    // 640 x 480 of the coordinate pattern, the watched one
-        fake.setPointerPosition({100, 100});  // on the other monitor: no marker
+        addMonitor("DUMMY1", {1920, 0, 2560, 480}, false);  // the watched one: the coordinate pattern
+        fake.setPointerPosition({100, 100});                // on the other monitor: no marker
     }
     // A 400 x 300 window watching DUMMY1; cursor 4: no marker.
     frmMain& startWatching(const std::string& extra = "", int cursor = 4) {
@@ -28,9 +27,7 @@ struct TickTest : test::MainWindowTest {
                       "Display=DUMMY1\r\nInterval= 10\r\nCursor= " + std::to_string(cursor) + "\r\n");
         return start();
     }
-    platform::fake::FakeViewSurface& view() {
-        return static_cast<platform::fake::FakeViewSurface&>(*window->picView);
-    }
+    ImageViewSurface& view() { return static_cast<ImageViewSurface&>(*window->picView); }
     QImage shown() { return view().shown().convertToFormat(QImage::Format_RGB32); }
     // What a whole new frame shows: the reload starts the view afresh.
     QImage wholeFrame() {
@@ -48,7 +45,6 @@ struct TickTest : test::MainWindowTest {
 TEST_F(TickTest, EachZoomMarkerAndPointerImageTakesItsPath) {
     fake.setCursorImage(FakePlatform::solid({8, 8}, kWhite), {4, 4});
     frmMain& w = startWatching("StretchHalftone= 1\r\n", 0);
-    EXPECT_EQ(view().presentCount(), 1) << "start-up draws at once, not at the first tick";
     w.scrX->setValue(30);
     tick();  // 100 %: copied pixel-exact
     EXPECT_EQ(count("Drawing::copy"), 1);
@@ -79,10 +75,8 @@ TEST_F(TickTest, EachZoomMarkerAndPointerImageTakesItsPath) {
     tick();
     EXPECT_EQ(count("Drawing::createMemoryCopy"), 0);
     EXPECT_EQ(count("Drawing::stretch"), 1);
-    for (QPoint p : {QPoint(0, 0), QPoint(10, 20), QPoint(100, 110)}) {
-        EXPECT_NEAR(sourceOf(p.x(), p.y()).x(), (2 * p.x()) % 256, 1) << p.x();
-        EXPECT_NEAR(sourceOf(p.x(), p.y()).y(), (2 * p.y()) % 256, 1) << p.y();
-    }
+    EXPECT_NEAR(sourceOf(100, 110).x(), 200, 1);
+    EXPECT_NEAR(sourceOf(100, 110).y(), 220, 1);
     EXPECT_EQ(w.lblStatus_Cursor_View->text(), "X = -1870 Y = 60");
 
     // The big dot: an inverted square around the pointer at view scale.
@@ -93,18 +87,14 @@ TEST_F(TickTest, EachZoomMarkerAndPointerImageTakesItsPath) {
     fake.setPointerPosition({1920 + 10, 20});
     tick();
     const QImage picture = fake.pictureOf("DUMMY1");
-    for (QPoint p : {QPoint(10, 20), QPoint(9, 19), QPoint(12, 20)})
+    for (QPoint p : {QPoint(9, 19), QPoint(12, 20)})
         EXPECT_EQ(shown().pixel(p) & 0xffffff,
-                  (p.x() == 12 ? picture.pixel(p) : ~picture.pixel(p)) & 0xffffff)
-            << p.x();
-}
+                  (p.x() == 12 ? picture.pixel(p) : ~picture.pixel(p)) & 0xffffff);
 
-// With the persistent image a tick draws only what changed and can be seen.
-TEST_F(TickTest, ATickDrawsOnlyWhatChangedInSight) {
-    frmMain& w = startWatching("", 1);
-    tick();
-    EXPECT_EQ(count("Drawing::copy") + count("Drawing::flush"), 0) << "the first frame is drawn already";
+    // With the persistent image a tick draws only what changed and can be seen.
+    ASSERT_TRUE(chooseItem(w.cmbCursor, 1));
     fake.setPointerPosition({300, 400});  // on the other monitor: only the labels move
+    tick();
     tick();
     EXPECT_EQ(count("Drawing::copy"), 0);
     EXPECT_EQ(w.lblStatus_Cursor_All->text(), "X = 300 Y = 400");
@@ -118,13 +108,25 @@ TEST_F(TickTest, ATickDrawsOnlyWhatChangedInSight) {
         tick();
         EXPECT_EQ(count("Drawing::invert"), inverted) << x;
     }
+    // The pointer moves onto the watched monitor right after a tick read it:
+    // the tick draws from what it read, so no marker is left behind.
+    onCall = [&](const std::string& call) {
+        if (call == "MonitorContext::takeChanges") fake.setPointerPosition({1920 + 30, 40});
+    };
     fake.setPointerPosition({100, 100});
+    w.scrX->setValue(30);  // a whole new frame
+    tick();
+    onCall = {};
+    fake.setPointerPosition({100, 100});
+    tick();
+    const QImage ticked = shown();
+    EXPECT_EQ(ticked, wholeFrame()) << "no stale marker";
+
     typeInto(w.cmbZoom, "300");
     tick();
     fake.paint("DUMMY1", QPoint(630, 470), FakePlatform::solid({5, 5}, qRgb(1, 2, 3)));  // out of sight
     tick();
     EXPECT_EQ(count("Drawing::stretchPart") + count("Drawing::stretch") + count("Drawing::flush"), 0);
-    EXPECT_EQ(w.lblStatus_Cursor_All->text(), "X = 100 Y = 100");
 
     fake.desk().captureStopped = true;
     tick();
@@ -158,7 +160,7 @@ TEST_F(TickTest, WhatChangesTheViewIsDrawnAtOnceNotAtTheNextTick) {
                    shown() == fake.pictureOf(TrimNull(AppState.Display)).copy(view().visibleRect());
         });
     };
-    EXPECT_EQ(view().presentCount(), 1) << "start-up";
+    EXPECT_EQ(view().presentCount(), 1) << "start-up draws at once, not at the first tick";
     EXPECT_TRUE(drawn());
     QTest::mouseClick(w.scrX, Qt::LeftButton, {},
                       QPoint(w.scrX->width() - 3, w.scrX->height() / 2));  // arrow
@@ -180,38 +182,36 @@ TEST_F(TickTest, WhatChangesTheViewIsDrawnAtOnceNotAtTheNextTick) {
         const QPoint at = view().visibleRect().topLeft() / 2;
         return sourceOf(0, 0) == at && sourceOf(2, 2) == at + QPoint(1, 1);
     }));
+
+    // The interval: typed values are rounded and clamped, the menu marks the chosen one.
+    EXPECT_EQ(TypedIntervalMs("abc"), 10);
+    for (auto [typed, ms, shown] : {std::tuple{"0.0126", 13, "0.013秒"},
+                                    {"0.001", 10, "0.01秒"},
+                                    {"120", 60000, "60秒"},
+                                    {"0.05", 50, "0.05秒"}}) {
+        typeInto(w.cmbTimer, typed);
+        EXPECT_EQ(w.cmbTimer->currentText(), shown);
+        EXPECT_EQ(w.tmrMain.interval(), ms);
+    }
+    EXPECT_TRUE(w.mnuTool_Timer_Select[3]->isChecked());
+    ASSERT_TRUE(choose(w.mnuTool_Timer_Select[1]));
+    EXPECT_EQ(w.tmrMain.interval(), 500);
+    EXPECT_TRUE(w.mnuTool_Timer_Select[1]->isChecked() && !w.mnuTool_Timer_Select[3]->isChecked());
+    inputBoxAnswer = "";  // cancelled
+    ASSERT_TRUE(choose(w.mnuTool_Timer_Select[5]));
+    EXPECT_EQ(w.tmrMain.interval(), 10);
+    EXPECT_TRUE(w.tmrMain.isActive());
 }
 
-TEST(WhatTheTickDraws, OnlyWhatChangedSinceTheKeptFrame) {
+// Everything changed, or a change while the pointer image goes through a
+// copy: a whole frame. The widget tests cannot make the first happen.
+TEST(WhatTheTickDraws, EverythingChangedOrACopiedPointerImageDrawsAWholeFrame) {
     TickInputs last;
     last.zoomRate = 1;
-    TickInputs moved = last;
-    moved.markerDrawn = true;
-    const platform::MonitorChanges none, some{QRegion(1, 2, 3, 4), false},
-        all = platform::MonitorChanges::everything();
-    EXPECT_EQ(WhatTheTickDraws(true, last, last, none, false), TickDrawing::LabelsOnly);
-    EXPECT_EQ(WhatTheTickDraws(true, last, last, some, false), TickDrawing::ChangedPart);
-    EXPECT_EQ(WhatTheTickDraws(true, last, last, some, true), TickDrawing::WholeFrame);
+    const platform::MonitorChanges all = platform::MonitorChanges::everything(),
+                                   some{QRegion(1, 2, 3, 4), false};
     EXPECT_EQ(WhatTheTickDraws(true, last, last, all, false), TickDrawing::WholeFrame);
-    EXPECT_EQ(WhatTheTickDraws(true, last, moved, none, false), TickDrawing::WholeFrame);
-    EXPECT_EQ(WhatTheTickDraws(true, std::nullopt, last, none, false), TickDrawing::WholeFrame);
-    EXPECT_EQ(WhatTheTickDraws(false, last, last, none, false), TickDrawing::WholeFrame);
-}
-
-// The pointer moves onto the watched monitor right after a tick read it: the
-// tick draws from what it read, so no marker is left behind.
-TEST_F(TickTest, TheMarkerIsDrawnFromThePointerTheTickRead) {
-    frmMain& w = startWatching("", 1);
-    onCall = [&](const std::string& call) {
-        if (call == "MonitorContext::takeChanges") fake.setPointerPosition({1920 + 30, 40});
-    };
-    w.scrX->setValue(30);  // a whole new frame
-    tick();
-    onCall = {};
-    fake.setPointerPosition({100, 100});
-    tick();
-    const QImage ticked = shown();
-    EXPECT_EQ(ticked, wholeFrame()) << "no stale marker";
+    EXPECT_EQ(WhatTheTickDraws(true, last, last, some, true), TickDrawing::WholeFrame);
 }
 
 struct PartCase {
@@ -243,12 +243,8 @@ TEST_P(PartialRedraw, ASmallChangeRedrawsOnlyItsPartExactlyAsAWholeFrame) {
     const QImage partial = shown();
     if (c.partial) {
         EXPECT_EQ(count("Drawing::stretch") + count("Drawing::createMemoryCopy"), 0);
-        // One stretch of the part, or at full size a copy per rectangle of it.
-        EXPECT_LE(count("Drawing::stretchPart"), 1);
-        EXPECT_GE(count("Drawing::stretchPart") + count("Drawing::copy"), 1);
-        const QRect shownPart = view().lastPresented().boundingRect();
-        EXPECT_FALSE(shownPart.isEmpty());
-        EXPECT_LT(shownPart.width() * shownPart.height(), view().visibleRect().width() * 40);
+        const QRect part = view().lastPresented().boundingRect();
+        EXPECT_LT(part.width() * part.height(), view().visibleRect().width() * 40);
     } else {
         EXPECT_EQ(count("Drawing::createMemoryCopy"), 1) << "the pointer image scales with a copy";
     }
@@ -264,26 +260,6 @@ INSTANTIATE_TEST_SUITE_P(ZoomsSamplersAndMarkers, PartialRedraw,
                                            PartCase{"200", false, 1, true}, PartCase{"200", true, 4, true},
                                            PartCase{"100", false, 0, true}, PartCase{"75", true, 1, true},
                                            PartCase{"50", false, 0, false}));
-
-TEST_F(TickTest, IntervalEntryClampsAndRestartsTheTimer) {
-    EXPECT_EQ(TypedIntervalMs("abc"), 10);
-    frmMain& w = startWatching("Interval= 50\r\n");
-    EXPECT_EQ(w.cmbTimer->currentText(), "0.05秒");
-    EXPECT_TRUE(w.mnuTool_Timer_Select[3]->isChecked());
-    for (auto [typed, ms, shown] :
-         {std::tuple{"0.0126", 13, "0.013秒"}, {"0.001", 10, "0.01秒"}, {"120", 60000, "60秒"}}) {
-        typeInto(w.cmbTimer, typed);
-        EXPECT_EQ(w.cmbTimer->currentText(), shown);
-        EXPECT_EQ(w.tmrMain.interval(), ms);
-    }
-    ASSERT_TRUE(choose(w.mnuTool_Timer_Select[1]));
-    EXPECT_EQ(w.tmrMain.interval(), 500);
-    EXPECT_TRUE(w.mnuTool_Timer_Select[1]->isChecked() && !w.mnuTool_Timer_Select[3]->isChecked());
-    inputBoxAnswer = "";  // cancelled
-    ASSERT_TRUE(choose(w.mnuTool_Timer_Select[5]));
-    EXPECT_EQ(w.tmrMain.interval(), 10);
-    EXPECT_TRUE(w.tmrMain.isActive());
-}
 
 }  // namespace
 }  // namespace orvane

@@ -4,7 +4,6 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
-#include <tuple>
 
 #include "platform/image/image_drawing.h"
 #include "platform/image/image_pixels.h"
@@ -22,14 +21,6 @@ std::int64_t overlapArea(const Rect& a, const Rect& b) {
     const std::int64_t w = std::int64_t{std::min(a.right, b.right)} - std::max(a.left, b.left);
     const std::int64_t h = std::int64_t{std::min(a.bottom, b.bottom)} - std::max(a.top, b.top);
     return (w > 0 && h > 0) ? w * h : 0;
-}
-
-std::int64_t distance2(const Rect& a, const Rect& b) {
-    auto gap = [](std::int64_t lo1, std::int64_t hi1, std::int64_t lo2, std::int64_t hi2) -> std::int64_t {
-        return hi1 <= lo2 ? lo2 - hi1 + 1 : hi2 <= lo1 ? lo1 - hi2 + 1 : 0;
-    };
-    const std::int64_t dx = gap(a.left, a.right, b.left, b.right), dy = gap(a.top, a.bottom, b.top, b.bottom);
-    return dx * dx + dy * dy;
 }
 
 // A monitor as opened: its rectangle fixed, what is no longer on it black.
@@ -162,14 +153,10 @@ struct FakePlatform::Services : Monitors, Pointer, DisplayModes, Shell, WindowSt
         d->call("Monitors::enumerate");
         return d->enumerate();
     }
-    // The monitor it overlaps most, else the nearest.
+    // The monitor it overlaps most, else the first.
     MonitorHandle monitorFromRect(const Rect& window) override {
         const auto all = d->enumerate();
-        return std::ranges::max(all, {},
-                                [&](const MonitorInfo& m) {
-                                    return std::tuple(overlapArea(window, m.monitor),
-                                                      -distance2(window, m.monitor));
-                                })
+        return std::ranges::max(all, {}, [&](const MonitorInfo& m) { return overlapArea(window, m.monitor); })
             .handle;
     }
     std::unique_ptr<MonitorContext> openMonitor(const std::string& deviceName) override {
@@ -287,7 +274,7 @@ struct FakePlatform::Services : Monitors, Pointer, DisplayModes, Shell, WindowSt
         d->links.push_back(target);
         return true;
     }
-    bool hasWindowManager() override { return d->windowManager; }
+    bool hasWindowManager() override { return true; }
     bool setCaption(QWidget& window, bool shown) override {
         if (!d->captionsSupported) return false;
         d->captions.push_back({&window, shown});
@@ -375,10 +362,6 @@ void FakePlatform::setMonitorRect(const std::string& deviceName, const Rect& rec
     }
 }
 
-void FakePlatform::setRefreshRate(const std::string& deviceName, std::int32_t hz) {
-    if (auto* m = d_->find(deviceName)) m->refreshRate = hz;
-}
-
 void FakePlatform::setPicture(const std::string& deviceName, const QImage& picture) {
     if (auto* m = d_->find(deviceName)) {
         m->picture = picture.convertToFormat(QImage::Format_RGB32);
@@ -414,10 +397,6 @@ QImage FakePlatform::solid(QSize size, QRgb colour) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(colour);
     return image;
-}
-
-QImage FakePlatform::imageOf(Surface& surface) {
-    return image::readSurface(surface, QRect(QPoint(0, 0), surface.size()));
 }
 
 void FakePlatform::setCursorImage(const QImage& image, Point hotspot) {

@@ -67,10 +67,6 @@ struct CaptionChange {
     friend bool operator==(const CaptionChange&, const CaptionChange&) = default;
 };
 
-// The view keeps its persistent image apart from what it showed, so tests
-// tell "drawn" from "presented".
-using FakeViewSurface = image::ImageViewSurface;
-
 // What the desktop is and does; the services and monitor contexts share it.
 struct FakeDesk {
     struct Device {
@@ -101,7 +97,6 @@ struct FakeDesk {
     int storeTakesMs = 0;             // a registered change waits this long, the event loop running
 
     std::vector<std::string> links;
-    bool windowManager = true;
     bool systemFullScreen = false;  // full screen is the window system's own state (Wayland)
     bool captionsSupported = true;
     std::vector<CaptionChange> captions;
@@ -132,8 +127,6 @@ class FakePlatform : public Platform {
 public:
     FakePlatform();
     ~FakePlatform() override;
-    FakePlatform(const FakePlatform&) = delete;
-    FakePlatform& operator=(const FakePlatform&) = delete;
 
     [[nodiscard]] Monitors& monitors() override;
     [[nodiscard]] Drawing& drawing() override;
@@ -149,25 +142,16 @@ public:
     MonitorHandle addMonitor(FakeMonitor monitor);
     void removeMonitor(const std::string& deviceName);
     void setMonitorRect(const std::string& deviceName, const Rect& rect);
-    void setRefreshRate(const std::string& deviceName, std::int32_t hz);
     void setPicture(const std::string& deviceName, const QImage& picture);
     // Draws into a monitor's picture at `at`, as an application would: only that part changes.
     void paint(const std::string& deviceName, QPoint at, const QImage& pixels);
-    // What a display server reports after monitors changed.
-    void announceLayoutChange() {
-        if (d_->layoutWatcher) d_->layoutWatcher();
-    }
     [[nodiscard]] QImage pictureOf(const std::string& deviceName) const;
     // Red = x mod 256, green = y mod 256, blue = tag.
     [[nodiscard]] static QImage coordinatePattern(QSize size, std::uint8_t tag);
     [[nodiscard]] static QImage solid(QSize size, QRgb colour);
-    [[nodiscard]] static QImage imageOf(Surface& surface);
 
     void setPointerPosition(Point p) { d_->pointer = p; }  // as the user moves it: not logged
     void setCursorImage(const QImage& image, Point hotspot);
-    void setDoubleClickTime(int ms) { d_->doubleClickMs = ms; }
-    [[nodiscard]] const std::vector<InputEvent>& inputLog() const { return d_->inputLog; }
-    void clearInputLog() { d_->inputLog.clear(); }
 
     // Replaces a device's table; modes with id 0 are numbered 1, 2, … by
     // position. current/registered index the table (none: no such mode).
@@ -185,7 +169,6 @@ public:
     void setStoreTakes(int ms) { d_->storeTakesMs = ms; }
 
     [[nodiscard]] const std::vector<std::string>& openedLinks() const { return d_->links; }
-    void setWindowManager(bool running) { d_->windowManager = running; }
     void setSystemFullScreen(bool on) { d_->systemFullScreen = on; }
     void setCaptionsSupported(bool supported) { d_->captionsSupported = supported; }
     [[nodiscard]] const std::vector<CaptionChange>& captionChanges() const { return d_->captions; }
