@@ -76,18 +76,6 @@ TEST_F(ViewTogglesTest, FullScreenHidesTheFurnitureAndKeepsTheNormalPlacement) {
     EXPECT_TRUE(w().menuBar()->isVisible());
 }
 
-TEST_F(ViewTogglesTest, StartingInFullScreenSavesThePlacementFromBefore) {
-    writeSettings("[View]\r\nFullScreen= 1\r\nWindowPos_Left= 3000\r\n");
-    start();
-    QApplication::processEvents();
-    EXPECT_TRUE(w().isMaximized() && w().mnuView_Full->isChecked());
-    EXPECT_FALSE(w().picToolBox->isVisible());
-    closeWindow();
-    const std::string saved = test::readAll(settingsFile());
-    for (const char* line : {"WindowPos_Left= 3000\r\n", "WindowPos_State= 0\r\n", "FullScreen= 1\r\n"})
-        EXPECT_NE(saved.find(line), std::string::npos) << saved;
-}
-
 // The title bar toggle changes only the caption, the window never hidden nor
 // moved; where captions cannot change, the window goes frameless instead.
 TEST_F(ViewTogglesTest, TheTitleBarToggleChangesOnlyTheCaptionOrTheFrame) {
