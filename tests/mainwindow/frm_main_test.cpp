@@ -2,9 +2,7 @@
 // the layout rules computed without a window.
 #include <QStyleOptionComboBox>
 #include <QToolButton>
-#include <csignal>
 
-#include "core/exit_signals.h"
 #include "mainwindow/layout.h"
 #include "support/main_window_fixture.h"
 
@@ -21,35 +19,28 @@ constexpr const char* kDefaultFile =
     "MenuBar= 1\r\nWindowPos_Left= 7200\r\nWindowPos_Top= 4050\r\nWindowPos_Width= 14400\r\n"
     "WindowPos_Height= 8100\r\nWindowPos_State= 0\r\nFullScreen= 0\r\n";
 
-// The Exit item and a termination signal close the window as the user would, and save once;
-// the second run starts from the file the first one saved.
-TEST_F(MainWindowTest, FirstRunOpensAtTheDefaultsAndExitOrATerminationSignalSavesThemOnce) {
+// The Exit item closes the window as the user would, and saves once (a termination signal: the
+// end-to-end tests).
+TEST_F(MainWindowTest, FirstRunOpensAtTheDefaultsAndExitSavesThemOnce) {
     addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
-    for (bool signal : {false, true}) {
-        freshRun();
-        frmMain& w = start();
-        EXPECT_EQ(w.frameGeometry(), QRect(480, 270, 960, 540));
-        EXPECT_EQ(w.windowTitle(), QStringLiteral("オルヴァン"));
-        EXPECT_EQ(w.cmbZoom->currentText(), "100%");
-        EXPECT_EQ(w.cmbDblClick->currentText(), QStringLiteral("何もしない"));
-        EXPECT_TRUE(w.picToolBox->isVisible() && w.picStatusBar->isVisible() && w.menuBar()->isVisible());
-        EXPECT_TRUE(w.mnuPopup_View_ToolBar->isChecked() && w.mnuView_ScrolBar->isChecked());
-        EXPECT_EQ(std::ifstream(settingsFile()).good(), signal) << "nothing is written before the close";
-        ExitSignals exitSignals([&w](int) { w.close(); });
-        if (signal)
-            ::raise(SIGTERM);
-        else
-            ASSERT_TRUE(choose(w.mnuPopup_Exit));
-        ASSERT_TRUE(waitFor([&] { return !w.isVisible(); })) << signal;
-        EXPECT_EQ(readAll(settingsFile()), kDefaultFile);
-        test::writeAll(settingsFile(), "changed by hand\r\n");
-        w.close();  // a second close request: already unloaded, nothing is saved twice
-        QApplication::processEvents();
-        EXPECT_EQ(readAll(settingsFile()), "changed by hand\r\n");
-        test::writeAll(settingsFile(), kDefaultFile);
-    }
+    frmMain& w = start();
+    EXPECT_EQ(w.frameGeometry(), QRect(480, 270, 960, 540));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("オルヴァン"));
+    EXPECT_EQ(w.cmbZoom->currentText(), "100%");
+    EXPECT_EQ(w.cmbDblClick->currentText(), QStringLiteral("何もしない"));
+    EXPECT_TRUE(w.picToolBox->isVisible() && w.picStatusBar->isVisible() && w.menuBar()->isVisible());
+    EXPECT_TRUE(w.mnuPopup_View_ToolBar->isChecked() && w.mnuView_ScrolBar->isChecked());
+    EXPECT_FALSE(std::ifstream(settingsFile()).good()) << "nothing is written before the close";
+    ASSERT_TRUE(choose(w.mnuPopup_Exit));
+    ASSERT_TRUE(waitFor([&] { return !w.isVisible(); }));
+    EXPECT_EQ(readAll(settingsFile()), kDefaultFile);
+    test::writeAll(settingsFile(), "changed by hand\r\n");
+    w.close();  // a second close request: already unloaded, nothing is saved twice
+    QApplication::processEvents();
+    EXPECT_EQ(readAll(settingsFile()), "changed by hand\r\n");
 }
 
+// The bars and the frame follow the window; moving and resizing it is recorded in twips.
 TEST_F(MainWindowTest, TheLayoutFollowsTheWindowAndRecordsItsPlacement) {
     addMonitor("DUMMY0", {0, 0, 1920, 1080}, true);
     frmMain& w = start();
@@ -60,11 +51,6 @@ TEST_F(MainWindowTest, TheLayoutFollowsTheWindowAndRecordsItsPlacement) {
     EXPECT_EQ(w.picFrame->width() + w.scrY->width(), w.client->width());
     EXPECT_EQ(w.scrY->maximum(), 1080 - w.picFrameClient->height());
     EXPECT_EQ(w.picStatusBar->geometry().bottom(), w.client->height() - 1);
-    QTest::mouseClick(w.scrX, Qt::LeftButton, {}, QPoint(w.scrX->width() - 30, w.scrX->height() / 2));
-    EXPECT_GT(w.scrX->value(), 0) << "a page on";
-    EXPECT_EQ(w.picViewRect.left(), -w.scrX->value());
-    EXPECT_EQ(AppState.ScrollPos_X, w.scrX->value());
-
     w.move(100, 50);
     w.resize(QSize(640, 400) - (w.frameGeometry().size() - w.size()));
     QApplication::processEvents();
@@ -205,13 +191,6 @@ TEST(Layout, OptionOffHiddenBarsSmallViewsAndTinyWindows) {
     out = ComputeLayout(in);
     EXPECT_EQ(out.frame, in.frame);
     EXPECT_EQ(out.scrX.max, 0);
-}
-
-TEST(Layout, PlacementIsRecordedOnlyWhenLoadedAndNotInFullScreen) {
-    EXPECT_FALSE(ShouldRecordPlacement(0, false, false));
-    EXPECT_TRUE(ShouldRecordPlacement(1, false, false));
-    EXPECT_FALSE(ShouldRecordPlacement(2, true, false));
-    EXPECT_FALSE(ShouldRecordPlacement(2, false, true));
 }
 
 }  // namespace
