@@ -78,7 +78,7 @@ TEST(WaylandRules, TheProgramsWindowInSwaysTree) {
          "rect":{"x":1200,"y":300,"width":400,"height":300},"window_rect":{"x":0,"y":0,"width":400,"height":300}}]}]}]})";
     EXPECT_EQ(windowRectInTree(tree, 1234, QStringLiteral("オルヴァン")), QRect(962, 24, 956, 1054));
     EXPECT_EQ(windowRectInTree(tree, 1234, QStringLiteral("表示設定")), QRect(1200, 300, 400, 300));
-    EXPECT_EQ(windowRectInTree(tree, 1234, QStringLiteral("renamed")), QRect(962, 24, 956, 1054)) << "none has it";
+    EXPECT_EQ(windowRectInTree(tree, 1234, QStringLiteral("renamed")), QRect(962, 24, 956, 1054)) << "any of ours";
     EXPECT_EQ(windowRectInTree(tree, 4321, QStringLiteral("オルヴァン")), std::nullopt);
     EXPECT_EQ(windowRectInTree("not json", 1234, QStringLiteral("オルヴァン")), std::nullopt);
     EXPECT_EQ(swayRequest("/nonexistent/sway-ipc.sock", 4, {}), std::nullopt);
