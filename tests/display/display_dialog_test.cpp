@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include "display/display_catalogue.h"
 #include "display/frm_display_setting.h"
 #include "support/main_window_fixture.h"
 
@@ -16,11 +15,6 @@ namespace {
 using platform::fake::fakeMode;
 using platform::fake::FakeMode;
 using Items = std::vector<QString>;
-
-TEST(ResolutionTexts, PlaceholdersFillFromTheRight) {
-    EXPECT_EQ(SizeItemText(15360, 8640), "15360 x 8640") << "a longer value is shown whole";
-    EXPECT_EQ(DepthFrequencyItemText(8, 144), " 8bit /144hz");
-}
 
 struct DisplayDialogTest : test::MainWindowTest {
     frmMain& w() { return *window; }

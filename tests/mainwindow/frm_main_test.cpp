@@ -148,28 +148,13 @@ TEST(Layout, BarsAppearWhereTheViewOverflowsAndTheVerticalOneCanForceTheOther) {
     }
 }
 
-// With the option off the bars scroll but take no room; hidden tool and status bars give theirs to the
-// frame; small views are centred; a shrinking view clamps the scroll position; a window too small for
-// its bars keeps the previous frame.
-TEST(Layout, OptionOffHiddenBarsSmallViewsAndTinyWindows) {
-    LayoutInput in = window(2000, 2000);
-    in.scrollBarOption = false;
-    in.scrYValue = 400;
-    LayoutResult out = ComputeLayout(in);
-    EXPECT_TRUE(out.scrX.enabled && out.scrY.enabled);
-    EXPECT_FALSE(out.scrX.visible || out.scrY.visible);
-    EXPECT_EQ(out.frame, (TwipsRect{0, 315, 9000, 5430}));
-    EXPECT_EQ(out.scrY.max, 2000 - 360);
-    EXPECT_EQ(out.viewTop, -400);
-    in.toolBarVisible = false;
-    EXPECT_EQ(ComputeLayout(in).frame, (TwipsRect{0, 0, 9000, 5745}));
-    in.statusBarVisible = false;
-    EXPECT_EQ(ComputeLayout(in).frame, (TwipsRect{0, 0, 9000, 6000}));
-
-    out = ComputeLayout(window(301, 101));
+// Small views are centred; a shrinking view clamps the scroll position; a window too small for its bars
+// keeps the previous frame. (The scroll bar option and hidden bars: the view toggles' widget test.)
+TEST(Layout, SmallViewsShrinkingViewsAndTinyWindows) {
+    LayoutResult out = ComputeLayout(window(301, 101));
     EXPECT_EQ(out.viewLeft, (598 - 301) / 2);  // 148: the odd pixel goes right
     EXPECT_EQ(out.viewTop, (360 - 101) / 2);
-    in = window(4000, 100);
+    LayoutInput in = window(4000, 100);
     in.scrXValue = 3000;
     EXPECT_EQ(ComputeLayout(in).scrX.value, 3000);
     in.viewWidth = 1000;
