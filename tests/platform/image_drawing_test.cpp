@@ -19,23 +19,18 @@ struct Drawing : ImageDrawing {
     QImage grab(const QRect&) override { return {}; }
 };
 
-// Destination pixel u covers [u·sw, (u+1)·sw) and source pixel x covers
-// [x·dw, (x+1)·dw), both in 1/dw of a source pixel: each source pixel weighs
-// by the overlap, the weights add up to sw·sh, and the mean rounds half up.
+// The area mean by its definition: the source with each pixel repeated dw x dh
+// times, cut into dw x dh blocks of sw x sh; block (u, v) is destination pixel
+// (u, v), its mean rounded half up.
 QRgb averaged(const QImage& src, int u, int v, int dw, int dh) {
-    const std::int64_t sw = src.width(), sh = src.height();
-    const auto overlap = [](std::int64_t a0, std::int64_t a1, std::int64_t b0, std::int64_t b1) {
-        return std::max<std::int64_t>(0, std::min(a1, b1) - std::max(a0, b0));
-    };
+    const int sw = src.width(), sh = src.height();
     std::int64_t sum[3] = {0, 0, 0};
-    for (int y = 0; y < sh; ++y)
-        for (int x = 0; x < sw; ++x) {
-            const std::int64_t weight = overlap(u * sw, (u + 1) * sw, x * dw, (x + 1) * dw) *
-                                        overlap(v * sh, (v + 1) * sh, y * dh, (y + 1) * dh);
-            const QRgb p = src.pixel(x, y);
-            sum[0] += weight * qRed(p);
-            sum[1] += weight * qGreen(p);
-            sum[2] += weight * qBlue(p);
+    for (int y = v * sh; y < (v + 1) * sh; ++y)
+        for (int x = u * sw; x < (u + 1) * sw; ++x) {
+            const QRgb p = src.pixel(x / dw, y / dh);
+            sum[0] += qRed(p);
+            sum[1] += qGreen(p);
+            sum[2] += qBlue(p);
         }
     const auto mean = [total = sw * sh](std::int64_t s) { return static_cast<int>((s + total / 2) / total); };
     return qRgb(mean(sum[0]), mean(sum[1]), mean(sum[2]));
