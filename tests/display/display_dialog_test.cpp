@@ -48,20 +48,21 @@ struct DisplayDialogTest : test::MainWindowTest {
     }
 };
 
-// DUMMY1's modes: 1280x1024 at 60 (current) and 75, 1024x768 at 60 and 75, 800x600 at 60, and a
-// 640x480 the desktop refuses to apply.
+// DUMMY1's modes: 1280x1024 at 60 (current) and 75, 1024x768 at 60 and 75, 800x600 at 60, a
+// 640x480 the desktop refuses to apply and a 1600x900 it refuses already when asked.
 TEST_F(DisplayDialogTest, OffersTheCatalogueAppliesTheChosenModeAndReportsAFailure) {
-    FakeMode refused = fakeMode(640, 480, 32, 60);
+    FakeMode refused = fakeMode(640, 480, 32, 60), rejected = fakeMode(1600, 900, 32, 60);
     refused.applyResult = platform::DispChange::Failed;
+    rejected.testResult = platform::DispChange::BadMode;
     fake.setModes("DUMMY1", {fakeMode(1280, 1024, 32, 60), fakeMode(1024, 768, 32, 60), fakeMode(1280, 1024, 32, 75),
-                             fakeMode(1024, 768, 32, 75), fakeMode(800, 600, 32, 60), refused}, 0);
+                             fakeMode(1024, 768, 32, 75), fakeMode(800, 600, 32, 60), refused, rejected}, 0);
     startWatching();
     openDialog<frmDisplaySetting>(
         [&] { ASSERT_TRUE(choose(w().mnuTool_Dev)); },
         [&](frmDisplaySetting& d) {
             EXPECT_EQ(d.windowTitle(), QStringLiteral("オルヴァン - 解像度変更"));
             EXPECT_EQ(items(d.cmbSize), (Items{"1280 x 1024", "1024 x  768", " 800 x  600", " 640 x  480"}))
-                << "in the order of first occurrence";
+                << "in the order of first occurrence, without the rejected mode";
             EXPECT_EQ(d.cmbSize->currentIndex(), 0);
             EXPECT_EQ(items(d.cmbSubInfo), (Items{"32bit /60hz", "32bit /75hz"}));
             EXPECT_EQ(d.lblNowSetting->text(), QStringLiteral("現在の設定:1280x1024 / 32bit / 60hz"));

@@ -8,7 +8,6 @@
 namespace orvane {
 namespace {
 
-using platform::DisplayMode;
 using platform::fake::FakeMode;
 using platform::fake::fakeMode;
 namespace DispChange = platform::DispChange;
@@ -28,23 +27,6 @@ struct Desk : Monitors {
     Display d{fake.displayModes()};
     const std::vector<platform::fake::ModeChange>& changes() { return fake.modeChanges(); }
 };
-
-TEST(Display, CreationReadsThePrimaryThenTheNamedDeviceDroppingRejectedModes) {
-    auto rejected = fakeMode(1024, 768, 32, 60);
-    rejected.testResult = DispChange::BadMode;
-    Desk k({fakeMode(1920, 1080, 32, 60), rejected, fakeMode(1280, 1024, 16, 75), fakeMode(800, 600, 8, 56)});
-    EXPECT_EQ(k.d.GetDisplayModeNumber(), 1);
-    EXPECT_EQ(k.d.GetDisplayMode(std::string("S")), 3);
-    EXPECT_EQ(std::vector<int>({k.d.GetWidth(1), k.d.GetHeight(1), k.d.GetBit(1), k.d.GetFreq(1)}),
-              std::vector<int>({1280, 1024, 16, 75}));
-    // The record applied is the one the platform enumerated, identity and all.
-    ASSERT_EQ(k.d.ChangeDisplayMode(2, 0, 0, 0), DispChange::Successful);
-    EXPECT_EQ(k.changes().at(0).device, "S");
-    EXPECT_EQ(k.changes().at(0).mode, (DisplayMode{800, 600, 8, 56, 4}));
-    EXPECT_EQ(k.d.GetDisplayMode(), 1);  // back to no name: changes go to the primary's device
-    EXPECT_EQ(k.d.ChangeDisplayMode(0, 0, 0, 0), DispChange::Successful);
-    EXPECT_EQ(k.changes().back().device, "P");
-}
 
 TEST(Display, GettersOutsideTheTableAnswerZeroAndMinusOneTheCurrentMode) {
     Desk k(std::vector<FakeMode>{});
