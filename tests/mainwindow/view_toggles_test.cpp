@@ -76,10 +76,14 @@ TEST_F(ViewTogglesTest, FullScreenHidesTheFurnitureAndKeepsTheNormalPlacement) {
     EXPECT_TRUE(w().menuBar()->isVisible());
 }
 
-// Where captions cannot change, the title bar toggle makes the window frameless instead
+// Wayland: the compositor decides captions and places, and a tiling one
+// ignores "maximised": full screen is the compositor's own. Where captions
+// cannot change, the title bar toggle makes the window frameless instead
 // (where they can, only the caption changes: the window end-to-end test).
-TEST_F(ViewTogglesTest, WithoutCaptionsTheTitleBarToggleChangesTheFrame) {
+TEST_F(ViewTogglesTest, WhereFullScreenAndCaptionsAreTheSystemsTheWindowAsksForThem) {
+    fake.setSystemFullScreen(true);
     fake.setCaptionsSupported(false);
+    writeSettings("[Main]\r\n[View]\r\nWindowPos_State= 2\r\n");
     start();
     ASSERT_TRUE(choose(w().mnuView_Title));
     EXPECT_FALSE(AppState.TitleBar || AppState.TitleBarShown);
@@ -87,14 +91,6 @@ TEST_F(ViewTogglesTest, WithoutCaptionsTheTitleBarToggleChangesTheFrame) {
     ASSERT_TRUE(choose(w().mnuPopup_View_Title));
     EXPECT_TRUE(AppState.TitleBarShown && w().isVisible());
     EXPECT_FALSE(w().windowFlags() & Qt::FramelessWindowHint);
-}
-
-// Wayland: the compositor decides captions and places, and a tiling one
-// ignores "maximised": full screen is the compositor's own.
-TEST_F(ViewTogglesTest, WhereFullScreenIsTheSystemsTheWindowAsksForItAndLeavesIt) {
-    fake.setSystemFullScreen(true);
-    writeSettings("[Main]\r\n[View]\r\nWindowPos_State= 2\r\n");
-    start();
     ASSERT_TRUE(choose(w().mnuView_Full));
     ASSERT_TRUE(waitFor([&] { return w().isFullScreen(); }));
     EXPECT_FALSE(furniture());
