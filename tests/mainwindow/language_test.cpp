@@ -58,11 +58,7 @@ void expectNothingClipped(QWidget* top) {
 }
 
 struct LanguageTest : test::MainWindowTest {
-    std::unique_ptr<QTranslator> translator;
-    void TearDown() override {
-        MainWindowTest::TearDown();
-        translator.reset();  // takes itself out of the application
-    }
+    std::unique_ptr<QTranslator> translator;  // takes itself out of the application after the window's end
     // A run of the program on a desktop with `locale`'s language.
     frmMain& startIn(const char* locale) {
         translator = TranslatorFor(PreferredLanguages(QLocale(QString::fromLatin1(locale))));
