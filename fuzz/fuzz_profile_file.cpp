@@ -2,16 +2,12 @@
 // value written reads back as written, and a write leaves every other value
 // as it was.
 #include <fuzzer/FuzzedDataProvider.h>
-#include <unistd.h>
-
 #include <strings.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <string>
 
 #include "core/vb_ini_file.h"
+#include "scratch.h"
 
 using orvane::vbIniFile;
 
@@ -20,23 +16,19 @@ namespace {
 const char* const kSections[] = {"Main", "View", "main", "VIEW", "Other"};
 const char* const kKeys[] = {"Zoom", "zoom", "Display", "WindowPos_Left", "X"};
 
-// In memory where the system offers it: each run writes the file many times.
-std::string pathOfThisRun() {
-    return std::string(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/orvane-fuzz-profile-" +
-           std::to_string(::getpid()) + ".ini";
-}
-
 // What reading gives back for a written text: cut at a line break or NUL,
 // blanks around it removed, matching quotes around it too, at most 1023 bytes.
 std::string expectedRead(std::string v) {
     v = v.substr(0, v.find_first_of(std::string("\r\n\0", 3)));
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!v.empty() && blank(v.front())) v.erase(v.begin());
-    while (!v.empty() && blank(v.back())) v.pop_back();
+    const auto trim = [](std::string& t) {
+        t.erase(0, t.find_first_not_of(" \t"));
+        t.erase(t.find_last_not_of(" \t") + 1);
+    };
+    trim(v);
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         v = v.substr(1, v.size() - 2);
     if (v.size() > 1023) v.resize(1023);
-    while (!v.empty() && blank(v.back())) v.pop_back();
+    trim(v);
     return v;
 }
 
@@ -44,27 +36,18 @@ std::string expectedRead(std::string v) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
-    const std::string section = in.PickValueInArray(kSections);
-    const std::string key = in.PickValueInArray(kKeys);
-    const std::string otherSection = in.PickValueInArray(kSections);
-    const std::string otherKey = in.PickValueInArray(kKeys);
+    const std::string section = in.PickValueInArray(kSections), key = in.PickValueInArray(kKeys);
+    const std::string otherSection = in.PickValueInArray(kSections), otherKey = in.PickValueInArray(kKeys);
     const bool asNumber = in.ConsumeBool();
     const std::int32_t number = in.ConsumeIntegral<std::int32_t>();
     const std::string value = in.ConsumeRandomLengthString(80);
-    const std::string content = in.ConsumeRemainingBytesAsString();
-
-    static const std::string path = [] {
-        std::atexit([] { std::remove(pathOfThisRun().c_str()); });
-        return pathOfThisRun();
-    }();
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+    std::ofstream(scratchPath("profile"), std::ios::binary | std::ios::trunc) << in.ConsumeRemainingBytesAsString();
     vbIniFile ini;
-    ini.FileName(path);
+    ini.FileName(scratchPath("profile"));
 
     const std::string otherBefore = ini.GetText(otherSection, otherKey, "\x01none");
     (void)ini.GetNumber(section, key, 7);
     (void)ini.GetBool(section, key, true);
-
     if (asNumber) {
         ini.SetNumber(section, key, number);
         if (ini.GetNumber(section, key, number == 0 ? 1 : 0) != number) std::abort();

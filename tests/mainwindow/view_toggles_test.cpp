@@ -76,46 +76,21 @@ TEST_F(ViewTogglesTest, FullScreenHidesTheFurnitureAndKeepsTheNormalPlacement) {
     EXPECT_TRUE(w().menuBar()->isVisible());
 }
 
-TEST_F(ViewTogglesTest, StartingInFullScreenSavesThePlacementFromBefore) {
-    writeSettings("[View]\r\nFullScreen= 1\r\nWindowPos_Left= 3000\r\n");
-    start();
-    QApplication::processEvents();
-    EXPECT_TRUE(w().isMaximized() && w().mnuView_Full->isChecked());
-    EXPECT_FALSE(w().picToolBox->isVisible());
-    closeWindow();
-    const std::string saved = test::readAll(settingsFile());
-    for (const char* line : {"WindowPos_Left= 3000\r\n", "WindowPos_State= 0\r\n", "FullScreen= 1\r\n"})
-        EXPECT_NE(saved.find(line), std::string::npos) << saved;
-}
-
-// The title bar toggle changes only the caption, the window never hidden nor
-// moved; where captions cannot change, the window goes frameless instead.
-TEST_F(ViewTogglesTest, TheTitleBarToggleChangesOnlyTheCaptionOrTheFrame) {
-    for (bool captions : {true, false}) {
-        fake.setCaptionsSupported(captions);
-        freshRun();
-        start();
-        QApplication::processEvents();
-        const QRect before = w().geometry();
-        ASSERT_TRUE(choose(w().mnuView_Title));
-        EXPECT_FALSE(AppState.TitleBar || AppState.TitleBarShown);
-        EXPECT_EQ(bool(w().windowFlags() & Qt::FramelessWindowHint), !captions);
-        ASSERT_TRUE(choose(w().mnuPopup_View_Title));
-        EXPECT_TRUE(AppState.TitleBarShown && w().isVisible());
-        EXPECT_FALSE(w().windowFlags() & Qt::FramelessWindowHint);
-        if (!captions) continue;
-        using platform::fake::CaptionChange;
-        EXPECT_EQ(fake.captionChanges(), (std::vector<CaptionChange>{{window.get(), false}, {window.get(), true}}));
-        EXPECT_EQ(w().geometry(), before);
-    }
-}
-
 // Wayland: the compositor decides captions and places, and a tiling one
-// ignores "maximised": full screen is the compositor's own.
-TEST_F(ViewTogglesTest, WhereFullScreenIsTheSystemsTheWindowAsksForItAndLeavesIt) {
+// ignores "maximised": full screen is the compositor's own. Where captions
+// cannot change, the title bar toggle makes the window frameless instead
+// (where they can, only the caption changes: the window end-to-end test).
+TEST_F(ViewTogglesTest, WhereFullScreenAndCaptionsAreTheSystemsTheWindowAsksForThem) {
     fake.setSystemFullScreen(true);
+    fake.setCaptionsSupported(false);
     writeSettings("[Main]\r\n[View]\r\nWindowPos_State= 2\r\n");
     start();
+    ASSERT_TRUE(choose(w().mnuView_Title));
+    EXPECT_FALSE(AppState.TitleBar || AppState.TitleBarShown);
+    EXPECT_TRUE(w().windowFlags() & Qt::FramelessWindowHint);
+    ASSERT_TRUE(choose(w().mnuPopup_View_Title));
+    EXPECT_TRUE(AppState.TitleBarShown && w().isVisible());
+    EXPECT_FALSE(w().windowFlags() & Qt::FramelessWindowHint);
     ASSERT_TRUE(choose(w().mnuView_Full));
     ASSERT_TRUE(waitFor([&] { return w().isFullScreen(); }));
     EXPECT_FALSE(furniture());

@@ -62,47 +62,34 @@ TEST(DesktopStores, DesktopIsTakenFromTheSessionsDesktopNames) {
         EXPECT_EQ(desktopNamed(names), desktop) << names;
 }
 
-TEST(DesktopStores, GnomeLayoutKeepsTheNewModeAndClosesTheGap) {
+TEST(DesktopStores, GnomeLayoutKeepsTheNewModeClosesTheGapAndMeasuresScaledAndTurnedMonitors) {
     State s;
     addMonitor(s, "A", 0, 0, {mode(1920, 1080, 60, true)});
     addMonitor(s, "B", 1920, 0, {mode(1920, 1080, 60, true), mode(1280, 720, 60), mode(1280, 720, 59.94)});
     addMonitor(s, "C", 3840, 0, {mode(1280, 1024, 75, true)});
     addMonitor(s, "D", 1920, 1080, {mode(1920, 1080, 60, true)});
-
     // Right of B moves left by the width B lost, below B up by the height;
     // of two modes whose rate rounds alike, the exact one.
-    auto config = configKeeping(s, {"B", 1280, 720, 60, 59.94});
-    ASSERT_TRUE(config);
-    EXPECT_EQ(describe(*config),
+    EXPECT_EQ(describe(configKeeping(s, {"B", 1280, 720, 60, 59.94}).value()),
               "A@0,0=1920x1080@60 B@1920,0=1280x720@59.94 C@3200,0=1280x1024@75 D@1920,720=1920x1080@60");
-    config = configKeeping(s, {"B", 1280, 720, 60, 60.0});
-    EXPECT_EQ(describe(*config),
-              "A@0,0=1920x1080@60 B@1920,0=1280x720@60 C@3200,0=1280x1024@75 D@1920,720=1920x1080@60");
-
     // Nothing to hand over that the service would not know.
     EXPECT_FALSE(configKeeping(s, {"E", 1280, 720, 60, 60}));
     EXPECT_FALSE(configKeeping(s, {"B", 1280, 720, 75, 75}));
-    State off = s;
-    off.logicalMonitors.removeLast();  // D is switched off
-    EXPECT_FALSE(configKeeping(off, {"D", 1920, 1080, 60, 60}));
-}
+    s.logicalMonitors.removeLast();  // D is switched off
+    EXPECT_FALSE(configKeeping(s, {"D", 1920, 1080, 60, 60}));
 
-TEST(DesktopStores, GnomeLayoutMeasuresScaledAndTurnedMonitors) {
     // Logical layout: a monitor at scale 2 takes half its pixels.
-    State s;
-    s.properties[QStringLiteral("layout-mode")] = QVariant::fromValue(kLayoutLogical);
-    addMonitor(s, "A", 0, 0, {mode(3840, 2160, 60, true), mode(2560, 1440, 60)}, 2.0);
-    addMonitor(s, "B", 1920, 0, {mode(1920, 1080, 60, true)});
-    auto config = configKeeping(s, {"A", 2560, 1440, 60, 60});
-    ASSERT_TRUE(config);
-    EXPECT_EQ(describe(*config), "A@0,0=2560x1440@60 B@1280,0=1920x1080@60");
-
+    State scaled;
+    scaled.properties[QStringLiteral("layout-mode")] = QVariant::fromValue(kLayoutLogical);
+    addMonitor(scaled, "A", 0, 0, {mode(3840, 2160, 60, true), mode(2560, 1440, 60)}, 2.0);
+    addMonitor(scaled, "B", 1920, 0, {mode(1920, 1080, 60, true)});
+    EXPECT_EQ(describe(configKeeping(scaled, {"A", 2560, 1440, 60, 60}).value()),
+              "A@0,0=2560x1440@60 B@1280,0=1920x1080@60");
     // Turned a quarter: the mode's height is its width in the layout.
     State turned;
     addMonitor(turned, "A", 0, 0, {mode(1920, 1080, 60, true), mode(1280, 720, 60)}, 1.0, 1);
     addMonitor(turned, "B", 1080, 0, {mode(1920, 1080, 60, true)});
-    config = configKeeping(turned, {"A", 1280, 720, 60, 60});
-    ASSERT_TRUE(config);
-    EXPECT_EQ(describe(*config), "A@0,0=1280x720@60 B@720,0=1920x1080@60");
+    const auto config = configKeeping(turned, {"A", 1280, 720, 60, 60});
+    EXPECT_EQ(describe(config.value()), "A@0,0=1280x720@60 B@720,0=1920x1080@60");
     EXPECT_EQ(config->at(0).transform, 1U);
 }

