@@ -1,13 +1,13 @@
 // The real program on the headless X server, started as a user starts it and
 // watched through screenshots: it shows the remembered monitor live, follows
-// it as the monitors change, survives covering windows, forwards clicks on a
-// scaled desktop, and a registered mode outlives it.
+// it as the monitors change, forwards clicks on a scaled desktop, and a
+// registered mode outlives it.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QRegularExpression>
 
 #include "support.h"
+#include "support/temp_dir.h"
 
 namespace orvane::e2e {
 namespace {
@@ -20,40 +20,25 @@ TEST_F(AppTest, WatchesTheRememberedMonitorLiveFollowsItAndSavesOnTermination) {
                          {"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=wayland-orvane-test"});
     const ViewOnScreen before = waitForPicture();
     ASSERT_TRUE(before.whole) << "the second monitor's picture, pixel for pixel";
-    EXPECT_GT(before.origin->y(), 20) << "below the menu and tool bars";
     const xcb_window_t red = client.showImage(kRight, solid(kRight.size(), qRgb(200, 30, 90)));
     EXPECT_TRUE(eventually([&] { return screen().pixel(800, 500) == qRgb(200, 30, 90); }, 2000)) << "live";
     client.destroy(red);
 
     if (isXorgDummy()) {
         // Off: the view turns to what the reload chooses (its own monitor).
-        ASSERT_TRUE(xrandr({"--output", "DUMMY1", "--off"}));
+        ASSERT_TRUE(run("xrandr", {"--output", "DUMMY1", "--off"}));
         processEvents(1500);
         EXPECT_FALSE(findView(screen(), QRect(600, 350, 700, 400)).whole);
         // On again below the first monitor: watched again where it is now.
-        ASSERT_TRUE(xrandr({"--output", "DUMMY1", "--auto", "--pos", "0x1080"}));
+        ASSERT_TRUE(run("xrandr", {"--output", "DUMMY1", "--auto", "--pos", "0x1080"}));
         client.showImage(QRect(0, 1080, 1920, 1080), image(kRight.size(), codedPixel));
         const ViewOnScreen back = waitForPicture(10000);
-        EXPECT_TRUE(back.whole) << "DUMMY1 watched again at its new place";
-        EXPECT_EQ(back.origin, before.origin);
-        // Another mode: the view takes the new size (centred in the frame, as
-        // smaller than it); past its right edge the picture ends.
-        ASSERT_TRUE(xrandr({"--output", "DUMMY1", "--mode", "1280x1024"}));
-        EXPECT_TRUE(eventually(
-            [&] {
-                const QImage shot = screen();
-                const ViewOnScreen now = findView(shot, QRect(800, 400, 300, 300));
-                return now.whole && now.origin != back.origin &&
-                       decode(shot.pixel(*now.origin + QPoint(1279, 500))) == QPoint(1279, 500) &&
-                       decode(shot.pixel(*now.origin + QPoint(1290, 500))) != QPoint(1290, 500);
-            },
-            10000))
-            << "the view shows 1280 pixels of the monitor, no more";
+        EXPECT_TRUE(back.whole && back.origin == before.origin) << "DUMMY1 watched again at its new place";
         // Monitors defined and removed by hand: the program keeps running.
-        ASSERT_TRUE(xrandr({"--setmonitor", "EXTRA", "960/254x540/143+0+0", "none"}));
+        ASSERT_TRUE(run("xrandr", {"--setmonitor", "EXTRA", "960/254x540/143+0+0", "none"}));
         processEvents(600);
-        ASSERT_TRUE(xrandr({"--delmonitor", "EXTRA"}));
-        EXPECT_TRUE(waitForPicture(5000, QRect(800, 400, 300, 300)).whole);
+        ASSERT_TRUE(run("xrandr", {"--delmonitor", "EXTRA"}));
+        EXPECT_TRUE(waitForPicture(5000).whole);
     }
 
     EXPECT_EQ(orvane.terminate(), 0);
@@ -69,38 +54,13 @@ TEST(AppEnd, WhenTheXServerDiesItSaysSoAndLeavesTheSettingsIntact) {
     auto doomed = XServer::start(XServer::Kind::Xvfb, why);
     if (!doomed) GTEST_SKIP() << "no second X server: " << why;
     const std::string stored = settings("Interval= 100\r\n", QRect(0, 0, 1920, 1080), "RIGHT");
-    OrvaneProcess orvane(stored, {}, doomed->display());
+    OrvaneProcess orvane(stored, {QString::fromStdString("DISPLAY=" + doomed->display())});
     processEvents(3000);  // started and ticking
     ASSERT_EQ(orvane.waitForExit(0), -2) << orvane.errorOutput();
     doomed->kill();
     EXPECT_GT(orvane.waitForExit(10000), 0) << "ends with a failure code, not a crash";
     EXPECT_NE(orvane.errorOutput().find("orvane: lost the connection to the X server"), std::string::npos);
     EXPECT_EQ(orvane.savedSettings(), stored) << "the settings file is untouched";
-}
-
-using ViewTest = AppTest;
-
-TEST_F(ViewTest, ACoveredViewShowsThePictureAtOnceWhenUncoveredAtAMinuteInterval) {
-    client.showImage(kRight, image(kRight.size(), codedPixel));
-    OrvaneProcess orvane(settings("Interval= 60000\r\n"));
-    ASSERT_TRUE(waitForPicture().whole);
-    processEvents(500);  // the first tick is past; the next one is a minute away
-    const QImage grey = solid(QSize(500, 300), qRgb(0x80, 0x80, 0x80));
-    const xcb_window_t cover = client.showImage(QRect(650, 400, 500, 300), grey);
-    processEvents(200);
-    ASSERT_EQ(screen().pixel(900, 550), qRgb(0x80, 0x80, 0x80));
-    client.destroy(cover);
-    processEvents(300);
-    EXPECT_TRUE(findView(screen(), QRect(600, 350, 700, 400)).whole) << "shown again without a tick";
-
-    // Another window dragged across the view leaves nothing behind it.
-    for (int x = 100; x <= 1300; x += 150) {
-        client.destroy(client.showImage(QRect(x, 300, 400, 300), grey));
-        processEvents(30);
-    }
-    processEvents(300);
-    EXPECT_TRUE(findView(screen(), QRect(100, 300, 1600, 300)).whole) << "no trail of the moved window";
-    EXPECT_EQ(orvane.terminate(), 0);
 }
 
 TEST_F(AppTest, ARegisteredModeIsAppliedAgainAtTheNextLogin) {
@@ -111,22 +71,20 @@ TEST_F(AppTest, ARegisteredModeIsAppliedAgainAtTheNextLogin) {
     OrvaneProcess orvane(settings("ChangeDisplayType= 2\r\n"));
     const ViewOnScreen view = waitForPicture();
     ASSERT_TRUE(view.whole);
-    ASSERT_TRUE(xdotool({"mousemove", num(2640 / 15 + 12), num(view.origin->y() - 15), "click", "1"}));
+    ASSERT_TRUE(run("xdotool", {"mousemove", num(2640 / 15 + 12), num(view.origin->y() - 15), "click", "1"}));
     processEvents(800);
-    ASSERT_TRUE(xdotool({"type", "1280"}));
-    ASSERT_TRUE(xdotool({"key", "Return"}));
+    ASSERT_TRUE(run("xdotool", {"type", "1280"}));
+    ASSERT_TRUE(run("xdotool", {"key", "Return"}));
     processEvents(1500);
     EXPECT_EQ(orvane.terminate(), 0);
     std::string out;
-    ASSERT_TRUE(xrandr({}, &out));
+    ASSERT_TRUE(run("xrandr", {}, &out));
     ASSERT_NE(out.find("DUMMY1 connected 1280x1024"), std::string::npos) << out;
 
     // The autostart entry a login runs where no desktop keeps display modes,
-    // run in a new X session: a fresh server at the configured 1920 x 1080.
-    QFile entry(QString::fromUtf8(std::getenv("XDG_CONFIG_HOME")) +
-                "/autostart/orvane-display-modes.desktop");
-    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(entry.readAll());
+    // run in a new X session (a fresh server, at the configured 1920 x 1080).
+    const QString text = QString::fromStdString(
+        test::readAll(std::string(std::getenv("XDG_CONFIG_HOME")) + "/autostart/orvane-display-modes.desktop"));
     EXPECT_TRUE(text.contains("NotShowIn=GNOME;KDE;XFCE;"));
     const QRegularExpressionMatch exec =
         QRegularExpression(R"re(^Exec="([^"]+)" (\S+) "([^"]+)"$)re", QRegularExpression::MultilineOption)
@@ -135,8 +93,6 @@ TEST_F(AppTest, ARegisteredModeIsAppliedAgainAtTheNextLogin) {
     std::string why;
     auto next = XServer::start(XServer::Kind::XorgDummy, why);
     ASSERT_TRUE(next) << why;
-    runWithDisplay(next->display(), {"xrandr"}, &out);
-    ASSERT_NE(out.find("DUMMY1 connected 1920x1080"), std::string::npos) << out;
     EXPECT_EQ(runWithDisplay(next->display(), {exec.captured(1).toStdString(), exec.captured(2).toStdString(),
                                                exec.captured(3).toStdString()}),
               0);
@@ -154,13 +110,7 @@ TEST_F(AppTest, OnADesktopScaledByTwoTheViewIsPixelExactAndClicksLandWherePointe
          {std::pair{"QT_SCALE_FACTOR=2", false}, std::pair{"QT_SCALE_FACTOR=2", true},
           std::pair{"", false}}) {
         SCOPED_TRACE(std::string(environment) + (onTheRight ? " right" : " left"));
-        if (!*environment) {
-            QProcess xrdb;
-            xrdb.start("xrdb", {"-display", QString::fromStdString(server().display()), "-merge"});
-            xrdb.write("Xft.dpi: 192\n");
-            xrdb.closeWriteChannel();
-            ASSERT_TRUE(xrdb.waitForFinished(5000) && xrdb.exitCode() == 0);
-        }
+        ASSERT_TRUE(*environment || run("sh", {"-c", "echo 'Xft.dpi: 192' | xrdb -merge"}));
         const QRect left(0, 0, 1920, 1080);
         const QRect holder = onTheRight ? kRight : left, shown = onTheRight ? left : kRight;
         TestClient clicks;  // records the buttons it receives, this case's only
@@ -174,8 +124,8 @@ TEST_F(AppTest, OnADesktopScaledByTwoTheViewIsPixelExactAndClicksLandWherePointe
             [&] { return (view = findView(screen(holder), QRect(600, 350, 700, 400))).whole; }, 15000))
             << "one monitor pixel in one screen pixel";
         const QPoint target = holder.topLeft() + *view.origin + QPoint(701, 403);  // odd: no rounding
-        ASSERT_TRUE(xdotool(
-            {"mousemove", num(target.x()), num(target.y()), "click", "--repeat", "2", "--delay", "80", "1"}));
+        ASSERT_TRUE(run("xdotool", {"mousemove", num(target.x()), num(target.y()), "click", "--repeat", "2",
+                                    "--delay", "80", "1"}));
         clicks.buttonEvents(4);
         processEvents(300);  // nothing more may follow
         const QPoint at = shown.topLeft() + QPoint(701, 403);

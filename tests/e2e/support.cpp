@@ -10,10 +10,9 @@
 #include <QWindow>
 #include <chrono>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
+
+#include "support/temp_dir.h"
 
 namespace orvane::e2e {
 namespace {
@@ -81,17 +80,11 @@ std::unique_ptr<QWidget> showFrame(const QRect& rect) {
     return w;
 }
 
-namespace {
 bool run(const char* tool, const std::vector<std::string>& args, std::string* out) {
     std::vector<std::string> argv{tool};
     argv.insert(argv.end(), args.begin(), args.end());
     return runWithDisplay(server().display(), argv, out) == 0;
 }
-}  // namespace
-
-bool xrandr(const std::vector<std::string>& args, std::string* out) { return run("xrandr", args, out); }
-bool xdotool(const std::vector<std::string>& args, std::string* out) { return run("xdotool", args, out); }
-bool xprop(const std::vector<std::string>& args, std::string* out) { return run("xprop", args, out); }
 
 TestClient::TestClient() {
     c_ = xcb_connect(server().display().c_str(), nullptr);
@@ -169,11 +162,9 @@ std::string placement(const QRect& outer) {
            "WindowPos_Width=" + twips(outer.width()) + "WindowPos_Height=" + twips(outer.height());
 }
 
-OrvaneProcess::OrvaneProcess(const std::string& settings, const QStringList& environment,
-                             const std::string& display) {
-    std::ofstream(dir_.filePath("Orvane.ini").toStdString(), std::ios::binary) << settings;
+OrvaneProcess::OrvaneProcess(const std::string& settings, const QStringList& environment) {
+    test::writeAll(dir_.filePath("Orvane.ini").toStdString(), settings);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", QString::fromStdString(display));
     env.insert("ORVANE_CONFIG_DIR", dir_.path());
     env.remove("QT_QPA_PLATFORM");
     for (const QString& setting : environment)
@@ -181,12 +172,6 @@ OrvaneProcess::OrvaneProcess(const std::string& settings, const QStringList& env
     process_.setProcessEnvironment(env);
     process_.start(QStringLiteral(ORVANE_BINARY), {});
     process_.waitForStarted(10000);
-}
-
-OrvaneProcess::~OrvaneProcess() {
-    if (process_.state() == QProcess::NotRunning) return;
-    process_.kill();
-    process_.waitForFinished(5000);
 }
 
 int OrvaneProcess::terminate() {
@@ -200,42 +185,18 @@ int OrvaneProcess::waitForExit(int ms) {
 }
 
 std::string OrvaneProcess::savedSettings() const {
-    std::ifstream in(dir_.filePath("Orvane.ini").toStdString(), std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return test::readAll(dir_.filePath("Orvane.ini").toStdString());
 }
 
 ViewOnScreen findView(const QImage& shot, const QRect& region) {
     ViewOnScreen v{{}, true};
-    for (int y = region.top(); y <= region.bottom(); y += 23) {
+    for (int y = region.top(); y <= region.bottom(); y += 23)
         for (int x = region.left(); x <= region.right(); x += 31) {
             const QPoint origin = QPoint(x, y) - decode(shot.pixel(x, y));
             v.whole &= origin == v.origin.value_or(origin);
             v.origin = v.origin.value_or(origin);
         }
-    }
     return v;
-}
-
-WindowManager::WindowManager() {
-    process_.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-    // openbox has taken the screen once it names itself on the root window.
-    const auto named = [&] {
-        std::string out;
-        return xprop({"-root", "_NET_SUPPORTING_WM_CHECK"}, &out) &&
-               out.find("window id") != std::string::npos;
-    };
-    running_ = process_.waitForStarted(5000) &&
-               eventually([&] { return process_.state() != QProcess::Running || named(); }, 10000) &&
-               process_.state() == QProcess::Running;
-    processEvents(200);
-}
-
-WindowManager::~WindowManager() {
-    process_.terminate();
-    if (!process_.waitForFinished(5000)) process_.kill();
-    process_.waitForFinished(5000);
 }
 
 }  // namespace orvane::e2e
@@ -256,8 +217,8 @@ int main(int argc, char** argv) {
     orvane::e2e::g_server = server.get();
     // What the program keeps for the user (registered modes, an autostart
     // entry) goes to a folder of this run; nor does it reach the tests' desktop.
-    char configHome[] = "/tmp/orvane-e2e-config-XXXXXX";
-    if (::mkdtemp(configHome) != nullptr) setenv("XDG_CONFIG_HOME", configHome, 1);
+    const QTemporaryDir configHome;
+    setenv("XDG_CONFIG_HOME", configHome.path().toUtf8().constData(), 1);
     for (const char* name :
          {"XDG_CURRENT_DESKTOP", "XDG_SESSION_TYPE", "WAYLAND_DISPLAY", "ORVANE_BACKEND", "LANGUAGE"})
         unsetenv(name);
@@ -265,12 +226,6 @@ int main(int argc, char** argv) {
     setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
     setenv("DISPLAY", server->display().c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
-    int rc = 0;
-    {
-        QApplication app(argc, argv);
-        rc = RUN_ALL_TESTS();
-    }
-    orvane::e2e::g_server = nullptr;
-    std::filesystem::remove_all(configHome);
-    return rc;
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
 }

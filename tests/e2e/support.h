@@ -43,19 +43,24 @@ void settle(platform::Platform& p);
 void processEvents(int ms = 50);
 // A frameless top-level window at rect, shown and exposed.
 std::unique_ptr<QWidget> showFrame(const QRect& rect);
-// Run these tools on the test server; true when they succeeded.
-bool xrandr(const std::vector<std::string>& args, std::string* out = nullptr);
-bool xdotool(const std::vector<std::string>& args, std::string* out = nullptr);
-bool xprop(const std::vector<std::string>& args, std::string* out = nullptr);
+// Runs a tool on the test server; true when it succeeded.
+bool run(const char* tool, const std::vector<std::string>& args, std::string* out = nullptr);
 inline std::string num(int v) { return std::to_string(v); }
+
+template <typename F>
+bool eventually(F done, int ms = 3000) {
+    for (int t = 0; !done(); t += 50) {
+        if (t >= ms) return false;
+        processEvents(50);
+    }
+    return true;
+}
 
 // A plain client of the test server, apart from the backend's connection.
 class TestClient {
 public:
     TestClient();
     ~TestClient();
-    TestClient(const TestClient&) = delete;
-    TestClient& operator=(const TestClient&) = delete;
     [[nodiscard]] xcb_connection_t* conn() const { return c_; }
     [[nodiscard]] xcb_window_t root() const { return screen_->root; }
     // An override-redirect window showing image at rect (its background, so
@@ -83,22 +88,17 @@ private:
 
 // Any placement in pixels, as a [View] section (15 twips a pixel).
 std::string placement(const QRect& outer);
-// Settings watching a monitor without a marker, the window's frame at outer
-// (by default filling the left monitor).
+// Settings watching a monitor without a marker, the window's frame at outer.
 inline std::string settings(const std::string& extra = {}, const QRect& outer = QRect(0, 0, 1920, 1080),
                             const std::string& display = watched()) {
     return "[Main]\r\nDisplay=" + display + "\r\nCursor= 4\r\n" + extra + placement(outer);
 }
 
+// The program with its own settings folder holding settings; environment:
+// NAME=VALUE settings added to its environment (DISPLAY included).
 class OrvaneProcess {
 public:
-    // Starts the program with its own settings folder holding settings;
-    // environment: NAME=VALUE settings added to its environment.
-    explicit OrvaneProcess(const std::string& settings, const QStringList& environment = {},
-                           const std::string& display = server().display());
-    ~OrvaneProcess();
-    OrvaneProcess(const OrvaneProcess&) = delete;
-    OrvaneProcess& operator=(const OrvaneProcess&) = delete;
+    explicit OrvaneProcess(const std::string& settings, const QStringList& environment = {});
     // Ends it the way a session logout does.
     int terminate();
     // Its exit code once it ended by itself, -1 when it crashed, -2 when still running.
@@ -118,27 +118,6 @@ struct ViewOnScreen {
     bool whole = false;
 };
 ViewOnScreen findView(const QImage& shot, const QRect& region);
-
-// openbox on the test server, until destroyed.
-class WindowManager {
-public:
-    WindowManager();
-    ~WindowManager();
-    [[nodiscard]] bool running() const { return running_; }
-
-private:
-    QProcess process_;
-    bool running_ = false;
-};
-
-template <typename F>
-bool eventually(F done, int ms = 3000) {
-    for (int t = 0; !done(); t += 50) {
-        if (t >= ms) return false;
-        processEvents(50);
-    }
-    return true;
-}
 
 // A test of the whole program: a backend of the test's own for screenshots.
 class AppTest : public ::testing::Test {

@@ -92,11 +92,11 @@ TEST_F(X11Damage, DrawingOnTheWatchedMonitorIsReportedWhereItLandedAndNeverLost)
     // A new mode, of this monitor or of the other one: the screen was
     // reconfigured, which changes everything everywhere.
     if (isXorgDummy()) {
-        ASSERT_TRUE(xrandr({"--output", "DUMMY1", "--mode", "1280x1024_75"}));
+        ASSERT_TRUE(run("xrandr", {"--output", "DUMMY1", "--mode", "1280x1024_75"}));
         EXPECT_TRUE(changes(*right).all);
         EXPECT_FALSE(changes(*right).any());
         changes(*left);
-        ASSERT_TRUE(xrandr({"--output", "DUMMY0", "--mode", "1280x1024"}));
+        ASSERT_TRUE(run("xrandr", {"--output", "DUMMY0", "--mode", "1280x1024"}));
         EXPECT_TRUE(changes(*right).all);
         EXPECT_TRUE(changes(*left).all);
     }

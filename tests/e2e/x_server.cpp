@@ -13,12 +13,7 @@
 #include <filesystem>
 #include <thread>
 
-#ifndef ORVANE_E2E_DIR
-#error "ORVANE_E2E_DIR must name the folder of the X server configuration"
-#endif
-
 namespace orvane::e2e {
-
 namespace {
 
 pid_t spawn(const std::vector<std::string>& argv, const std::string& display, int outFd) {
@@ -47,19 +42,6 @@ pid_t spawn(const std::vector<std::string>& argv, const std::string& display, in
     _exit(127);
 }
 
-bool waitReady(pid_t pid, const std::string& display) {
-    for (int i = 0; i < 2000; ++i) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) return false;  // the server gave up
-        xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
-        const bool ok = xcb_connection_has_error(c) == 0;
-        xcb_disconnect(c);
-        if (ok) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
 }  // namespace
 
 int runWithDisplay(const std::string& display, const std::vector<std::string>& argv, std::string* out) {
@@ -86,17 +68,25 @@ std::unique_ptr<XServer> XServer::launch(Kind kind, std::vector<std::string> arg
     while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n)) ||
            std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock"))
         ++n;
-    std::unique_ptr<XServer> s(new XServer);
+    auto s = std::make_unique<XServer>();
     s->display_ = ":" + std::to_string(n);
     s->kind_ = kind;
     argv.insert(argv.begin() + 1, s->display_);
     if (kind == Kind::XorgDummy) argv.push_back("/tmp/orvane-e2e-xorg" + std::to_string(n) + ".log");
     s->pid_ = spawn(argv, "", -1);
-    if (s->pid_ < 0 || !waitReady(s->pid_, s->display_)) {
-        why = argv[0] + " did not start on " + s->display_;
-        return nullptr;
+    for (int i = 0; i < 2000; ++i) {
+        if (s->pid_ < 0 || waitpid(s->pid_, nullptr, WNOHANG) != 0) {  // the server gave up
+            s->pid_ = -1;
+            break;
+        }
+        xcb_connection_t* c = xcb_connect(s->display_.c_str(), nullptr);
+        const bool ready = xcb_connection_has_error(c) == 0;
+        xcb_disconnect(c);
+        if (ready) return s;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return s;
+    why = argv[0] + " did not start on " + s->display_;
+    return nullptr;  // one that never answered is killed with s
 }
 
 std::unique_ptr<XServer> XServer::startXvfb(int width, int height, const std::vector<MonitorSpec>& monitors,
@@ -138,23 +128,18 @@ std::unique_ptr<XServer> XServer::startPreferred(std::string& why) {
     // Another test process may take the same free display number at the same
     // moment; the loser tries again on the next one.
     const char* forced = std::getenv("ORVANE_E2E_SERVER");
-    for (int attempt = 0; attempt < 6; ++attempt) {
-        const bool xorg = attempt < 3 && !(forced && std::string(forced) == "xvfb");
-        if (auto s = start(xorg ? Kind::XorgDummy : Kind::Xvfb, why)) return s;
-    }
+    const bool xvfb = forced && std::string(forced) == "xvfb";
+    for (int attempt = 0; attempt < 6; ++attempt)
+        if (auto s = start(attempt < 3 && !xvfb ? Kind::XorgDummy : Kind::Xvfb, why)) return s;
     return nullptr;
 }
 
 void XServer::kill() {
     if (pid_ <= 0) return;
     ::kill(pid_, SIGTERM);
-    int status = 0;
-    for (int i = 0; i < 500 && waitpid(pid_, &status, WNOHANG) != pid_; ++i) {
+    for (int i = 0; waitpid(pid_, nullptr, WNOHANG) == 0; ++i) {
+        if (i == 500) ::kill(pid_, SIGKILL);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        if (i == 499) {
-            ::kill(pid_, SIGKILL);
-            waitpid(pid_, &status, 0);
-        }
     }
     pid_ = -1;
 }

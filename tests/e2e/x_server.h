@@ -29,8 +29,6 @@ public:
     // Xorg, else Xvfb; ORVANE_E2E_SERVER=xvfb skips Xorg.
     static std::unique_ptr<XServer> startPreferred(std::string& why);
     ~XServer() { kill(); }
-    XServer(const XServer&) = delete;
-    XServer& operator=(const XServer&) = delete;
 
     [[nodiscard]] const std::string& display() const { return display_; }
     [[nodiscard]] Kind kind() const { return kind_; }
@@ -39,7 +37,6 @@ public:
     void kill();
 
 private:
-    XServer() = default;
     static std::unique_ptr<XServer> launch(Kind kind, std::vector<std::string> argv, std::string& why);
     pid_t pid_ = -1;
     std::string display_;
