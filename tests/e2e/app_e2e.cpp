@@ -7,7 +7,6 @@
 #include <QRegularExpression>
 
 #include "support.h"
-#include "support/temp_dir.h"
 
 namespace orvane::e2e {
 namespace {

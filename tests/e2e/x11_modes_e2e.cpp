@@ -18,7 +18,6 @@
 
 #include "platform/desktop/gnome_display_config.h"
 #include "support.h"
-#include "support/temp_dir.h"
 
 using namespace orvane::platform;
 using namespace orvane::e2e;
