@@ -92,10 +92,10 @@ TEST_F(AppTest, ARegisteredModeIsAppliedAgainAtTheNextLogin) {
     std::string why;
     auto next = XServer::start(XServer::Kind::XorgDummy, why);
     ASSERT_TRUE(next) << why;
-    EXPECT_EQ(runWithDisplay(next->display(), {exec.captured(1).toStdString(), exec.captured(2).toStdString(),
-                                               exec.captured(3).toStdString()}),
-              0);
-    runWithDisplay(next->display(), {"xrandr"}, &out);
+    setenv("DISPLAY", next->display().c_str(), 1);  // the tools' server, for these two
+    EXPECT_TRUE(run(exec.captured(1), {exec.captured(2), exec.captured(3)}));
+    run("xrandr", {}, &out);
+    setenv("DISPLAY", server().display().c_str(), 1);
     EXPECT_NE(out.find("DUMMY1 connected 1280x1024"), std::string::npos) << "applied again at login: " << out;
 }
 

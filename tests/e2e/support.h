@@ -103,12 +103,14 @@ inline std::unique_ptr<QWidget> showFrame(const QRect& rect) {
 }
 
 // Runs a tool on the test server; true when it succeeded.
-inline bool run(const char* tool, const std::vector<std::string>& args, std::string* out = nullptr) {
-    std::vector<std::string> argv{tool};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return runWithDisplay(server().display(), argv, out) == 0;
+inline bool run(const QString& tool, const QStringList& args, std::string* out = nullptr) {
+    QProcess p;
+    p.start(tool, args);
+    const bool ok = p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    if (out) *out = p.readAllStandardOutput().toStdString();
+    return ok;
 }
-inline std::string num(int v) { return std::to_string(v); }
+inline QString num(int v) { return QString::number(v); }
 
 // A plain client of the test server, apart from the backend's connection.
 class TestClient {

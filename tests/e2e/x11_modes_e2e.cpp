@@ -161,9 +161,8 @@ private:
         for (const ApplyLogicalMonitor& lm : layout)
             for (const ApplyMonitor& a : lm.monitors)
                 if (std::exchange(current[a.connector], a.modeId) != a.modeId)
-                    run("xrandr", {"--output", a.connector.toStdString(), "--mode",
-                                   a.modeId.section('@', 0, 0).toStdString(), "--rate",
-                                   a.modeId.section('@', 1).toStdString()});
+                    run("xrandr", {"--output", a.connector, "--mode", a.modeId.section('@', 0, 0), "--rate",
+                                   a.modeId.section('@', 1)});
         ++state.serial;
         return m.createReply();
     }

@@ -16,50 +16,25 @@
 namespace orvane::e2e {
 namespace {
 
-pid_t spawn(const std::vector<std::string>& argv, const std::string& display, int outFd) {
-    // Everything the child needs is built before fork: between fork and exec
-    // only async-signal-safe calls are allowed (Qt's threads may hold locks).
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        if (std::string(*e).rfind("DISPLAY=", 0) != 0) env.emplace_back(*e);
-    if (!display.empty()) env.push_back("DISPLAY=" + display);
-    std::vector<char*> envp, args;
-    for (std::string& e : env) envp.push_back(e.data());
+// A server of the test's own that dies with a test that crashed and holds
+// nothing of it (a build lock's descriptor).
+pid_t spawn(const std::vector<std::string>& argv) {
+    // Built before fork: between fork and exec only async-signal-safe calls
+    // are allowed (Qt's threads may hold locks).
+    std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    envp.push_back(nullptr);
     args.push_back(nullptr);
     const pid_t pid = fork();
     if (pid != 0) return pid;
     const int null = open("/dev/null", O_RDWR);
-    dup2(null, 0);
-    dup2(outFd >= 0 ? outFd : null, 1);
-    dup2(null, 2);
-    // Nothing of the test's (a build lock's descriptor) may outlive it in a
-    // server, and a server dies with a test that crashed.
+    for (int fd : {0, 1, 2}) dup2(null, fd);
     close_range(3, ~0U, 0);
     prctl(PR_SET_PDEATHSIG, SIGTERM);
-    execvpe(args[0], args.data(), envp.data());
+    execvp(args[0], args.data());
     _exit(127);
 }
 
 }  // namespace
-
-int runWithDisplay(const std::string& display, const std::vector<std::string>& argv, std::string* out) {
-    int pipeFds[2] = {-1, -1};
-    if (out && pipe(pipeFds) != 0) return -1;
-    const pid_t pid = spawn(argv, display, out ? pipeFds[1] : -1);
-    if (out) {
-        close(pipeFds[1]);
-        out->clear();
-        char buf[4096];
-        for (ssize_t n; (n = read(pipeFds[0], buf, sizeof buf)) > 0;)
-            out->append(buf, static_cast<std::size_t>(n));
-        close(pipeFds[0]);
-    }
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 std::unique_ptr<XServer> XServer::launch(Kind kind, std::vector<std::string> argv, std::string& why) {
     // A display number nobody uses, spread by process id so that parallel
@@ -73,7 +48,7 @@ std::unique_ptr<XServer> XServer::launch(Kind kind, std::vector<std::string> arg
     s->kind_ = kind;
     argv.insert(argv.begin() + 1, s->display_);
     if (kind == Kind::XorgDummy) argv.push_back("/tmp/orvane-e2e-xorg" + std::to_string(n) + ".log");
-    s->pid_ = spawn(argv, "", -1);
+    s->pid_ = spawn(argv);
     for (int i = 0; i < 2000; ++i) {
         if (s->pid_ < 0 || waitpid(s->pid_, nullptr, WNOHANG) != 0) {  // the server gave up
             s->pid_ = -1;
@@ -104,9 +79,11 @@ std::unique_ptr<XServer> XServer::startXvfb(int width, int height, const std::ve
         const std::string geometry = std::to_string(m.width) + "/" + mm(m.width) + "x" +
                                      std::to_string(m.height) + "/" + mm(m.height) + "+" +
                                      std::to_string(m.x) + "+" + std::to_string(m.y);
-        if (runWithDisplay(s->display_, {"xrandr", "--setmonitor", (m.primary ? "*" : "") + m.name, geometry,
-                                         m.primary ? "screen" : "none"}) != 0) {
-            why = "xrandr --setmonitor " + m.name + " failed";
+        const std::string setmonitor = "xrandr -display " + s->display_ + " --setmonitor '" +
+                                       (m.primary ? "*" : "") + m.name + "' " + geometry +
+                                       (m.primary ? " screen" : " none");
+        if (std::system(setmonitor.c_str()) != 0) {
+            why = setmonitor + " failed";
             s.reset();
         }
     }

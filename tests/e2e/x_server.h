@@ -43,8 +43,4 @@ private:
     Kind kind_ = Kind::Xvfb;
 };
 
-// Runs a command with DISPLAY set, returns its exit status; output in *out.
-int runWithDisplay(const std::string& display, const std::vector<std::string>& argv,
-                   std::string* out = nullptr);
-
 }  // namespace orvane::e2e
