@@ -53,9 +53,7 @@ TEST_F(X11Damage, DrawingOnTheWatchedMonitorIsReportedWhereItLandedAndNeverLost)
     EXPECT_FALSE(changes(*right).any());
     // Drawn into an inferior of the root: the root's damage includes its windows.
     fill(w, QRect(500, 400, 1, 1), 0x00ff00);
-    const MonitorChanges a = changes(*right);
-    EXPECT_FALSE(a.all);
-    EXPECT_EQ(a.region, QRegion(500, 400, 1, 1));
+    EXPECT_EQ(changes(*right).region, QRegion(500, 400, 1, 1));
     EXPECT_FALSE(changes(*right).any());
     // The same pixel again: reported again after the changes were taken.
     fill(w, QRect(500, 400, 1, 1), 0x0000ff);
@@ -79,8 +77,7 @@ TEST_F(X11Damage, DrawingOnTheWatchedMonitorIsReportedWhereItLandedAndNeverLost)
         const QRegion last = changes(*right).region;
         EXPECT_LE(last.rectCount(), takeEvery == 1000 ? 256 : 10000);
         seen += last;
-        EXPECT_EQ(
-            std::count_if(drawn.begin(), drawn.end(), [&](const QRect& r) { return !seen.contains(r); }), 0);
+        EXPECT_TRUE(std::all_of(drawn.begin(), drawn.end(), [&](const QRect& r) { return seen.contains(r); }));
     }
 
     // A new mode, of this monitor or of the other one: the screen was
@@ -114,9 +111,8 @@ TEST_F(X11Damage, DrawingOnTheOtherMonitorOrByTheViewThereDoesNotCount) {
     // Straight into the root, up to the column next to the watched monitor.
     fill(tc.root(), QRect(1919, 0, 1, 1080), 0xff0000);
     EXPECT_FALSE(changes(*right).any());
-    const MonitorChanges l = changes(*left);
-    EXPECT_TRUE(l.region.contains(QPoint(1919, 500)));
-    EXPECT_FALSE(l.region.contains(QPoint(1000, 800)));
+    const QRegion l = changes(*left).region;
+    EXPECT_TRUE(l.contains(QPoint(1919, 500)) && !l.contains(QPoint(1000, 800)));
 
     // The view's own drawing is no change of another monitor, but each tick
     // changes its own monitor (so nothing is skipped when it watches that one),
@@ -129,7 +125,6 @@ TEST_F(X11Damage, DrawingOnTheOtherMonitorOrByTheViewThereDoesNotCount) {
     EXPECT_TRUE(changes(*left).any());
     p->drawing().copy(*view, QRect(10, 10, 5, 5), *right, QPoint(10, 10));
     view->present(QRegion(10, 10, 5, 5));
-    const MonitorChanges own = changes(*left);
-    EXPECT_TRUE(own.region.contains(QPoint(100 + 12, 100 + 12)));
-    EXPECT_FALSE(own.region.contains(QPoint(100 + 400, 100 + 300)));
+    const QRegion own = changes(*left).region;
+    EXPECT_TRUE(own.contains(QPoint(100 + 12, 100 + 12)) && !own.contains(QPoint(100 + 400, 100 + 300)));
 }

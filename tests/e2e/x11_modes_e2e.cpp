@@ -1,11 +1,9 @@
 // Display modes through RandR on the Xorg dummy server (Xvfb has one fixed
-// output, so these tests skip there): listing, real mode changes of the second
-// monitor, what restoring undoes, and a registered mode handed to a desktop
-// that keeps its own display settings, played by stand-ins on a private
-// session bus (GNOME's service sets the mode itself) and a stand-in
-// kscreen-doctor. Where the store refuses, the change is taken back.
+// output, so these tests skip there): listing, real mode changes, what
+// restoring undoes, and a registered mode handed to a desktop that keeps its
+// own display settings: GNOME's service (a stand-in on a private session bus)
+// and a stand-in kscreen-doctor.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/stat.h>
 
 #include <QDBusConnection>
@@ -174,22 +172,14 @@ protected:
         X11Modes::SetUp();
         QFile::remove(autostart);
     }
-    void TearDown() override {
-        QDBusConnection::disconnectFromBus("stand-in");
-        if (busPid > 0) ::kill(busPid, SIGTERM);
-    }
+    void TearDown() override { QDBusConnection::disconnectFromBus("stand-in"); }
     // The stand-in on a session bus of this test's own.
     void startGnome() {
         setenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME", 1);
-        FILE* f = ::popen("dbus-daemon --session --fork --print-address=1 --print-pid=1", "r");
-        ASSERT_NE(f, nullptr);
-        char address[512] = {}, pid[32] = {};
-        const bool read = std::fgets(address, sizeof address, f) && std::fgets(pid, sizeof pid, f);
-        ::pclose(f);
-        ASSERT_TRUE(read) << "dbus-daemon did not start";
-        address[std::strcspn(address, "\n")] = '\0';
-        busPid = std::atoi(pid);
-        setenv("DBUS_SESSION_BUS_ADDRESS", address, 1);
+        bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+        ASSERT_TRUE(bus.waitForReadyRead(10000)) << "dbus-daemon did not start";
+        const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+        setenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8().constData(), 1);
         registerTypes();
         // The modes that matter: each monitor's current one, and the one kept.
         gnome.state.serial = 1;
@@ -201,8 +191,8 @@ protected:
             gnome.state.monitors.push_back({id, modes, {}});
             gnome.state.logicalMonitors.push_back({x, 0, 1.0, 0, x == 0, {id}, {}});
         }
-        QDBusConnection bus = QDBusConnection::connectToBus(QString::fromLatin1(address), "stand-in");
-        ASSERT_TRUE(bus.registerVirtualObject(kPath, &gnome) && bus.registerService(kService));
+        QDBusConnection c = QDBusConnection::connectToBus(address, "stand-in");
+        ASSERT_TRUE(c.registerVirtualObject(kPath, &gnome) && c.registerService(kService));
     }
     std::int32_t keep() { return dm().applyMode(right, *small, ChangeFlags::UpdateRegistry); }
     // A registered mode another store keeps brings no autostart entry of ours.
@@ -210,7 +200,7 @@ protected:
 
     GnomeStandIn gnome;
     const QString autostart = qEnvironmentVariable("XDG_CONFIG_HOME") + "/autostart/orvane-display-modes.desktop";
-    int busPid = 0;
+    QProcess bus;  // ended with the test
 };
 
 }  // namespace
