@@ -102,7 +102,7 @@ TEST_F(WindowTest, ThePlacementAndThePictureSurviveEveryStartAndEveryChangeOfThe
         SCOPED_TRACE(std::string(withWm ? "openbox " : "no window manager ") + extra);
         if (withWm && wm.state() == QProcess::NotRunning && !startOpenbox(wm)) GTEST_SKIP() << "no openbox";
         OrvaneProcess orvane(settings("Interval= 60000\r\n", placed) + extra);  // extra: a [View] key
-        ASSERT_TRUE(waitForPicture(15000, region).whole);
+        ASSERT_TRUE(waitForPicture(15000, region));
         processEvents(2200);  // the start-up puts the frame in place once the decoration is known
         if (std::string(extra).starts_with("FullScreen")) popup("f", monitor.center());
         WindowWatch watch;
@@ -117,7 +117,7 @@ TEST_F(WindowTest, ThePlacementAndThePictureSurviveEveryStartAndEveryChangeOfThe
             ASSERT_EQ(screen().pixel(600, 500), grey);
             client.destroy(cover);
             processEvents(300);
-            EXPECT_TRUE(findView(screen(), region).whole);
+            EXPECT_TRUE(findView(screen(), region));
         }
         if (!*extra) {
             // 表示 > タイトルバー: only the caption goes and comes back; the frame
