@@ -10,54 +10,50 @@
 namespace orvane::e2e {
 namespace {
 
-// Orvane's top-level window, watched from a connection of the test's own.
+// Orvane's main window (the largest of its top-level windows), watched from
+// a connection of the test's own.
 class WindowWatch {
 public:
     WindowWatch() {
         std::string out;
         run("xdotool", {"search", "--onlyvisible", "--name", "オルヴァン"}, &out);
         std::istringstream ids(out);
-        int largest = 0;
-        for (unsigned long id = 0; ids >> id;) {
-            const QRect r = rectOf(static_cast<xcb_window_t>(id));
-            if (r.width() * r.height() > largest) largest = r.width() * r.height(), window_ = id;
-        }
+        const auto area = [&](xcb_window_t w) { return rectOf(w).width() * rectOf(w).height(); };
+        for (xcb_window_t id = 0; ids >> id;)
+            if (area(id) > area(window_)) window_ = id;
         const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-        xcb_change_window_attributes(tc_.conn(), window_, XCB_CW_EVENT_MASK, &mask);
+        xcb_change_window_attributes(c(), window_, XCB_CW_EVENT_MASK, &mask);
         tc_.sync();
     }
     [[nodiscard]] bool found() const { return window_ != XCB_NONE; }
     QRect client() { return rectOf(window_); }
     // The outermost window holding it: the window manager's frame, or itself.
     QRect frame() {
-        xcb_window_t w = window_;
-        for (;;) {
-            auto* tree = xcb_query_tree_reply(tc_.conn(), xcb_query_tree(tc_.conn(), w), nullptr);
+        for (xcb_window_t w = window_;;) {
+            auto* tree = xcb_query_tree_reply(c(), xcb_query_tree(c(), w), nullptr);
             if (!tree) return {};
-            const bool top = tree->parent == tree->root;
-            if (!top) w = tree->parent;
+            const xcb_window_t parent = tree->parent, root = tree->root;
             std::free(tree);
-            if (top) return rectOf(w);
+            if (parent == root) return rectOf(w);
+            w = parent;
         }
     }
     // Unmap events seen since the last call.
     int unmaps() {
         int n = 0;
-        while (xcb_generic_event_t* e = xcb_poll_for_event(tc_.conn())) {
+        for (xcb_generic_event_t* e; (e = xcb_poll_for_event(c())); std::free(e))
             n += (e->response_type & 0x7f) == XCB_UNMAP_NOTIFY;
-            std::free(e);
-        }
         return n;
     }
 
 private:
+    xcb_connection_t* c() const { return tc_.conn(); }
     QRect rectOf(xcb_window_t w) {
-        auto* g = xcb_get_geometry_reply(tc_.conn(), xcb_get_geometry(tc_.conn(), w), nullptr);
-        if (!g) return {};
-        QRect r(0, 0, g->width + 2 * g->border_width, g->height + 2 * g->border_width);
-        auto* t = xcb_translate_coordinates_reply(
-            tc_.conn(), xcb_translate_coordinates(tc_.conn(), w, g->root, 0, 0), nullptr);
-        if (t) r.moveTo(t->dst_x, t->dst_y);
+        auto* g = xcb_get_geometry_reply(c(), xcb_get_geometry(c(), w), nullptr);
+        auto* t = g ? xcb_translate_coordinates_reply(c(), xcb_translate_coordinates(c(), w, g->root, 0, 0), nullptr)
+                    : nullptr;
+        const QRect r = t ? QRect(t->dst_x, t->dst_y, g->width + 2 * g->border_width, g->height + 2 * g->border_width)
+                          : QRect();
         std::free(t);
         std::free(g);
         return r;
