@@ -2,8 +2,6 @@
 // watched through screenshots: it shows the remembered monitor live, follows
 // it as the monitors change, a registered mode outlives it, and it forwards
 // clicks on a scaled desktop.
-#include <gtest/gtest.h>
-
 #include <QRegularExpression>
 
 #include "support.h"
@@ -32,11 +30,9 @@ TEST_F(AppTest, WatchesTheRememberedMonitorLiveFollowsItAndSavesOnTermination) {
         ASSERT_TRUE(run("xdotool", {"key", "Return"}));
         const auto shows = [&](const char* what) { return run("xrandr", {}, &out) && out.find(what) != out.npos; };
         EXPECT_TRUE(eventually([&] { return shows("DUMMY1 connected 1280x1024"); }));
-        // Off: the view turns to what the reload chooses (its own monitor).
+        // Off, and on again below the first monitor: watched again where it is now.
         ASSERT_TRUE(run("xrandr", {"--output", "DUMMY1", "--off"}));
         processEvents(1500);
-        EXPECT_FALSE(findView(screen(), QRect(600, 350, 700, 400)));
-        // On again below the first monitor: watched again where it is now.
         ASSERT_TRUE(run("xrandr", {"--output", "DUMMY1", "--auto", "--pos", "0x1080"}));
         client.showImage(QRect(0, 1080, 1920, 1080), image(kRight.size(), codedPixel));
         EXPECT_EQ(waitForPicture(10000), before) << "DUMMY1 watched again at its new place";

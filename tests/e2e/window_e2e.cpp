@@ -1,8 +1,6 @@
 // The main window's frame on the real server, with a window manager (openbox)
 // and without one, operated as a user does (xdotool through the view's popup
 // menu, Ctrl + drag on the view).
-#include <gtest/gtest.h>
-
 #include <sstream>
 
 #include "support.h"

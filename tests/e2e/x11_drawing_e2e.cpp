@@ -1,8 +1,6 @@
 // The tick's drawing operations on the real server, through each of the
 // backend's paths: a known picture on the second monitor goes through copy,
 // stretch, pointer image and invert into the view's window and is read back.
-#include <gtest/gtest.h>
-
 #include "support.h"
 #include "view/changed_part.h"
 

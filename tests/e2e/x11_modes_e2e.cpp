@@ -3,16 +3,9 @@
 // restoring undoes, and a registered mode handed to a desktop that keeps its
 // own display settings: GNOME's service (a stand-in on a private session bus)
 // and a stand-in kscreen-doctor.
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusVariant>
-#include <QDBusVirtualObject>
 #include <QFile>
+#include <QtDBus>
 #include <map>
-#include <utility>
 
 #include "platform/desktop/gnome_display_config.h"
 #include "support.h"
@@ -245,7 +238,7 @@ TEST_F(DesktopStore, KdeKeepsTheModeThroughKScreenAndWhatItRefusesIsTakenBack) {
     const std::string tool = dir.file("kscreen-doctor"), log = dir.file("calls.log");
     orvane::test::writeAll(
         tool, "#!/bin/sh\necho \"$@\" >> '" + log + "'\nexec test ! -e '" + dir.file("refuse") + "'\n");
-    ::chmod(tool.c_str(), 0755);
+    QFile::setPermissions(QString::fromStdString(tool), QFile::ReadOwner | QFile::ExeOwner);
     setenv("PATH", (dir.path() + ":" + std::getenv("PATH")).c_str(), 1);
     ASSERT_EQ(keep(), DispChange::Successful);
     EXPECT_EQ(orvane::test::readAll(log), "output.DUMMY1.mode.1280x1024@75\n");

@@ -1,7 +1,5 @@
 // Monitors of the real backend against the two-monitor server: enumeration,
 // the work area, and a server without RandR.
-#include <gtest/gtest.h>
-
 #include "support.h"
 
 using namespace orvane::platform;

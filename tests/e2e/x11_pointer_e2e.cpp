@@ -1,7 +1,5 @@
 // Pointer position, warping, injected clicks and the pointer image on the
 // real server; a window of the test's own records the button events.
-#include <gtest/gtest.h>
-
 #include "support.h"
 
 using namespace orvane::platform;
