@@ -60,7 +60,7 @@ TEST_F(AppTest, WatchesTheRememberedMonitorLiveFollowsItAndSavesOnTermination) {
             .match(text);
     ASSERT_TRUE(exec.hasMatch()) << text.toStdString();
     std::string why;
-    auto next = XServer::start(XServer::Kind::XorgDummy, why);
+    auto next = XServer::startPreferred(why);
     ASSERT_TRUE(next) << why;
     setenv("DISPLAY", next->display().c_str(), 1);  // the tools' server, for these two
     EXPECT_TRUE(run(exec.captured(1), {exec.captured(2), exec.captured(3)}));
@@ -72,9 +72,9 @@ TEST_F(AppTest, WatchesTheRememberedMonitorLiveFollowsItAndSavesOnTermination) {
 TEST(AppEnd, WhenTheXServerDiesItSaysSoAndLeavesTheSettingsIntact) {
     // A server of its own: the test's own connection must outlive it.
     std::string why;
-    auto doomed = XServer::start(XServer::Kind::Xvfb, why);
+    auto doomed = XServer::startPreferred(why);
     if (!doomed) GTEST_SKIP() << "no second X server: " << why;
-    const std::string stored = settings("Interval= 100\r\n", QRect(0, 0, 1920, 1080), "RIGHT");
+    const std::string stored = settings("Interval= 100\r\n");
     OrvaneProcess orvane(stored, {QString::fromStdString("DISPLAY=" + doomed->display())});
     processEvents(3000);  // started and ticking
     ASSERT_EQ(orvane.waitForExit(0), -2) << orvane.errorOutput();

@@ -47,7 +47,7 @@ std::unique_ptr<XServer> XServer::launch(Kind kind, std::vector<std::string> arg
     s->display_ = ":" + std::to_string(n);
     s->kind_ = kind;
     argv.insert(argv.begin() + 1, s->display_);
-    if (kind == Kind::XorgDummy) argv.push_back("/tmp/orvane-e2e-xorg" + std::to_string(n) + ".log");
+    if (kind == Kind::XorgDummy) argv.push_back("/tmp/orvane-e2e-xorg" + std::to_string(n) + ".log");  // -logfile
     s->pid_ = spawn(argv);
     for (int i = 0; i < 2000; ++i) {
         if (s->pid_ < 0 || waitpid(s->pid_, nullptr, WNOHANG) != 0) {  // the server gave up
@@ -70,8 +70,8 @@ std::unique_ptr<XServer> XServer::startXvfb(int width, int height, const std::ve
     auto s =
         launch(Kind::Xvfb,
                {"Xvfb", "-screen", "0", size, "+extension", "RANDR", "-nolisten", "tcp", "-noreset"}, why);
-    for (const MonitorSpec& m : monitors) {
-        if (!s) break;
+    for (std::size_t i = 0; s && i < monitors.size(); ++i) {
+        const MonitorSpec& m = monitors[i];
         // RandR wants a physical size: 96 DPI keeps Qt's view of the screens
         // plain. '*' marks the primary monitor; binding it to the output keeps
         // RandR from adding another, automatic one.
@@ -90,24 +90,20 @@ std::unique_ptr<XServer> XServer::startXvfb(int width, int height, const std::ve
     return s;
 }
 
-std::unique_ptr<XServer> XServer::start(Kind kind, std::string& why) {
-    if (kind == Kind::Xvfb)
-        return startXvfb(3840, 1080,
-                         {{"LEFT", 0, 0, 1920, 1080, true}, {"RIGHT", 1920, 0, 1920, 1080, false}}, why);
-    // The log file's name, with the display number, is appended by launch.
-    return launch(kind,
-                  {"Xorg", "-config", std::string(ORVANE_E2E_DIR) + "/xorg-dummy-two-monitors.conf",
-                   "-noreset", "-nolisten", "tcp", "-novtswitch", "-sharevts", "-logfile"},
-                  why);
-}
-
 std::unique_ptr<XServer> XServer::startPreferred(std::string& why) {
     // Another test process may take the same free display number at the same
     // moment; the loser tries again on the next one.
     const char* forced = std::getenv("ORVANE_E2E_SERVER");
     const bool xvfb = forced && std::string(forced) == "xvfb";
-    for (int attempt = 0; attempt < 6; ++attempt)
-        if (auto s = start(attempt < 3 && !xvfb ? Kind::XorgDummy : Kind::Xvfb, why)) return s;
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        auto s = attempt < 3 && !xvfb
+                     ? launch(Kind::XorgDummy,
+                              {"Xorg", "-config", std::string(ORVANE_E2E_DIR) + "/xorg-dummy-two-monitors.conf",
+                               "-noreset", "-nolisten", "tcp", "-novtswitch", "-sharevts", "-logfile"},
+                              why)
+                     : startXvfb(3840, 1080, {{"LEFT", 0, 0, 1920, 1080, true}, {"RIGHT", 1920, 0, 1920, 1080}}, why);
+        if (s) return s;
+    }
     return nullptr;
 }
 

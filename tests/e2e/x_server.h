@@ -21,12 +21,11 @@ struct MonitorSpec {
 class XServer {
 public:
     enum class Kind { XorgDummy, Xvfb };
-    // nullptr with the reason in why when no server would start. Xvfb is two
-    // 1920x1080 monitors side by side, LEFT and RIGHT.
-    static std::unique_ptr<XServer> start(Kind kind, std::string& why);
+    // nullptr with the reason in why when no server would start.
     static std::unique_ptr<XServer> startXvfb(int width, int height, const std::vector<MonitorSpec>& monitors,
                                               std::string& why);
-    // Xorg, else Xvfb; ORVANE_E2E_SERVER=xvfb skips Xorg.
+    // Two 1920x1080 monitors side by side: Xorg's DUMMY0 and DUMMY1, else
+    // Xvfb's LEFT and RIGHT (ORVANE_E2E_SERVER=xvfb skips Xorg).
     static std::unique_ptr<XServer> startPreferred(std::string& why);
     ~XServer() { kill(); }
 
