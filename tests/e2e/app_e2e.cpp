@@ -84,11 +84,10 @@ TEST(AppEnd, WhenTheXServerDiesItSaysSoAndLeavesTheSettingsIntact) {
     EXPECT_EQ(orvane.savedSettings(), stored) << "the settings file is untouched";
 }
 
-// The whole desktop scaled by two (QT_SCALE_FACTOR, or Xft.dpi as desktops
-// set it for a high-density screen): the widgets are twice as large, yet the
-// view shows the monitor pixel for pixel at 100 % and a forwarded double click
-// lands on the monitor pixel the user pointed at, also from the right monitor
-// (Qt's logical pixels keep its corner at 1920, 0).
+// The whole desktop scaled by two (QT_SCALE_FACTOR, or Xft.dpi as desktops set
+// it): the view still shows the monitor pixel for pixel at 100 % and a double
+// click lands on the pixel pointed at, also from the right monitor (whose
+// corner Qt's logical pixels keep at 1920, 0).
 TEST_F(AppTest, OnADesktopScaledByTwoTheViewIsPixelExactAndClicksLandWherePointed) {
     for (const auto& [environment, onTheRight] : {std::pair{"QT_SCALE_FACTOR=2", true}, std::pair{"", false}}) {
         SCOPED_TRACE(environment);
@@ -111,8 +110,6 @@ TEST_F(AppTest, OnADesktopScaledByTwoTheViewIsPixelExactAndClicksLandWherePointe
         const QPoint at = shown + QPoint(701, 403);
         EXPECT_EQ(clicks.buttonEvents(4), (std::vector<TestClient::ButtonEvent>{
                                               {true, 1, at}, {false, 1, at}, {true, 1, at}, {false, 1, at}}));
-        EXPECT_TRUE(eventually([&] { return p->pointer().position() == (platform::Point{target.x(), target.y()}); }))
-            << "the pointer returns to the view";
         EXPECT_EQ(orvane.terminate(), 0);
     }
 }
