@@ -7,9 +7,9 @@
 #include <xcb/xcb.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 #include <QWindow>
 #include <chrono>
@@ -42,7 +42,9 @@ inline QRgb patternPixel(int x, int y) {
 }
 // Every pixel tells which monitor pixel it is (decode gives it back).
 inline QRgb codedPixel(int x, int y) { return qRgb(x & 0xff, y & 0xff, ((x >> 8) & 0x0f) | ((y >> 8) << 4)); }
-inline QPoint decode(QRgb c) { return {qRed(c) | ((qBlue(c) & 0x0f) << 8), qGreen(c) | ((qBlue(c) >> 4) << 8)}; }
+inline QPoint decode(QRgb c) {
+    return {qRed(c) | ((qBlue(c) & 0x0f) << 8), qGreen(c) | ((qBlue(c) >> 4) << 8)};
+}
 
 inline QImage image(QSize size, QRgb (*pixel)(int, int)) {
     QImage img(size, QImage::Format_RGB32);
@@ -58,7 +60,8 @@ inline QImage solid(QSize size, QRgb colour) {
 }
 
 inline int colourDistance(QRgb a, QRgb b) {
-    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+    return std::max(
+        {std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
 }
 
 inline std::unique_ptr<platform::Platform> backend(platform::x11::Options o = {}) {
@@ -74,31 +77,13 @@ inline void settle(platform::Platform& p) {
     (void)p.pointer().position();
 }
 
-inline void processEvents(int ms = 50) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-}
-
-template <typename F>
-bool eventually(F done, int ms = 3000) {
-    for (int t = 0; !done(); t += 50) {
-        if (t >= ms) return false;
-        processEvents(50);
-    }
-    return true;
-}
-
 // A frameless top-level window at rect, shown and exposed.
 inline std::unique_ptr<QWidget> showFrame(const QRect& rect) {
     auto w = std::make_unique<QWidget>(nullptr, Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
     w->setGeometry(rect);
     w->show();
-    eventually([&] { return w->windowHandle() && w->windowHandle()->isExposed(); }, 5000);
-    processEvents(50);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w->windowHandle() && w->windowHandle()->isExposed(); }));
+    QTest::qWait(50);
     return w;
 }
 
@@ -111,6 +96,11 @@ inline bool run(const QString& tool, const QStringList& args, std::string* out =
     return ok;
 }
 inline QString num(int v) { return QString::number(v); }
+// True when xrandr's report says this.
+inline bool xrandrShows(const std::string& what) {
+    std::string out;
+    return run("xrandr", {}, &out) && out.find(what) != std::string::npos;
+}
 
 // A plain client of the test server, apart from the backend's connection.
 class TestClient {
@@ -136,8 +126,9 @@ public:
                       screen_->root_depth, static_cast<std::uint32_t>(img.sizeInBytes()), img.constBits());
         const xcb_window_t w = xcb_generate_id(c_);
         const std::uint32_t values[] = {pix, 1, XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE};
-        xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, root(), i16(rect.x()), i16(rect.y()), u16(rect.width()),
-                          u16(rect.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen_->root_visual,
+        xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, root(), i16(rect.x()), i16(rect.y()),
+                          u16(rect.width()), u16(rect.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          screen_->root_visual,
                           XCB_CW_BACK_PIXMAP | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
         xcb_map_window(c_, w);
         xcb_free_gc(c_, gc);
@@ -198,7 +189,8 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("ORVANE_CONFIG_DIR", dir_.path());
         env.remove("QT_QPA_PLATFORM");
-        for (const QString& setting : environment) env.insert(setting.section('=', 0, 0), setting.section('=', 1));
+        for (const QString& setting : environment)
+            env.insert(setting.section('=', 0, 0), setting.section('=', 1));
         process_.setProcessEnvironment(env);
         process_.start(QStringLiteral(ORVANE_BINARY), {});
         process_.waitForStarted(10000);
@@ -245,7 +237,7 @@ protected:
     // default inside a view filling the left monitor at 100 %).
     std::optional<QPoint> waitForPicture(int ms = 15000, const QRect& region = QRect(600, 350, 700, 400)) {
         std::optional<QPoint> v;
-        eventually([&] { return (v = findView(screen(), region)).has_value(); }, ms);
+        (void)QTest::qWaitFor([&] { return (v = findView(screen(), region)).has_value(); }, ms);
         return v;
     }
 };

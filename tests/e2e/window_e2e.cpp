@@ -23,7 +23,6 @@ public:
         xcb_change_window_attributes(c(), window_, XCB_CW_EVENT_MASK, &mask);
         tc_.sync();
     }
-    [[nodiscard]] bool found() const { return window_ != XCB_NONE; }
     QRect client() { return rectOf(window_); }
     // The outermost window holding it: the window manager's frame, or itself.
     QRect frame() {
@@ -48,10 +47,12 @@ private:
     xcb_connection_t* c() const { return tc_.conn(); }
     QRect rectOf(xcb_window_t w) {
         auto* g = xcb_get_geometry_reply(c(), xcb_get_geometry(c(), w), nullptr);
-        auto* t = g ? xcb_translate_coordinates_reply(c(), xcb_translate_coordinates(c(), w, g->root, 0, 0), nullptr)
+        auto* t = g ? xcb_translate_coordinates_reply(c(), xcb_translate_coordinates(c(), w, g->root, 0, 0),
+                                                      nullptr)
                     : nullptr;
-        const QRect r = t ? QRect(t->dst_x, t->dst_y, g->width + 2 * g->border_width, g->height + 2 * g->border_width)
-                          : QRect();
+        const QRect r =
+            t ? QRect(t->dst_x, t->dst_y, g->width + 2 * g->border_width, g->height + 2 * g->border_width)
+              : QRect();
         std::free(t);
         std::free(g);
         return r;
@@ -63,9 +64,9 @@ private:
 // Chooses an entry of the view's popup menu's 表示 by its key, as a user may.
 void popup(const char* key, QPoint at) {
     ASSERT_TRUE(run("xdotool", {"mousemove", num(at.x()), num(at.y()), "click", "3"}));
-    processEvents(900);
+    QTest::qWait(900);
     ASSERT_TRUE(run("xdotool", {"key", "v", key}));
-    processEvents(600);
+    QTest::qWait(600);
 }
 
 // openbox has taken the screen once it names itself on the root window.
@@ -76,7 +77,7 @@ bool startOpenbox(QProcess& wm) {
         return run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}, &out) && out.find("window id") != out.npos;
     };
     return wm.waitForStarted(5000) &&
-           eventually([&] { return wm.state() != QProcess::Running || named(); }, 10000) &&
+           QTest::qWaitFor([&] { return wm.state() != QProcess::Running || named(); }, 10000) &&
            wm.state() == QProcess::Running;
 }
 
@@ -97,20 +98,20 @@ TEST_F(WindowTest, ThePlacementAndThePictureSurviveEveryStartAndEveryChangeOfThe
         if (withWm && wm.state() == QProcess::NotRunning && !startOpenbox(wm)) GTEST_SKIP() << "no openbox";
         OrvaneProcess orvane(settings("Interval= 60000\r\n", placed) + extra);  // extra: a [View] key
         ASSERT_TRUE(waitForPicture(15000, region));
-        processEvents(2200);  // the start-up puts the frame in place once the decoration is known
+        QTest::qWait(2200);  // the start-up puts the frame in place once the decoration is known
         if (std::string(extra).starts_with("FullScreen")) popup("f", monitor.center());
         WindowWatch watch;
-        ASSERT_TRUE(watch.found());
-        EXPECT_TRUE(eventually([&] { return watch.frame() == placed; }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return watch.frame() == placed; }));
 
         if (!withWm) {
             // Uncovered, the view shows its picture at once, a minute before the next tick.
             const QRgb grey = qRgb(0x80, 0x80, 0x80);
-            const xcb_window_t cover = client.showImage(QRect(450, 350, 400, 300), solid(QSize(400, 300), grey));
-            processEvents(200);
+            const xcb_window_t cover =
+                client.showImage(QRect(450, 350, 400, 300), solid(QSize(400, 300), grey));
+            QTest::qWait(200);
             ASSERT_EQ(screen().pixel(600, 500), grey);
             client.destroy(cover);
-            processEvents(300);
+            QTest::qWait(300);
             EXPECT_TRUE(findView(screen(), region));
         }
         if (!*extra) {
@@ -120,8 +121,8 @@ TEST_F(WindowTest, ThePlacementAndThePictureSurviveEveryStartAndEveryChangeOfThe
                 if (!withWm) break;
                 watch.unmaps();
                 popup("i", region.center());
-                EXPECT_TRUE(
-                    eventually([&] { return (watch.client().top() - watch.frame().top() > 10) == caption; }));
+                EXPECT_TRUE(QTest::qWaitFor(
+                    [&] { return (watch.client().top() - watch.frame().top() > 10) == caption; }));
                 EXPECT_EQ(watch.frame().topLeft(), placed.topLeft());
                 EXPECT_GT(watch.client().left(), watch.frame().left());
                 EXPECT_EQ(watch.unmaps(), 0) << "never unmapped";
@@ -129,24 +130,25 @@ TEST_F(WindowTest, ThePlacementAndThePictureSurviveEveryStartAndEveryChangeOfThe
             // 表示 > フル画面: the client covers the monitor (the window manager
             // may keep a border), and the frame comes back exactly.
             popup("f", region.center());
-            EXPECT_TRUE(eventually([&] {
+            EXPECT_TRUE(QTest::qWaitFor([&] {
                 const QRect c = watch.client();
                 return withWm ? monitor.contains(c) && c.width() >= 1900 && c.height() >= 1060 : c == monitor;
             }));
             popup("f", monitor.center());
-            EXPECT_TRUE(eventually([&] { return watch.frame() == placed; }));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return watch.frame() == placed; }));
 
             // Ctrl + left drag on the view: the first step starts the drag, the
             // window follows the other two.
             const QPoint p = region.center();
-            ASSERT_TRUE(run("xdotool", {"mousemove", num(p.x()), num(p.y()), "keydown", "ctrl", "mousedown", "1"}));
-            processEvents(100);
+            ASSERT_TRUE(
+                run("xdotool", {"mousemove", num(p.x()), num(p.y()), "keydown", "ctrl", "mousedown", "1"}));
+            QTest::qWait(100);
             for (const char* step : {"3", "30", "40"}) {
                 ASSERT_TRUE(run("xdotool", {"mousemove_relative", "--", step, step}));
-                processEvents(150);
+                QTest::qWait(150);
             }
             ASSERT_TRUE(run("xdotool", {"mouseup", "1", "keyup", "ctrl"}));
-            EXPECT_TRUE(eventually([&] {
+            EXPECT_TRUE(QTest::qWaitFor([&] {
                 return (watch.frame().topLeft() - placed.topLeft() - QPoint(70, 70)).manhattanLength() <= 4;
             }));
         }

@@ -47,7 +47,7 @@ protected:
 TEST_F(X11Damage, DrawingOnTheWatchedMonitorIsReportedWhereItLandedAndNeverLostNorElsewhere) {
     const xcb_window_t w = tc.showImage(kRight, image(kRight.size(), patternPixel));
     EXPECT_TRUE(changes(*right).all);  // a new context has seen nothing yet
-    processEvents(100);
+    QTest::qWait(100);
     EXPECT_FALSE(changes(*right).any());
     // Drawn into an inferior of the root: the root's damage includes its windows.
     fill(w, QRect(500, 400, 1, 1), 0x00ff00);
@@ -75,14 +75,15 @@ TEST_F(X11Damage, DrawingOnTheWatchedMonitorIsReportedWhereItLandedAndNeverLostN
         const QRegion last = changes(*right).region;
         EXPECT_LE(last.rectCount(), takeEvery == 1000 ? 256 : 10000);
         seen += last;
-        EXPECT_TRUE(std::all_of(drawn.begin(), drawn.end(), [&](const QRect& r) { return seen.contains(r); }));
+        EXPECT_TRUE(
+            std::all_of(drawn.begin(), drawn.end(), [&](const QRect& r) { return seen.contains(r); }));
     }
 
     // Drawing on the other monitor, or by the view there, does not count.
     auto frame = showFrame(QRect(100, 100, 800, 600));
     auto view = p->drawing().createView(frame.get());
     view->setGeometry(QRect(0, 0, 800, 600), frame->size());
-    processEvents(50);
+    QTest::qWait(50);
     changes(*right);
     changes(*left);
     // Straight into the root, up to the column next to the watched monitor.

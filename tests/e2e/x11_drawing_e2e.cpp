@@ -32,13 +32,14 @@ protected:
 
     void place(const QRect& viewRect) {
         view->setGeometry(viewRect, frame->size());
-        processEvents(50);
+        QTest::qWait(50);
     }
     // The view at viewRect inside the frame, the whole of src stretched into it.
     QImage draw(const QRect& viewRect, StretchMode mode, Surface& src) {
         place(viewRect);
         view->setStretchMode(mode);
-        p->drawing().stretch(*view, QRect(QPoint(0, 0), viewRect.size()), src, QRect(QPoint(0, 0), src.size()));
+        p->drawing().stretch(*view, QRect(QPoint(0, 0), viewRect.size()), src,
+                             QRect(QPoint(0, 0), src.size()));
         view->present();
         return shown();
     }
@@ -137,7 +138,8 @@ TEST_P(X11Drawing, StretchingSamplesTheWatchedMonitorOnly) {
     // a memory copy whole: both show the same picture.
     auto mem = p->drawing().createMemoryCopy(*monitor, monitor->size());
     const QRect r(-3000, -1200, 5760, 3240);
-    const QImage fromCopy = draw(r, StretchMode::Quality, *mem), fromMonitor = draw(r, StretchMode::Quality, *monitor);
+    const QImage fromCopy = draw(r, StretchMode::Quality, *mem),
+                 fromMonitor = draw(r, StretchMode::Quality, *monitor);
     expectView(fromMonitor, [&](QRgb got, int x, int y) {
         return colourDistance(got, fromCopy.pixel(x - 3000, y - 1200)) <= 1;
     });
@@ -157,13 +159,14 @@ TEST_P(X11Drawing, PersistentImageComesBackAfterBeingCovered) {
     p->drawing().copy(*view, QRect(0, 0, 800, 600), *monitor, QPoint(500, 300));
     view->present();
     settle(*p);
-    processEvents(200);
+    QTest::qWait(200);
     asked = QRegion();
-    const xcb_window_t cover = client.showImage(QRect(200, 200, 300, 200), solid(QSize(300, 200), 0xff808080));
+    const xcb_window_t cover =
+        client.showImage(QRect(200, 200, 300, 200), solid(QSize(300, 200), 0xff808080));
     EXPECT_EQ(shown().pixel(200, 200), qRgb(0x80, 0x80, 0x80));
     client.destroy(cover);
     // No tick runs: the expose alone must bring the picture back.
-    processEvents(200);
+    QTest::qWait(200);
     expectView(shown(), [&](QRgb got, int x, int y) { return got == picture.pixel(500 + x, 300 + y); });
     EXPECT_EQ(asked.boundingRect(), QRect(100, 100, 300, 200)) << "only the part that was covered";
 }

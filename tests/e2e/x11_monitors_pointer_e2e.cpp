@@ -27,7 +27,8 @@ TEST(X11Monitors, EnumerationFindsBothMonitorsAndTheWorkArea) {
     EXPECT_EQ(p->monitors().openMonitor("NO-SUCH-MONITOR"), nullptr);
 
     // A panel of 40 pixels along the top of the whole screen.
-    ASSERT_TRUE(run("xprop", {"-root", "-f", "_NET_WORKAREA", "32c", "-set", "_NET_WORKAREA", "0,40,3840,1040"}));
+    ASSERT_TRUE(
+        run("xprop", {"-root", "-f", "_NET_WORKAREA", "32c", "-set", "_NET_WORKAREA", "0,40,3840,1040"}));
     list = p->monitors().enumerate();
     EXPECT_EQ(list.at(0).work, (Rect{0, 40, 1920, 1080}));
     EXPECT_EQ(list.at(1).work, (Rect{1920, 40, 3840, 1080}));
@@ -59,9 +60,10 @@ TEST(X11Pointer, WarpsClicksWhereItIsAndReadsThePointerImage) {
         EXPECT_TRUE(p->pointer().sendButton(b, false));
     }
     const QPoint at(2600, 700);
-    EXPECT_EQ(tc.buttonEvents(6), (std::vector<TestClient::ButtonEvent>{{true, 1, at}, {false, 1, at},
-                                                                        {true, 3, at}, {false, 3, at},
-                                                                        {true, 2, at}, {false, 2, at}}));
+    EXPECT_EQ(
+        tc.buttonEvents(6),
+        (std::vector<TestClient::ButtonEvent>{
+            {true, 1, at}, {false, 1, at}, {true, 3, at}, {false, 3, at}, {true, 2, at}, {false, 2, at}}));
 
     // Without XTest nothing is sent, without XFixes there is no image.
     x11::Options o;
@@ -80,7 +82,8 @@ TEST(X11Pointer, WarpsClicksWhereItIsAndReadsThePointerImage) {
     QImage clear(img.size(), img.format());
     clear.fill(Qt::transparent);
     EXPECT_FALSE(img == clear);
-    EXPECT_EQ(p->pointer().cursorInfo()->image.get(), info->image.get()) << "the same cursor, the cached image";
+    EXPECT_EQ(p->pointer().cursorInfo()->image.get(), info->image.get())
+        << "the same cursor, the cached image";
     // The cursor font's hand (glyph 60) on the test window: a new image.
     const xcb_font_t font = xcb_generate_id(tc.conn());
     xcb_open_font(tc.conn(), font, 6, "cursor");

@@ -16,11 +16,10 @@
 namespace orvane::e2e {
 namespace {
 
-// A server of the test's own that dies with a test that crashed and holds
-// nothing of it (a build lock's descriptor).
+// A server that dies with a test that crashed and holds nothing of it (a
+// build lock's descriptor). Only async-signal-safe calls after fork: Qt's
+// threads may hold locks.
 pid_t spawn(const std::vector<std::string>& argv) {
-    // Built before fork: between fork and exec only async-signal-safe calls
-    // are allowed (Qt's threads may hold locks).
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -47,7 +46,10 @@ std::unique_ptr<XServer> XServer::launch(Kind kind, std::vector<std::string> arg
     s->display_ = ":" + std::to_string(n);
     s->kind_ = kind;
     argv.insert(argv.begin() + 1, s->display_);
-    if (kind == Kind::XorgDummy) argv.push_back("/tmp/orvane-e2e-xorg" + std::to_string(n) + ".log");  // -logfile
+    if (kind == Kind::XorgDummy)
+        argv.insert(argv.end(), {"-config", std::string(ORVANE_E2E_DIR) + "/xorg-dummy-two-monitors.conf",
+                                 "-noreset", "-nolisten", "tcp", "-novtswitch", "-sharevts", "-logfile",
+                                 "/tmp/orvane-e2e-xorg" + std::to_string(n) + ".log"});
     s->pid_ = spawn(argv);
     for (int i = 0; i < 2000; ++i) {
         if (s->pid_ < 0 || waitpid(s->pid_, nullptr, WNOHANG) != 0) {  // the server gave up
@@ -95,15 +97,11 @@ std::unique_ptr<XServer> XServer::startPreferred(std::string& why) {
     // moment; the loser tries again on the next one.
     const char* forced = std::getenv("ORVANE_E2E_SERVER");
     const bool xvfb = forced && std::string(forced) == "xvfb";
-    for (int attempt = 0; attempt < 6; ++attempt) {
-        auto s = attempt < 3 && !xvfb
-                     ? launch(Kind::XorgDummy,
-                              {"Xorg", "-config", std::string(ORVANE_E2E_DIR) + "/xorg-dummy-two-monitors.conf",
-                               "-noreset", "-nolisten", "tcp", "-novtswitch", "-sharevts", "-logfile"},
-                              why)
-                     : startXvfb(3840, 1080, {{"LEFT", 0, 0, 1920, 1080, true}, {"RIGHT", 1920, 0, 1920, 1080}}, why);
-        if (s) return s;
-    }
+    const std::vector<MonitorSpec> halves{{"LEFT", 0, 0, 1920, 1080, true}, {"RIGHT", 1920, 0, 1920, 1080}};
+    for (int attempt = xvfb ? 3 : 0; attempt < 6; ++attempt)
+        if (auto s =
+                attempt < 3 ? launch(Kind::XorgDummy, {"Xorg"}, why) : startXvfb(3840, 1080, halves, why))
+            return s;
     return nullptr;
 }
 
