@@ -1,7 +1,6 @@
-// The real program on the headless X server, started as a user starts it and
-// watched through screenshots: it shows the remembered monitor live, follows
-// it as the monitors change, a registered mode outlives it, and it forwards
-// clicks on a scaled desktop.
+// The real program on the headless X server, started as a user starts it and watched through
+// screenshots: it shows the remembered monitor live, follows it as the monitors change, a
+// registered mode outlives it, and it forwards clicks on a scaled desktop.
 #include <QRegularExpression>
 
 #include "support.h"
@@ -11,8 +10,7 @@ namespace {
 
 TEST_F(AppTest, WatchesTheRememberedMonitorLiveFollowsItAndSavesOnTermination) {
     client.showImage(kRight, image(kRight.size(), codedPixel));
-    // A Wayland session whose compositor Orvane cannot use runs it through
-    // XWayland (here: the test's X server), and the user is told so.
+    // A Wayland session whose compositor it cannot use runs it through XWayland: the user is told so.
     OrvaneProcess orvane(settings("Interval= 100\r\nChangeDisplayType= 2\r\n"),
                          {"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=wayland-orvane-test"});
     const auto before = waitForPicture();
@@ -48,8 +46,7 @@ TEST_F(AppTest, WatchesTheRememberedMonitorLiveFollowsItAndSavesOnTermination) {
     EXPECT_NE(saved.find("Interval= 100\r\n"), std::string::npos);
     if (!isXorgDummy()) return;
 
-    // The autostart entry a login runs where no desktop keeps display modes,
-    // run in a new X session (a fresh server, at the configured 1920 x 1080).
+    // The autostart entry a login runs where no desktop keeps modes, in a fresh session at 1920 x 1080.
     const QString text = QString::fromStdString(test::readAll(std::string(std::getenv("XDG_CONFIG_HOME")) +
                                                               "/autostart/orvane-display-modes.desktop"));
     EXPECT_TRUE(text.contains("NotShowIn=GNOME;KDE;XFCE;"));
@@ -82,10 +79,9 @@ TEST(AppEnd, WhenTheXServerDiesItSaysSoAndLeavesTheSettingsIntact) {
     EXPECT_EQ(orvane.savedSettings(), stored) << "the settings file is untouched";
 }
 
-// The whole desktop scaled by two (QT_SCALE_FACTOR, or Xft.dpi as desktops set
-// it): the view still shows the monitor pixel for pixel at 100 % and a double
-// click lands on the pixel pointed at, also from the right monitor (whose
-// corner Qt's logical pixels keep at 1920, 0).
+// The whole desktop scaled by two (QT_SCALE_FACTOR, or Xft.dpi as desktops set it): the view still
+// shows the monitor pixel for pixel at 100 % and a double click lands on the pixel pointed at, also
+// from the right monitor (whose corner Qt's logical pixels keep at 1920, 0).
 TEST_F(AppTest, OnADesktopScaledByTwoTheViewIsPixelExactAndClicksLandWherePointed) {
     for (const auto& [environment, onTheRight] :
          {std::pair{"QT_SCALE_FACTOR=2", true}, std::pair{"", false}}) {

@@ -1,5 +1,5 @@
-// Shared pieces of the end-to-end tests: the run's server, a test client of
-// its own, known pictures, and the whole program started as a user starts it.
+// Shared pieces of the end-to-end tests: the run's server, a test client of its own, known pictures,
+// and the whole program started as a user starts it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -112,8 +112,8 @@ public:
     // Waits until the server has handled every request sent so far.
     void sync() { std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr)); }
 
-    // An override-redirect window showing image at rect (its background, so
-    // the server repaints it by itself), receiving button events.
+    // An override-redirect window showing image at rect (its background: the server repaints it by
+    // itself), receiving button events.
     xcb_window_t showImage(const QRect& rect, const QImage& image) {
         const auto u16 = [](int v) { return static_cast<std::uint16_t>(v); };
         const auto i16 = [](int v) { return static_cast<std::int16_t>(v); };

@@ -8,8 +8,7 @@
 namespace orvane::e2e {
 namespace {
 
-// Orvane's main window (the largest of its top-level windows), watched from
-// a connection of the test's own.
+// Orvane's main window (the largest of its top-level windows), seen from a connection of our own.
 class WindowWatch {
 public:
     WindowWatch() {
@@ -81,9 +80,8 @@ bool startOpenbox(QProcess& wm) {
            wm.state() == QProcess::Running;
 }
 
-// Every start puts the frame where it was stored and saves where it is at the
-// end, with the caption or without, and after a start in full screen that the
-// user leaves; on the way the frame is changed every way a user can.
+// Every start puts the frame where it was stored and saves where it is at the end, with the caption
+// or without, and after a start in full screen the user leaves; between, the user changes the frame.
 using WindowTest = AppTest;
 
 TEST_F(WindowTest, ThePlacementAndThePictureSurviveEveryStartAndEveryChangeOfTheFrame) {
@@ -115,8 +113,7 @@ TEST_F(WindowTest, ThePlacementAndThePictureSurviveEveryStartAndEveryChangeOfThe
             EXPECT_TRUE(findView(screen(), region));
         }
         if (!*extra) {
-            // 表示 > タイトルバー: only the caption goes and comes back; the frame
-            // stays mapped where it is, with a border to resize by.
+            // 表示 > タイトルバー: only the caption goes and comes back; the frame stays, mapped, bordered.
             for (const bool caption : {false, true}) {
                 if (!withWm) break;
                 watch.unmaps();
@@ -137,8 +134,7 @@ TEST_F(WindowTest, ThePlacementAndThePictureSurviveEveryStartAndEveryChangeOfThe
             popup("f", monitor.center());
             EXPECT_TRUE(QTest::qWaitFor([&] { return watch.frame() == placed; }));
 
-            // Ctrl + left drag on the view: the first step starts the drag, the
-            // window follows the other two.
+            // Ctrl + left drag on the view: the first step starts the drag, the window follows the rest.
             const QPoint p = region.center();
             ASSERT_TRUE(
                 run("xdotool", {"mousemove", num(p.x()), num(p.y()), "keydown", "ctrl", "mousedown", "1"}));

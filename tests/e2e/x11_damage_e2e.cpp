@@ -18,14 +18,12 @@ protected:
         right = p->monitors().openMonitor(watched());
         ASSERT_TRUE(left && right);
     }
-    // The changes once the server has sent every report of what was drawn so
-    // far: a round trip on the backend's connection comes after them.
+    // The changes once the server has sent every report so far: a round trip comes after them.
     MonitorChanges changes(MonitorContext& m) {
         settle(*p);
         return m.takeChanges();
     }
-    // Fills r of a window (root coordinates for the root); with wait the
-    // server has drawn it on return.
+    // Fills r of a window (root coordinates for the root), drawn on return with wait.
     void fill(xcb_drawable_t d, const QRect& r, std::uint32_t pixel, bool wait = true) {
         const xcb_gcontext_t gc = xcb_generate_id(tc.conn());
         xcb_create_gc(tc.conn(), gc, d, XCB_GC_FOREGROUND, &pixel);
@@ -60,9 +58,8 @@ TEST_F(X11Damage, DrawingOnTheWatchedMonitorIsReportedWhereItLandedAndNeverLostN
     tc.showImage(QRect(3839, 1079, 1, 1), solid(QSize(1, 1), 0));  // the monitor's last pixel
     EXPECT_TRUE(changes(*right).region.contains(QPoint(1919, 1079)));
 
-    // Another client draws while the changes are taken again and again, or
-    // draws hundreds of dots between two takes (which come as few rectangles):
-    // each drawing shows up in one of the takes.
+    // Another client draws while the changes are taken again and again, or draws hundreds of dots
+    // between two takes (which come as few rectangles): each drawing shows up in one of the takes.
     for (const int takeEvery : {3, 1000}) {
         QRegion seen;
         std::vector<QRect> drawn;
@@ -92,9 +89,8 @@ TEST_F(X11Damage, DrawingOnTheWatchedMonitorIsReportedWhereItLandedAndNeverLostN
     const QRegion l = changes(*left).region;
     EXPECT_TRUE(l.contains(QPoint(1919, 500)) && !l.contains(QPoint(1000, 800)));
 
-    // The view's own drawing is no change of another monitor, but each tick
-    // changes its own monitor (so nothing is skipped when it watches that one),
-    // a partial redraw only its part.
+    // The view's own drawing is no change of another monitor, but each tick changes its own monitor
+    // (nothing is skipped when it watches that one), a partial redraw only its part.
     for (int i = 0; i < 3; ++i) {
         p->drawing().copy(*view, QRect(0, 0, 800, 600), *right, QPoint(i * 10, 0));
         view->present();
@@ -106,8 +102,7 @@ TEST_F(X11Damage, DrawingOnTheWatchedMonitorIsReportedWhereItLandedAndNeverLostN
     const QRegion own = changes(*left).region;
     EXPECT_TRUE(own.contains(QPoint(100 + 12, 100 + 12)) && !own.contains(QPoint(100 + 400, 100 + 300)));
 
-    // A new mode, of this monitor or of the other one: the screen was
-    // reconfigured, which changes everything everywhere.
+    // A new mode of this monitor or of the other one reconfigures the screen: everything changed.
     if (isXorgDummy()) {
         ASSERT_TRUE(run("xrandr", {"--output", "DUMMY1", "--mode", "1280x1024_75"}));
         EXPECT_TRUE(changes(*right).all);

@@ -1,6 +1,5 @@
-// The tick's drawing operations on the real server, through each of the
-// backend's paths: a known picture on the second monitor goes through copy,
-// stretch, pointer image and invert into the view's window and is read back.
+// The tick's drawing operations on the real server through each of the backend's paths: a known
+// picture on the second monitor goes through them into the view's window and is read back.
 #include "support.h"
 #include "view/changed_part.h"
 
@@ -105,9 +104,8 @@ TEST_P(X11Drawing, GrabCopyInvertAndThePointerImageAreExact) {
 }
 
 TEST_P(X11Drawing, StretchingSamplesTheWatchedMonitorOnly) {
-    // Simple: each view pixel shows the monitor pixel under its centre (either
-    // one where the centre falls on their edge), also in a view far beyond the
-    // 16 bits of X window sizes and Composite offsets.
+    // Simple: each view pixel shows the monitor pixel under its centre (either one on their edge),
+    // also in a view far beyond the 16 bits of X window sizes and Composite offsets.
     for (const QRect& r :
          {QRect(-1700, -1500, 3840, 2160), QRect(0, 0, 960, 540), QRect(-50000, -30000, 60000, 40000)}) {
         expectView(draw(r, StretchMode::Simple, *monitor), [&](QRgb got, int x, int y) {
@@ -119,8 +117,7 @@ TEST_P(X11Drawing, StretchingSamplesTheWatchedMonitorOnly) {
         });
     }
 
-    // Quality at 50 % averages each 2x2 block: the stripes at y 900..909 turn
-    // purple, where nearest sampling shows red or blue.
+    // Quality at 50 % averages each 2x2 block (the stripes at y 900..909 turn purple, not red or blue).
     expectView(draw(QRect(0, 0, 960, 540), StretchMode::Quality, *monitor), [&](QRgb got, int x, int y) {
         int r = 0, g = 0, b = 0;
         for (int d = 0; d < 4; ++d) {
@@ -134,8 +131,7 @@ TEST_P(X11Drawing, StretchingSamplesTheWatchedMonitorOnly) {
     client.showImage(QRect(1900, 0, 20, 1080), solid(QSize(20, 1080), qRgb(255, 255, 255)));
     const QImage big = draw(QRect(0, 0, 3840, 2160), StretchMode::Quality, *monitor);
     for (int y : {10, 300, 599}) EXPECT_EQ(big.pixel(0, y), picture.pixel(0, y / 2)) << "row " << y;
-    // Enlarging samples a padded copy of the part it needs from the monitor,
-    // a memory copy whole: both show the same picture.
+    // Enlarging pads the part it samples of the monitor, a memory copy whole: the same picture.
     auto mem = p->drawing().createMemoryCopy(*monitor, monitor->size());
     const QRect r(-3000, -1200, 5760, 3240);
     const QImage fromCopy = draw(r, StretchMode::Quality, *mem),
@@ -147,8 +143,7 @@ TEST_P(X11Drawing, StretchingSamplesTheWatchedMonitorOnly) {
 }
 
 TEST_P(X11Drawing, PersistentImageComesBackAfterBeingCovered) {
-    // What the window loses is asked for again at once, as the program then
-    // draws it from the monitor: only that part.
+    // What the window loses is asked for again at once (the program draws it anew): only that part.
     QRegion asked;
     view->setLostPartHandler([&](const QRegion& lost) {
         asked += lost;
@@ -176,8 +171,7 @@ TEST_P(X11Drawing, RedrawingTheChangedPartEqualsAWholeNewFrame) {
                                                    {QRect(-300, -200, 1440, 810), StretchMode::Quality},
                                                    {QRect(-1500, -600, 5760, 3240), StretchMode::Simple},
                                                    {QRect(0, 0, 211, 119), StretchMode::Quality}};
-    // Bright patches in the middle, at both corners of the monitor (edges
-    // sample with padding), and two close together.
+    // Bright patches in the middle, at both corners (edges sample with padding), two close together.
     const QRect patches[] = {QRect(700, 400, 13, 9), QRect(0, 0, 5, 5), QRect(1913, 1074, 7, 6),
                              QRect(310, 230, 3, 3), QRect(316, 236, 2, 2)};
     for (const auto& [viewRect, mode] : cases) {

@@ -85,8 +85,7 @@ TEST_F(X11Modes, ListedModesAreSetAndRestoredAsTheirOwnerWantsAndOthersRefused) 
     EXPECT_EQ(dm().restoreRegistered(right), DispChange::Successful);
     EXPECT_EQ(dm().currentMode(right), small);
 
-    // Set back by someone else; a later run's temporary change, taken back
-    // by the user, leaves that mode at exit, not the one registered before.
+    // Set back by someone else; a later run's temporary change the user takes back leaves that mode.
     ASSERT_TRUE(run("xrandr", {"--output", "DUMMY1", "--mode", "1920x1080_60"}));
     auto second = backend();
     ASSERT_EQ(second->displayModes().applyMode(right, *small, 0), DispChange::Successful);
@@ -104,8 +103,8 @@ namespace {
 
 using namespace orvane::platform::desktop::gnome;
 
-// GNOME's display configuration service, in the test process: it notes every
-// call and, as mutter does, sets the mode it is given itself.
+// GNOME's display configuration service in the test process: it notes every call and, as mutter
+// does, sets the mode it is given itself.
 class GnomeStandIn : public QDBusVirtualObject {
 public:
     State state;
@@ -191,8 +190,7 @@ protected:
 }  // namespace
 
 TEST_F(DesktopStore, GnomeKeepsTheModeWithItsPersistentMethod) {
-    // The service's state changes between our read and our apply once; the
-    // apply is made again from its new state.
+    // The service's state changes once between our read and our apply: applied again from the new one.
     gnome.staleOnce = true;
     startGnome();
     ASSERT_EQ(keep(), DispChange::Successful);
@@ -206,8 +204,7 @@ TEST_F(DesktopStore, GnomeKeepsTheModeWithItsPersistentMethod) {
     EXPECT_FALSE(dm().desktopConfirmsChange(0));
 }
 
-// Refused, not allowed, or the service gone: not kept, and the output shows
-// what it showed, at exit too.
+// Refused, not allowed, or the service gone: not kept, and the output shows what it showed, at exit too.
 TEST_F(DesktopStore, AModeGnomeRefusesForbidsOrCannotTakeIsTakenBackAndReportedNotKept) {
     gnome.refuse = true;
     startGnome();
