@@ -3,15 +3,10 @@
 # and prints "DISPLAY PID"; stop it with: kill PID (exactly that process).
 #   tests/e2e/x-server.sh [xorg] [display-number]
 set -euo pipefail
-here="$(cd "$(dirname "$0")" && pwd)"
-n="${2:-}"
-if [ -z "$n" ]; then
-  for n in $(seq 150 250); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-  done
-fi
-Xorg ":$n" -config "$here/xorg-dummy-two-monitors.conf" -noreset -nolisten tcp -novtswitch -sharevts \
-  -logfile "/tmp/orvane-xorg$n.log" >/dev/null 2>&1 &
+n="${2:-150}"
+while [ -z "${2:-}" ] && { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; }; do n=$((n + 1)); done
+Xorg ":$n" -config "$(cd "$(dirname "$0")" && pwd)/xorg-dummy-two-monitors.conf" -noreset -nolisten tcp \
+  -novtswitch -sharevts -logfile "/tmp/orvane-xorg$n.log" >/dev/null 2>&1 &
 pid=$!
 for _ in $(seq 2000); do
   DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 && break

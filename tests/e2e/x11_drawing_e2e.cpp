@@ -1,9 +1,5 @@
-// The tick's drawing operations on the real server, through each of the
-// backend's paths: a known picture on the second monitor goes through copy,
-// stretch, pointer image and invert into the view's window and is read back.
-#include <gtest/gtest.h>
-
-#include "platform/x11/x11_drawing.h"
+// The tick's drawing operations on the real server through each of the backend's paths: a known
+// picture on the second monitor goes through them into the view's window and is read back.
 #include "support.h"
 #include "view/changed_part.h"
 
@@ -19,13 +15,6 @@ struct Feature {
     bool render, shm;
 };
 
-// A 16x16 pointer image of one premultiplied colour.
-CursorImage square(QRgb colour, std::uint64_t serial) {
-    CursorImage cur{QImage(16, 16, QImage::Format_ARGB32_Premultiplied), {}, serial};
-    cur.image.fill(colour);
-    return cur;
-}
-
 class X11Drawing : public ::testing::TestWithParam<Feature> {
 protected:
     void SetUp() override {
@@ -33,18 +22,16 @@ protected:
         o.useRender = GetParam().render;
         o.useShm = GetParam().shm;
         p = backend(o);
-        ASSERT_TRUE(p);
         client.showImage(kRight, picture);
         monitor = p->monitors().openMonitor(watched());
-        ASSERT_TRUE(monitor);
         frame = showFrame(kFrame);
         view = p->drawing().createView(frame.get());
-        ASSERT_TRUE(view);
+        ASSERT_TRUE(monitor && view);
     }
 
     void place(const QRect& viewRect) {
         view->setGeometry(viewRect, frame->size());
-        processEvents(50);
+        QTest::qWait(50);
     }
     // The view at viewRect inside the frame, the whole of src stretched into it.
     QImage draw(const QRect& viewRect, StretchMode mode, Surface& src) {
@@ -83,14 +70,9 @@ protected:
 
 TEST_P(X11Drawing, GrabCopyInvertAndThePointerImageAreExact) {
     EXPECT_TRUE(p->drawing().grab(kRight) == picture);
-    const QImage g = p->drawing().grab(QRect(3800, 1000, 100, 100));  // black off the screen
-    EXPECT_EQ(g.pixel(39, 79), picture.pixel(1919, 1079));
-    EXPECT_EQ(g.pixel(40, 10), qRgb(0, 0, 0));
-    EXPECT_EQ(g.pixel(10, 80), qRgb(0, 0, 0));
 
     // A 100 % view scrolled by (300, 500), a 3x3 square of it inverted.
     place(QRect(-300, -500, 1920, 1080));
-    ASSERT_EQ(view->visibleOrigin(), QPoint(300, 500));
     p->drawing().copy(*view, QRect(0, 0, 1920, 1080), *monitor, QPoint(0, 0));
     const QRect inverted(320, 540, 3, 3);
     p->drawing().invert(*view, inverted);
@@ -101,7 +83,8 @@ TEST_P(X11Drawing, GrabCopyInvertAndThePointerImageAreExact) {
 
     // Half-transparent red over a memory copy at (400, 300), its corner pixel clear.
     auto mem = p->drawing().createMemoryCopy(*monitor, monitor->size());
-    CursorImage cur = square(qRgba(0x80, 0, 0, 0x80), 7);
+    CursorImage cur{QImage(16, 16, QImage::Format_ARGB32_Premultiplied), {}, 7};
+    cur.image.fill(qRgba(0x80, 0, 0, 0x80));
     cur.image.setPixel(0, 0, qRgba(0, 0, 0, 0));
     p->drawing().drawCursor(*mem, QPoint(400, 300), cur);
     place(QRect(-300, -250, 1920, 1080));
@@ -121,13 +104,11 @@ TEST_P(X11Drawing, GrabCopyInvertAndThePointerImageAreExact) {
 }
 
 TEST_P(X11Drawing, StretchingSamplesTheWatchedMonitorOnly) {
-    // Simple: each view pixel shows the monitor pixel under its centre (either
-    // one where the centre falls on their edge), also in a view far beyond the
-    // 16 bits of X window sizes and Composite offsets.
+    // Simple: each view pixel shows the monitor pixel under its centre (either one on their edge),
+    // also in a view far beyond the 16 bits of X window sizes and Composite offsets.
     for (const QRect& r :
          {QRect(-1700, -1500, 3840, 2160), QRect(0, 0, 960, 540), QRect(-50000, -30000, 60000, 40000)}) {
-        const QImage shot = draw(r, StretchMode::Simple, *monitor);
-        expectView(shot, [&](QRgb got, int x, int y) {
+        expectView(draw(r, StretchMode::Simple, *monitor), [&](QRgb got, int x, int y) {
             const double u = (x + 0.5) * 1920 / r.width(), v = (y + 0.5) * 1080 / r.height();
             for (const double d : {-0.05, 0.05})
                 for (const double e : {-0.05, 0.05})
@@ -136,10 +117,8 @@ TEST_P(X11Drawing, StretchingSamplesTheWatchedMonitorOnly) {
         });
     }
 
-    // Quality at 50 % averages each 2x2 block: the stripes at y 900..909 turn
-    // purple, where nearest sampling shows red or blue.
-    const QImage half = draw(QRect(0, 0, 960, 540), StretchMode::Quality, *monitor);
-    expectView(half, [&](QRgb got, int x, int y) {
+    // Quality at 50 % averages each 2x2 block (the stripes at y 900..909 turn purple, not red or blue).
+    expectView(draw(QRect(0, 0, 960, 540), StretchMode::Quality, *monitor), [&](QRgb got, int x, int y) {
         int r = 0, g = 0, b = 0;
         for (int d = 0; d < 4; ++d) {
             const QRgb c = picture.pixel(2 * x + d % 2, 2 * y + d / 2);
@@ -152,19 +131,11 @@ TEST_P(X11Drawing, StretchingSamplesTheWatchedMonitorOnly) {
     client.showImage(QRect(1900, 0, 20, 1080), solid(QSize(20, 1080), qRgb(255, 255, 255)));
     const QImage big = draw(QRect(0, 0, 3840, 2160), StretchMode::Quality, *monitor);
     for (int y : {10, 300, 599}) EXPECT_EQ(big.pixel(0, y), picture.pixel(0, y / 2)) << "row " << y;
-    // At 75 % the first column mixes the monitor's columns 0 and 1 (5/6 and 1/6).
-    const QRgb a = picture.pixel(0, 60), b = picture.pixel(1, 60);
-    const QRgb mix =
-        qRgb((5 * qRed(a) + qRed(b)) / 6, (5 * qGreen(a) + qGreen(b)) / 6, (5 * qBlue(a) + qBlue(b)) / 6);
-    EXPECT_LE(colourDistance(draw(QRect(0, 0, 1440, 810), StretchMode::Quality, *monitor).pixel(0, 45), mix),
-              3);
-
-    // Enlarging samples a padded copy of the part it needs from the monitor,
-    // a memory copy whole: both show the same picture.
+    // Enlarging pads the part it samples of the monitor, a memory copy whole: the same picture.
     auto mem = p->drawing().createMemoryCopy(*monitor, monitor->size());
     const QRect r(-3000, -1200, 5760, 3240);
-    const QImage fromCopy = draw(r, StretchMode::Quality, *mem);
-    const QImage fromMonitor = draw(r, StretchMode::Quality, *monitor);
+    const QImage fromCopy = draw(r, StretchMode::Quality, *mem),
+                 fromMonitor = draw(r, StretchMode::Quality, *monitor);
     expectView(fromMonitor, [&](QRgb got, int x, int y) {
         return colourDistance(got, fromCopy.pixel(x - 3000, y - 1200)) <= 1;
     });
@@ -172,8 +143,7 @@ TEST_P(X11Drawing, StretchingSamplesTheWatchedMonitorOnly) {
 }
 
 TEST_P(X11Drawing, PersistentImageComesBackAfterBeingCovered) {
-    // What the window loses is asked for again at once, as the program then
-    // draws it from the monitor: only that part.
+    // What the window loses is asked for again at once (the program draws it anew): only that part.
     QRegion asked;
     view->setLostPartHandler([&](const QRegion& lost) {
         asked += lost;
@@ -184,65 +154,24 @@ TEST_P(X11Drawing, PersistentImageComesBackAfterBeingCovered) {
     p->drawing().copy(*view, QRect(0, 0, 800, 600), *monitor, QPoint(500, 300));
     view->present();
     settle(*p);
-    processEvents(200);
+    QTest::qWait(200);
     asked = QRegion();
-    const QImage grey = solid(QSize(300, 200), qRgb(0x80, 0x80, 0x80));
-    const xcb_window_t cover = client.showImage(QRect(kFrame.x() + 100, kFrame.y() + 100, 300, 200), grey);
+    const xcb_window_t cover =
+        client.showImage(QRect(200, 200, 300, 200), solid(QSize(300, 200), 0xff808080));
     EXPECT_EQ(shown().pixel(200, 200), qRgb(0x80, 0x80, 0x80));
     client.destroy(cover);
     // No tick runs: the expose alone must bring the picture back.
-    processEvents(200);
+    QTest::qWait(200);
     expectView(shown(), [&](QRgb got, int x, int y) { return got == picture.pixel(500 + x, 300 + y); });
     EXPECT_EQ(asked.boundingRect(), QRect(100, 100, 300, 200)) << "only the part that was covered";
-
-    // Without a persistent image the part stays lost until the next drawing.
-    view->setPersistent(false);
-    asked = QRegion();
-    client.destroy(client.showImage(QRect(kFrame.x() + 100, kFrame.y() + 100, 300, 200), grey));
-    processEvents(200);
-    EXPECT_TRUE(asked.isEmpty());
-}
-
-TEST_P(X11Drawing, BufferedTicksOfOneSizeMakeNoPixmapsYetHeldCopiesKeepTheirPixels) {
-    // The buffered path at 300 %: a memory copy, the pointer image in it, an
-    // enlarging stretch that pads what it samples.
-    place(QRect(-1500, -900, 5760, 3240));
-    view->setStretchMode(StretchMode::Quality);
-    const CursorImage cur = square(qRgba(0, 0, 0x80, 0x80), 3);
-    const QRect dst(0, 0, 5760, 3240), src(0, 0, 1920, 1080);
-    auto tick = [&] {
-        auto mem = p->drawing().createMemoryCopy(*monitor, monitor->size());
-        p->drawing().drawCursor(*mem, QPoint(700, 500), cur);
-        p->drawing().stretch(*view, dst, *mem, src);
-        p->drawing().stretch(*view, dst, *monitor, src);
-        view->present();
-        p->drawing().flush();
-    };
-    tick();
-    const std::uint64_t made = x11::ServerPixmap::createdCount();
-    for (int i = 0; i < 5; ++i) tick();
-    EXPECT_EQ(x11::ServerPixmap::createdCount(), made);
-    EXPECT_EQ(shown().pixel(450, 300), picture.pixel((1500 + 450) / 3, (900 + 300) / 3));
-
-    auto held = p->drawing().createMemoryCopy(*monitor, monitor->size());
-    p->drawing().drawCursor(*held, QPoint(0, 0), cur);
-    auto second = p->drawing().createMemoryCopy(*monitor, monitor->size());
-    EXPECT_EQ(x11::ServerPixmap::createdCount(), made + 1);
-    EXPECT_NE(draw(QRect(0, 0, 1920, 1080), StretchMode::Simple, *held).pixel(5, 5), picture.pixel(5, 5));
-    EXPECT_EQ(draw(QRect(0, 0, 1920, 1080), StretchMode::Simple, *second).pixel(5, 5), picture.pixel(5, 5));
 }
 
 TEST_P(X11Drawing, RedrawingTheChangedPartEqualsAWholeNewFrame) {
-    const std::pair<QRect, StretchMode> cases[] = {
-        {QRect(0, 0, 960, 540), StretchMode::Simple},
-        {QRect(0, 0, 480, 270), StretchMode::Quality},
-        {QRect(-300, -200, 1440, 810), StretchMode::Quality},
-        {QRect(-1100, -500, 3840, 2160), StretchMode::Quality},
-        {QRect(-1500, -600, 5760, 3240), StretchMode::Simple},
-        {QRect(0, 0, 211, 119), StretchMode::Quality},
-    };
-    // Bright patches in the middle, at both corners of the monitor (edges
-    // sample with padding), and two close together.
+    const std::pair<QRect, StretchMode> cases[] = {{QRect(0, 0, 960, 540), StretchMode::Simple},
+                                                   {QRect(-300, -200, 1440, 810), StretchMode::Quality},
+                                                   {QRect(-1500, -600, 5760, 3240), StretchMode::Simple},
+                                                   {QRect(0, 0, 211, 119), StretchMode::Quality}};
+    // Bright patches in the middle, at both corners (edges sample with padding), two close together.
     const QRect patches[] = {QRect(700, 400, 13, 9), QRect(0, 0, 5, 5), QRect(1913, 1074, 7, 6),
                              QRect(310, 230, 3, 3), QRect(316, 236, 2, 2)};
     for (const auto& [viewRect, mode] : cases) {

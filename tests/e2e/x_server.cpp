@@ -13,71 +13,27 @@
 #include <filesystem>
 #include <thread>
 
-#ifndef ORVANE_E2E_DIR
-#error "ORVANE_E2E_DIR must name the folder of the X server configuration"
-#endif
-
 namespace orvane::e2e {
-
 namespace {
 
-pid_t spawn(const std::vector<std::string>& argv, const std::string& display, int outFd) {
-    // Everything the child needs is built before fork: between fork and exec
-    // only async-signal-safe calls are allowed (Qt's threads may hold locks).
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        if (std::string(*e).rfind("DISPLAY=", 0) != 0) env.emplace_back(*e);
-    if (!display.empty()) env.push_back("DISPLAY=" + display);
-    std::vector<char*> envp, args;
-    for (std::string& e : env) envp.push_back(e.data());
+// A server that dies with a test that crashed and holds nothing of it (a
+// build lock's descriptor). Only async-signal-safe calls after fork: Qt's
+// threads may hold locks.
+pid_t spawn(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    envp.push_back(nullptr);
     args.push_back(nullptr);
     const pid_t pid = fork();
     if (pid != 0) return pid;
     const int null = open("/dev/null", O_RDWR);
-    dup2(null, 0);
-    dup2(outFd >= 0 ? outFd : null, 1);
-    dup2(null, 2);
-    // Nothing of the test's (a build lock's descriptor) may outlive it in a
-    // server, and a server dies with a test that crashed.
+    for (int fd : {0, 1, 2}) dup2(null, fd);
     close_range(3, ~0U, 0);
     prctl(PR_SET_PDEATHSIG, SIGTERM);
-    execvpe(args[0], args.data(), envp.data());
+    execvp(args[0], args.data());
     _exit(127);
 }
 
-bool waitReady(pid_t pid, const std::string& display) {
-    for (int i = 0; i < 2000; ++i) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) return false;  // the server gave up
-        xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
-        const bool ok = xcb_connection_has_error(c) == 0;
-        xcb_disconnect(c);
-        if (ok) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
 }  // namespace
-
-int runWithDisplay(const std::string& display, const std::vector<std::string>& argv, std::string* out) {
-    int pipeFds[2] = {-1, -1};
-    if (out && pipe(pipeFds) != 0) return -1;
-    const pid_t pid = spawn(argv, display, out ? pipeFds[1] : -1);
-    if (out) {
-        close(pipeFds[1]);
-        out->clear();
-        char buf[4096];
-        for (ssize_t n; (n = read(pipeFds[0], buf, sizeof buf)) > 0;)
-            out->append(buf, static_cast<std::size_t>(n));
-        close(pipeFds[0]);
-    }
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 std::unique_ptr<XServer> XServer::launch(Kind kind, std::vector<std::string> argv, std::string& why) {
     // A display number nobody uses, spread by process id so that parallel
@@ -86,17 +42,28 @@ std::unique_ptr<XServer> XServer::launch(Kind kind, std::vector<std::string> arg
     while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n)) ||
            std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock"))
         ++n;
-    std::unique_ptr<XServer> s(new XServer);
+    auto s = std::make_unique<XServer>();
     s->display_ = ":" + std::to_string(n);
     s->kind_ = kind;
     argv.insert(argv.begin() + 1, s->display_);
-    if (kind == Kind::XorgDummy) argv.push_back("/tmp/orvane-e2e-xorg" + std::to_string(n) + ".log");
-    s->pid_ = spawn(argv, "", -1);
-    if (s->pid_ < 0 || !waitReady(s->pid_, s->display_)) {
-        why = argv[0] + " did not start on " + s->display_;
-        return nullptr;
+    if (kind == Kind::XorgDummy)
+        argv.insert(argv.end(), {"-config", std::string(ORVANE_E2E_DIR) + "/xorg-dummy-two-monitors.conf",
+                                 "-noreset", "-nolisten", "tcp", "-novtswitch", "-sharevts", "-logfile",
+                                 "/tmp/orvane-e2e-xorg" + std::to_string(n) + ".log"});
+    s->pid_ = spawn(argv);
+    for (int i = 0; i < 2000; ++i) {
+        if (s->pid_ < 0 || waitpid(s->pid_, nullptr, WNOHANG) != 0) {  // the server gave up
+            s->pid_ = -1;
+            break;
+        }
+        xcb_connection_t* c = xcb_connect(s->display_.c_str(), nullptr);
+        const bool ready = xcb_connection_has_error(c) == 0;
+        xcb_disconnect(c);
+        if (ready) return s;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return s;
+    why = argv[0] + " did not start on " + s->display_;
+    return nullptr;  // one that never answered is killed with s
 }
 
 std::unique_ptr<XServer> XServer::startXvfb(int width, int height, const std::vector<MonitorSpec>& monitors,
@@ -105,8 +72,8 @@ std::unique_ptr<XServer> XServer::startXvfb(int width, int height, const std::ve
     auto s =
         launch(Kind::Xvfb,
                {"Xvfb", "-screen", "0", size, "+extension", "RANDR", "-nolisten", "tcp", "-noreset"}, why);
-    for (const MonitorSpec& m : monitors) {
-        if (!s) break;
+    for (std::size_t i = 0; s && i < monitors.size(); ++i) {
+        const MonitorSpec& m = monitors[i];
         // RandR wants a physical size: 96 DPI keeps Qt's view of the screens
         // plain. '*' marks the primary monitor; binding it to the output keeps
         // RandR from adding another, automatic one.
@@ -114,47 +81,36 @@ std::unique_ptr<XServer> XServer::startXvfb(int width, int height, const std::ve
         const std::string geometry = std::to_string(m.width) + "/" + mm(m.width) + "x" +
                                      std::to_string(m.height) + "/" + mm(m.height) + "+" +
                                      std::to_string(m.x) + "+" + std::to_string(m.y);
-        if (runWithDisplay(s->display_, {"xrandr", "--setmonitor", (m.primary ? "*" : "") + m.name, geometry,
-                                         m.primary ? "screen" : "none"}) != 0) {
-            why = "xrandr --setmonitor " + m.name + " failed";
+        const std::string setmonitor = "xrandr -display " + s->display_ + " --setmonitor '" +
+                                       (m.primary ? "*" : "") + m.name + "' " + geometry +
+                                       (m.primary ? " screen" : " none");
+        if (std::system(setmonitor.c_str()) != 0) {
+            why = setmonitor + " failed";
             s.reset();
         }
     }
     return s;
 }
 
-std::unique_ptr<XServer> XServer::start(Kind kind, std::string& why) {
-    if (kind == Kind::Xvfb)
-        return startXvfb(3840, 1080,
-                         {{"LEFT", 0, 0, 1920, 1080, true}, {"RIGHT", 1920, 0, 1920, 1080, false}}, why);
-    // The log file's name, with the display number, is appended by launch.
-    return launch(kind,
-                  {"Xorg", "-config", std::string(ORVANE_E2E_DIR) + "/xorg-dummy-two-monitors.conf",
-                   "-noreset", "-nolisten", "tcp", "-novtswitch", "-sharevts", "-logfile"},
-                  why);
-}
-
 std::unique_ptr<XServer> XServer::startPreferred(std::string& why) {
     // Another test process may take the same free display number at the same
     // moment; the loser tries again on the next one.
     const char* forced = std::getenv("ORVANE_E2E_SERVER");
-    for (int attempt = 0; attempt < 6; ++attempt) {
-        const bool xorg = attempt < 3 && !(forced && std::string(forced) == "xvfb");
-        if (auto s = start(xorg ? Kind::XorgDummy : Kind::Xvfb, why)) return s;
-    }
+    const bool xvfb = forced && std::string(forced) == "xvfb";
+    const std::vector<MonitorSpec> halves{{"LEFT", 0, 0, 1920, 1080, true}, {"RIGHT", 1920, 0, 1920, 1080}};
+    for (int attempt = xvfb ? 3 : 0; attempt < 6; ++attempt)
+        if (auto s =
+                attempt < 3 ? launch(Kind::XorgDummy, {"Xorg"}, why) : startXvfb(3840, 1080, halves, why))
+            return s;
     return nullptr;
 }
 
 void XServer::kill() {
     if (pid_ <= 0) return;
     ::kill(pid_, SIGTERM);
-    int status = 0;
-    for (int i = 0; i < 500 && waitpid(pid_, &status, WNOHANG) != pid_; ++i) {
+    for (int i = 0; waitpid(pid_, nullptr, WNOHANG) == 0; ++i) {
+        if (i == 500) ::kill(pid_, SIGKILL);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        if (i == 499) {
-            ::kill(pid_, SIGKILL);
-            waitpid(pid_, &status, 0);
-        }
     }
     pid_ = -1;
 }

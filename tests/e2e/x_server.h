@@ -21,16 +21,13 @@ struct MonitorSpec {
 class XServer {
 public:
     enum class Kind { XorgDummy, Xvfb };
-    // nullptr with the reason in why when no server would start. Xvfb is two
-    // 1920x1080 monitors side by side, LEFT and RIGHT.
-    static std::unique_ptr<XServer> start(Kind kind, std::string& why);
+    // nullptr with the reason in why when no server would start.
     static std::unique_ptr<XServer> startXvfb(int width, int height, const std::vector<MonitorSpec>& monitors,
                                               std::string& why);
-    // Xorg, else Xvfb; ORVANE_E2E_SERVER=xvfb skips Xorg.
+    // Two 1920x1080 monitors side by side: Xorg's DUMMY0 and DUMMY1, else
+    // Xvfb's LEFT and RIGHT (ORVANE_E2E_SERVER=xvfb skips Xorg).
     static std::unique_ptr<XServer> startPreferred(std::string& why);
     ~XServer() { kill(); }
-    XServer(const XServer&) = delete;
-    XServer& operator=(const XServer&) = delete;
 
     [[nodiscard]] const std::string& display() const { return display_; }
     [[nodiscard]] Kind kind() const { return kind_; }
@@ -39,15 +36,10 @@ public:
     void kill();
 
 private:
-    XServer() = default;
     static std::unique_ptr<XServer> launch(Kind kind, std::vector<std::string> argv, std::string& why);
     pid_t pid_ = -1;
     std::string display_;
     Kind kind_ = Kind::Xvfb;
 };
-
-// Runs a command with DISPLAY set, returns its exit status; output in *out.
-int runWithDisplay(const std::string& display, const std::vector<std::string>& argv,
-                   std::string* out = nullptr);
 
 }  // namespace orvane::e2e
