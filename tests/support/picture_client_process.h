@@ -17,10 +17,11 @@ constexpr QRgb kBlue = 0x0000ff, kGreen = 0x00ff00, kYellow = 0xffff00;
 
 inline QRgb rgb(QRgb p) { return p & 0xffffffu; }
 
-// The picture client, its log lines gathered as they come (ended by QProcess at the end).
+// The picture client, its log lines gathered as they come. The log outlives the process, whose end (in its
+// destructor) may still deliver lines.
 struct PictureClient {
-    QProcess process;
     QStringList log;
+    QProcess process;
 
     explicit PictureClient(const QString& program) {
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
