@@ -20,15 +20,13 @@ const char* const kKeys[] = {"Zoom", "zoom", "Display", "WindowPos_Left", "X"};
 // blanks around it removed, matching quotes around it too, at most 1023 bytes.
 std::string expectedRead(std::string v) {
     v = v.substr(0, v.find_first_of(std::string("\r\n\0", 3)));
-    const auto trim = [](std::string& t) {
-        t.erase(0, t.find_first_not_of(" \t"));
-        t.erase(t.find_last_not_of(" \t") + 1);
-    };
-    trim(v);
+    const auto trimEnd = [](std::string& t) { t.erase(t.find_last_not_of(" \t") + 1); };
+    v.erase(0, v.find_first_not_of(" \t"));
+    trimEnd(v);
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-        v = v.substr(1, v.size() - 2);
+        v = v.substr(1, v.size() - 2);  // blanks inside the quotes stay at the front
     if (v.size() > 1023) v.resize(1023);
-    trim(v);
+    trimEnd(v);
     return v;
 }
 

@@ -24,6 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Placeholders: at least as wide as asked, the value whole at the end.
     const std::string shown = PlaceholderText(text, places);
     if (shown.size() < std::max(text.size(), static_cast<std::size_t>(places)) || !shown.ends_with(text)) std::abort();
+    (void)SizeItemText(n, n / 3);
+    (void)DepthFrequencyItemText(n, n);
     (void)CurrentModeText(n, n, n, n);
     return 0;
 }
