@@ -10,6 +10,7 @@
 #include <QTest>
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace orvane::test {
 
@@ -55,16 +56,17 @@ struct OrvaneRun {
         return process.waitForStarted();
     }
     // The view's corner on the screen `shot` reads, once the view shows the
-    // client's green square: 50 pixels wide, 50 pixels from the view's corner.
+    // client's green square (50 pixels wide, 50 pixels from the view's corner)
+    // at the same place in two shots: the window may still be taking its size.
     std::optional<QPoint> viewCorner(const std::function<QImage()>& shot) {
-        QRect green;
+        QRect green, before;
         const auto shown = [&] {
             const QImage image = shot();
-            green = QRect();
+            before = std::exchange(green, QRect());
             for (int y = 0; y < image.height(); ++y)
                 for (int x = 0; x < image.width(); ++x)
                     if (rgb(image.pixel(x, y)) == kGreen) green |= QRect(x, y, 1, 1);
-            return green.size() == QSize(50, 50);
+            return green.size() == QSize(50, 50) && green == before;
         };
         if (!QTest::qWaitFor(shown, 20000)) return std::nullopt;
         return green.topLeft() - QPoint(50, 50);
